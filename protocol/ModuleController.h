@@ -1,0 +1,41 @@
+#pragma once
+// The protocol core's face towards a front end: one call per button, menu
+// item, timer tick and received datagram. The main window's handlers only
+// forward here; a command-line front end can drive the same calls.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "protocol/ControllerPorts.h"
+#include "state/ToolState.h"
+
+namespace lumiq {
+
+enum class QueryButton : unsigned char { Model, Gateway, Mask, Ip, Dip, Port, DPort, Mac, Dhcp, Name, Uart, Version };
+enum class SetButton : unsigned char { Model, Gateway, Mask, Ip, Dip, Port, DPort, Mac, Dhcp, Name, Uart, Default };
+
+class ModuleController {
+public:
+    ModuleController(ToolState& state, ControllerPorts ports);
+
+    // Buttons. Each may throw (for example "Range check error" for an empty
+    // field); the front end's handler boundary shows the text.
+    void search();                 // 搜索模块
+    void selectModule(int index);  // a click in the module list; -1 when no line is selected
+    void readAll();                // 读参数
+    void oneKeyWrite();            // 一键写入
+    void query(QueryButton which); // the 查询 buttons and 读固件版本号
+    void set(SetButton which);     // the 设置 buttons and 出厂设置
+
+    // Events.
+    void onTimerRead();
+    void onTimerPortRes();
+    void onTimerOut();
+    void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length);
+    void interpretReply(std::string_view payload);  // payload bytes as received (GBK)
+
+    std::uint8_t retryCount() const;
+};
+
+}  // namespace lumiq

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, testing and the demo need.
+# Skips apt entirely when everything is already there.
+set -eu
+packages="build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev gettext \
+iproute2 util-linux xvfb xauth fonts-wqy-microhei"
+missing=""
+for p in $packages; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "Missing packages:$missing. Install them as root (apt-get install$missing) or run this as root." >&2
+    exit 2
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends $missing
+fi

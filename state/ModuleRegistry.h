@@ -1,0 +1,33 @@
+#pragma once
+// Operations on the module registry held in ToolState.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "state/ToolState.h"
+
+namespace lumiq {
+
+// Shows one duplicate warning (UTF-8 text) and returns when the operator has
+// answered. It may run a nested event loop, during which further replies are
+// registered.
+using DuplicateWarning = std::function<void(const std::string& utf8Text)>;
+
+void ClearModules(ToolState& state);
+
+// Enters a module found by a search. Returns the new entry's list line
+// (UTF-8), or empty when the registry is full.
+std::string AddModule(ToolState& state, std::uint32_t ip, std::uint16_t port, const std::string& mac,
+                      const DuplicateWarning& warn);
+
+// "dotted IP:MAC" in UTF-8 (the MAC bytes read as GBK).
+std::string EntryText(const ToolState& state, int index);
+
+// The selected entry's MAC bytes; empty when nothing is selected.
+std::string SelectedMac(const ToolState& state);
+
+// Gives the selected entry a new MAC (bytes as sent to the module).
+void ReplaceSelectedMac(ToolState& state, const std::string& mac);
+
+}  // namespace lumiq

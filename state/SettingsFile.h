@@ -1,0 +1,39 @@
+#pragma once
+// The settings file CFG.ini, section "CFG". Every key is read or written with
+// its own pass over the file; nothing is cached between keys.
+
+#include <string>
+
+namespace lumiq {
+
+class SettingsFile {
+public:
+    // programDir: the folder of the program file. configDir: the user's
+    // configuration folder for this program (used when programDir cannot hold
+    // the file).
+    SettingsFile(std::string programDir, std::string configDir);
+
+    // For the running program: its own folder, and $XDG_CONFIG_HOME/lumiq-config
+    // (or ~/.config/lumiq-config).
+    static SettingsFile ForThisProgram();
+
+    // CFG.ini beside the program when it exists there or that folder is
+    // writable, otherwise in the configuration folder. Built afresh each call.
+    std::string Path() const;
+
+    // The stored value, blanks around it dropped; "0" when the file, the
+    // section or the key is missing.
+    std::string LoadSetting(const std::string& key) const;
+
+    // Writes the value (UTF-8; stored as GBK). Creates file and section when
+    // missing and keeps every other line. The file is replaced atomically, so
+    // a failed save never leaves it truncated. Throws std::runtime_error
+    // "Unable to write to <path>".
+    void SaveSetting(const std::string& key, const std::string& value) const;
+
+private:
+    std::string programDir_;
+    std::string configDir_;
+};
+
+}  // namespace lumiq
