@@ -14,5 +14,8 @@ std::string Utf8ToGbk(std::string_view utf8);
 std::string GbkToUtf8(std::string_view gbk);
 // Length in GBK bytes: a Chinese character counts 2.
 std::size_t GbkByteCount(std::string_view utf8);
+// Length of the longest start of `gbk` that does not end inside a two-byte
+// character; a text cut at a byte limit may have split its last one.
+std::size_t GbkWholeCharactersLength(std::string_view gbk);
 
 }  // namespace lumiq

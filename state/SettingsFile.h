@@ -17,6 +17,11 @@ public:
     // (or ~/.config/lumiq-config).
     static SettingsFile ForThisProgram();
 
+    // $XDG_CONFIG_HOME/lumiq-config when that variable holds an absolute path,
+    // else ~/.config/lumiq-config ($HOME, or the password database's home).
+    // Empty when no home folder is known.
+    static std::string UserConfigDir();
+
     // CFG.ini beside the program when it exists there or that folder is
     // writable, otherwise in the configuration folder. Built afresh each call.
     std::string Path() const;
