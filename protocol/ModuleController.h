@@ -7,17 +7,23 @@
 #include <cstdint>
 #include <string_view>
 
+#include "protocol/CommandLink.h"
 #include "protocol/ControllerPorts.h"
+#include "protocol/Discovery.h"
+#include "protocol/PanelButtons.h"
+#include "protocol/PanelCommands.h"
+#include "protocol/ReplyInterpreter.h"
+#include "protocol/TransactionEngine.h"
 #include "state/ToolState.h"
 
 namespace lumiq {
 
-enum class QueryButton : unsigned char { Model, Gateway, Mask, Ip, Dip, Port, DPort, Mac, Dhcp, Name, Uart, Version };
-enum class SetButton : unsigned char { Model, Gateway, Mask, Ip, Dip, Port, DPort, Mac, Dhcp, Name, Uart, Default };
-
 class ModuleController {
 public:
     ModuleController(ToolState& state, ControllerPorts ports);
+    // Its parts refer to one another, so it stays where it was built.
+    ModuleController(const ModuleController&) = delete;
+    ModuleController& operator=(const ModuleController&) = delete;
 
     // Buttons. Each may throw (for example "Range check error" for an empty
     // field); the front end's handler boundary shows the text.
@@ -36,6 +42,15 @@ public:
     void interpretReply(std::string_view payload);  // payload bytes as received (GBK)
 
     std::uint8_t retryCount() const;
+
+private:
+    // Built in this order; each refers only to those above it.
+    ControllerPorts ports_;
+    CommandLink link_;
+    PanelCommands panel_;
+    ReplyInterpreter interpreter_;
+    TransactionEngine engine_;
+    Discovery discovery_;
 };
 
 }  // namespace lumiq
