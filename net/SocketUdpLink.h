@@ -1,0 +1,22 @@
+#pragma once
+// The protocol core's UDP link over the window's socket component.
+
+#include "net/TcmSocket.h"
+#include "protocol/ControllerPorts.h"
+
+namespace lumiq {
+
+class SocketUdpLink final : public UdpLink {
+public:
+    explicit SocketUdpLink(TcmSocket& socket) : socket_(socket) {}
+
+    bool active() const override;
+    void setActive(bool active) override;
+    // One datagram holding exactly `bytes`, zero bytes included.
+    void sendTo(std::uint32_t address, std::uint16_t port, const std::string& bytes) override;
+
+private:
+    TcmSocket& socket_;
+};
+
+}  // namespace lumiq
