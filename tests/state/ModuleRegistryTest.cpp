@@ -37,14 +37,6 @@ protected:
     }
 };
 
-TEST_F(ModuleRegistryTest, StartsEmptyWithNothingSelected) {
-    EXPECT_EQ(state.ModuleCount, 0);
-    EXPECT_EQ(state.SelectedModule, -1);
-    EXPECT_EQ(state.PendingCommand, 100);
-    EXPECT_EQ(state.LinkMode, LinkMode::Udp);
-    EXPECT_EQ(SelectedMac(state), "");
-}
-
 TEST_F(ModuleRegistryTest, DistinctModulesAreListedInArrivalOrderWithoutWarning) {
     EXPECT_EQ(Add("192.168.0.7", kMacA, 5001), "192.168.0.7:" + kMacA);
     EXPECT_EQ(Add("192.168.0.9", kMacB, 5002), "192.168.0.9:" + kMacB);
