@@ -1,0 +1,51 @@
+#include "app/Application.h"
+
+#include <cstdio>
+
+#include "app/AutomationHooks.h"
+#include "app/GuardedApplication.h"
+#include "app/HandlerGuard.h"
+#include "app/MessageBoxSeam.h"
+#include "app/SingleInstance.h"
+#include "app/TFrmMain.h"
+
+namespace lumiq {
+namespace {
+
+void ShowAlreadyRunning() {
+    MessageRequest request;
+    request.text = "程序已经运行!";
+    request.caption = "Tevaro";
+    request.buttons = MessageButtons::Ok;
+    ShowMessage(request, nullptr);
+}
+
+}  // namespace
+
+int RunLumiqConfig(int argc, char** argv) {
+    GuardedApplication app(argc, argv);
+
+    InstanceLock lock;  // held until the program ends
+    switch (lock.Acquire()) {
+    case InstanceLock::Result::Acquired: break;
+    case InstanceLock::Result::AlreadyRunning: ShowAlreadyRunning(); return 0;
+    case InstanceLock::Result::Unavailable:
+        std::fprintf(stderr, "lumiq-config: running without the single-instance check: %s\n",
+                     lock.Problem().c_str());
+        break;
+    }
+
+    // The state record outlives the window.
+    ToolState state;
+    try {
+        TFrmMain window(FrmMainServices{state, SettingsFile::ForThisProgram(), {}});
+        window.show();
+        if (!InstallAutomationHooks(window)) return 2;
+        app.exec();
+    } catch (...) {
+        ReportException(std::current_exception(), nullptr);
+    }
+    return 0;
+}
+
+}  // namespace lumiq

@@ -1,0 +1,63 @@
+// The main menu and the window's three timers.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "app/TFrmMain.h"
+
+namespace lumiq {
+namespace {
+
+QAction* MakeItem(QWidget* menu, const char* name, const QString& caption, QKeyCombination shortcut) {
+    auto* item = new QAction(caption, menu);
+    item->setObjectName(QString::fromLatin1(name));
+    if (shortcut.key() != Qt::Key_unknown) item->setShortcut(QKeySequence(shortcut));
+    menu->addAction(item);
+    return item;
+}
+
+QMenu* MakeMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+    return menu;
+}
+
+QTimer* MakeTimer(QObject* owner, const char* name, int intervalMs) {
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(intervalMs);
+    return timer;  // created stopped: the engine enables it
+}
+
+}  // namespace
+
+void TFrmMain::CreateMenu() {
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    // In the window, not in a desktop's global menu bar: the client area is
+    // measured below it, and the top-level items act on a click.
+    MainMenu1->setNativeMenuBar(false);
+
+    N9 = MakeMenu(MainMenu1, "N9", QStringLiteral("文件"));
+    N10 = MakeItem(N9, "N10", QStringLiteral("还原配置"), Qt::CTRL | Qt::Key_D);
+    N11 = MakeItem(N9, "N11", QStringLiteral("保存配置"), Qt::CTRL | Qt::Key_S);
+    N12 = MakeItem(N9, "N12", QStringLiteral("退出"), Qt::CTRL | Qt::Key_Q);
+
+    N2 = MakeMenu(MainMenu1, "N2", QStringLiteral("通讯方式"));
+    N8 = MakeItem(N2, "N8", QStringLiteral("串口通讯"), Qt::CTRL | Qt::Key_P);
+    TCPIP1 = MakeItem(N2, "TCPIP1", QStringLiteral("TCPIP通讯"), Qt::CTRL | Qt::Key_T);
+
+    N3 = MakeItem(MainMenu1, "N3", QStringLiteral("产品介绍"), Qt::Key_unknown);
+    N4 = MakeItem(MainMenu1, "N4", QStringLiteral("关于"), Qt::Key_unknown);
+}
+
+void TFrmMain::CreateTimers() {
+    TimerRead = MakeTimer(this, "TimerRead", 1000);  // the engine sets the interval before each use
+    TimerPortRes = MakeTimer(this, "TimerPortRes", 300);
+    TimerOut = MakeTimer(this, "TimerOut", 4000);
+}
+
+}  // namespace lumiq

@@ -1,0 +1,23 @@
+#pragma once
+// What the main window is given rather than fetching it from globals, so that
+// tests can point CFG.ini at a temporary folder and replace the browser. The
+// link set-up adds the socket and the serial port here when they exist.
+
+#include <QUrl>
+#include <functional>
+
+#include "state/SettingsFile.h"
+#include "state/ToolState.h"
+
+namespace lumiq {
+
+struct FrmMainServices {
+    // Created before the window and destroyed after it.
+    ToolState& state;
+    SettingsFile settings;
+    // Opens a web address in the default browser; false when it cannot.
+    // Empty: QDesktopServices::openUrl.
+    std::function<bool(const QUrl&)> openUrl;
+};
+
+}  // namespace lumiq

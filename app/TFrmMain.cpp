@@ -1,0 +1,164 @@
+// The main window's event handlers. The handlers of the panel commands, the
+// search, the engine's timers and the link switching are connected but left
+// to the protocol core's integration; the window's own handlers are complete.
+
+#include "app/TFrmMain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/ApplicationTitle.h"
+#include "app/HandlerGuard.h"
+#include "app/MemoInfoLog.h"
+#include "app/PanelSettings.h"
+#include "app/QtEngineTimer.h"
+#include "app/SeamDialogs.h"
+#include "app/ThreadPause.h"
+#include "app/WidgetModuleList.h"
+#include "app/WidgetPanelView.h"
+
+namespace lumiq {
+
+TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QString::fromUtf8(kCaption));
+    // Single fixed border: system menu and minimize box, no maximize box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    CreateComponents();
+    CreateMenu();
+    CreateTimers();
+
+    panel_ = std::make_unique<WidgetPanelView>(std::array<QWidget*, kPanelFieldCount>{
+        Cmb_Model, Edt_GATEWAY, Edt_MASK, Edt_IP, Edt_DIP, Edt_Port, Edt_DPort, Edt_MAC, DCHP_Model, Edt_Name,
+        Cmb_Baud, Cmb_DataBit, Cmb_StopBit, Cmb_Parity, LaVersion});
+    moduleList_ = std::make_unique<WidgetModuleList>(*ListBoxIP, *But_UDPFind);
+    log_ = std::make_unique<MemoInfoLog>(*MemoInfo);
+    dialogs_ = std::make_unique<SeamDialogs>(this);
+    readTimer_ = std::make_unique<QtEngineTimer>(*TimerRead);
+    portResTimer_ = std::make_unique<QtEngineTimer>(*TimerPortRes);
+    outTimer_ = std::make_unique<QtEngineTimer>(*TimerOut);
+    pause_ = std::make_unique<ThreadPause>();
+
+    WireHandlers();
+
+    setFixedSize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+    move(200, 50);
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain() {
+    delete FrmAbout.data();  // an About window still open goes with the program
+}
+
+void TFrmMain::AddLogLine(const QString& text) { log_->addLogLine(text.toStdString()); }
+
+void TFrmMain::AppendPlain(const QString& text) { log_->appendPlain(text.toStdString()); }
+
+PanelView& TFrmMain::Panel() { return *panel_; }
+ModuleListView& TFrmMain::ModuleList() { return *moduleList_; }
+InfoLog& TFrmMain::Log() { return *log_; }
+OperatorDialogs& TFrmMain::Dialogs() { return *dialogs_; }
+EngineTimer& TFrmMain::ReadTimer() { return *readTimer_; }
+EngineTimer& TFrmMain::PortResTimer() { return *portResTimer_; }
+EngineTimer& TFrmMain::OutTimer() { return *outTimer_; }
+Pause& TFrmMain::EnginePause() { return *pause_; }
+
+void TFrmMain::RunHandler(void (TFrmMain::*handler)()) {
+    RunGuarded(this, [this, handler] { (this->*handler)(); });
+}
+
+void TFrmMain::FormCreate() {
+    AppendPlain(QStringLiteral("操作说明："));
+    AppendPlain(QStringLiteral("  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示"));
+    AppendPlain(QStringLiteral("  2、读参数 按键：将模块所有可读参数均读取出显示"));
+    AppendPlain(QStringLiteral("  3、出厂设置 按键：将所有的参数恢复为出厂默认值"));
+    AppendPlain(QStringLiteral("  4、一键写入 按键：将所有的参数写入到模块中"));
+    AppendPlain(QStringLiteral("  5、每个参数都有独立的 查询 及 设置 的按键"));
+    AppendPlain(QStringLiteral("软件刚打开默认通讯方式为：UDP"));
+    AppendPlain(QString());
+    SetApplicationTitle(windowTitle());
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    RunHandler(&TFrmMain::FormClose);
+    event->accept();
+}
+
+void TFrmMain::FormClose() {
+    if (LinkShutdown) LinkShutdown();
+}
+
+void TFrmMain::But_ClearClick() { MemoInfo->clear(); }
+
+void TFrmMain::N3Click() {
+    // Failure to open the page is not reported.
+    const QUrl page(QString::fromLatin1(kProductPageUrl));
+    if (services_.openUrl)
+        services_.openUrl(page);
+    else
+        QDesktopServices::openUrl(page);
+}
+
+void TFrmMain::N4Click() {
+    if (FrmAbout) return;  // at most one About window
+    FrmAbout = new TFrmAbout;
+    FrmAbout->show();
+}
+
+void TFrmMain::N10Click() {
+    MemoInfo->setFocus();
+    RestorePanel(*panel_, services_.settings, services_.state.SettingKeys);
+}
+
+void TFrmMain::N11Click() { SavePanel(*panel_, services_.settings, services_.state.SettingKeys); }
+
+void TFrmMain::N12Click() {
+    // At once and without FormClose: exit() leaves every running event loop,
+    // where quit() would first ask the windows to close.
+    QCoreApplication::exit(0);
+}
+
+// Filled in when the protocol core is connected.
+void TFrmMain::But_ModelClick() {}
+void TFrmMain::But_ModelCheckClick() {}
+void TFrmMain::But_GATEWAYClick() {}
+void TFrmMain::But_GATEWAYCheckClick() {}
+void TFrmMain::But_MASKClick() {}
+void TFrmMain::But_MASKCheckClick() {}
+void TFrmMain::But_IPClick() {}
+void TFrmMain::But_IPCheckClick() {}
+void TFrmMain::But_DIPClick() {}
+void TFrmMain::But_DIPCheckClick() {}
+void TFrmMain::But_PortClick() {}
+void TFrmMain::But_PortCheckClick() {}
+void TFrmMain::But_DPortClick() {}
+void TFrmMain::But_DPortCheckClick() {}
+void TFrmMain::But_SetMACClick() {}
+void TFrmMain::But_MACCheckClick() {}
+void TFrmMain::But_SetDCHPClick() {}
+void TFrmMain::But_DCHPCheckClick() {}
+void TFrmMain::But_SetNameClick() {}
+void TFrmMain::But_NameCheckClick() {}
+void TFrmMain::But_SetUARTClick() {}
+void TFrmMain::But_UARTCheckClick() {}
+void TFrmMain::But_UDPFindClick() {}
+void TFrmMain::ListBoxIPClick() {}
+void TFrmMain::But_ReadClick() {}
+void TFrmMain::But_DefaultClick() {}
+void TFrmMain::But_OneKeyClick() {}
+void TFrmMain::But_ReadVerClick() {}
+void TFrmMain::TimerReadTimer() {}
+void TFrmMain::TimerPortResTimer() {}
+void TFrmMain::TimerOutTimer() {}
+void TFrmMain::N8Click() {}
+void TFrmMain::TCPIP1Click() {}
+
+}  // namespace lumiq

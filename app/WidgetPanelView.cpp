@@ -1,0 +1,46 @@
+#include "app/WidgetPanelView.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace lumiq {
+
+WidgetPanelView::WidgetPanelView(const std::array<QWidget*, kPanelFieldCount>& widgets) : widgets_(widgets) {}
+
+QWidget* WidgetPanelView::widget(PanelField field) const { return widgets_.at(static_cast<std::size_t>(field)); }
+
+std::string WidgetPanelView::text(PanelField field) const {
+    QWidget* w = widget(field);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText().toStdString();
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text().toStdString();
+    return {};
+}
+
+int WidgetPanelView::itemIndex(PanelField field) const {
+    auto* combo = qobject_cast<QComboBox*>(widget(field));
+    if (!combo) return -1;
+    // Typing into an editable combo leaves its current index untouched, so
+    // the index is looked up from the text that is shown.
+    return combo->findText(combo->currentText(), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+}
+
+void WidgetPanelView::setText(PanelField field, const std::string& utf8) {
+    const QString text = QString::fromStdString(utf8);
+    QWidget* w = widget(field);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        combo->setEditText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(text);
+}
+
+void WidgetPanelView::setItemIndex(PanelField field, int index) {
+    auto* combo = qobject_cast<QComboBox*>(widget(field));
+    if (!combo) return;
+    const bool inside = index >= 0 && index < combo->count();
+    combo->setCurrentIndex(inside ? index : -1);
+    // setCurrentIndex does nothing when the index is already current, even
+    // if other text has been typed since: show the item's text explicitly.
+    combo->setEditText(inside ? combo->itemText(index) : QString());
+}
+
+}  // namespace lumiq

@@ -1,0 +1,160 @@
+// What the window's own menu items and buttons do: About, product page,
+// clear, close and exit, and the standard error report around handlers.
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "app/ApplicationTitle.h"
+#include "tests/app/MessageRecorder.h"
+#include "tests/app/WindowFixture.h"
+
+namespace lumiq::test {
+namespace {
+
+using WindowActionsTest = WindowFixture;
+
+QList<TFrmAbout*> AboutWindows() {
+    QList<TFrmAbout*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* about = qobject_cast<TFrmAbout*>(w)) found << about;
+    return found;
+}
+
+void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+TEST_F(WindowActionsTest, AboutShowsOneWindowAndANewOneAfterClosing) {
+    window->N4->trigger();
+    window->N4->trigger();
+    ASSERT_EQ(AboutWindows().size(), 1);
+    TFrmAbout* first = window->FrmAbout;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("关于"));
+    EXPECT_EQ(first->parent(), nullptr);
+    const Qt::WindowFlags flags = first->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+    first->close();
+    DeleteClosedWindows();
+    EXPECT_TRUE(window->FrmAbout.isNull());
+    EXPECT_TRUE(AboutWindows().isEmpty());
+
+    window->N4->trigger();
+    ASSERT_EQ(AboutWindows().size(), 1);
+    EXPECT_FALSE(window->FrmAbout.isNull());
+    EXPECT_TRUE(window->FrmAbout->isVisible());
+}
+
+TEST_F(WindowActionsTest, AboutStillOpenGoesWithTheWindow) {
+    window->N4->trigger();
+    ASSERT_EQ(AboutWindows().size(), 1);
+    window.reset();
+    EXPECT_TRUE(AboutWindows().isEmpty());
+}
+
+TEST_F(WindowActionsTest, ProductPageOpensOneAddressAndAFailureShowsNothing) {
+    MessageRecorder boxes;
+    openSucceeds = false;
+    window->N3->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl(QString::fromLatin1(TFrmMain::kProductPageUrl)));
+    EXPECT_TRUE(opened[0].isValid());
+    EXPECT_TRUE(boxes.messages.empty());
+}
+
+TEST_F(WindowActionsTest, ClearEmptiesTheLogAndKeepsTheVersion) {
+    window->LaVersion->setText(QStringLiteral("V2.3"));
+    window->AddLogLine(QStringLiteral("设置模块IP地址"));
+    window->But_Clear->click();
+    EXPECT_TRUE(window->MemoInfo->toPlainText().isEmpty());
+    EXPECT_EQ(window->LaVersion->text(), QStringLiteral("V2.3"));
+}
+
+TEST_F(WindowActionsTest, ClosingRunsTheLinkShutdownOnce) {
+    int shutdowns = 0;
+    window->LinkShutdown = [&shutdowns] { ++shutdowns; };
+    window->show();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(shutdowns, 1);
+}
+
+TEST_F(WindowActionsTest, ExitEndsTheProgramAtOnceWithoutTheShutdown) {
+    int shutdowns = 0;
+    window->LinkShutdown = [&shutdowns] { ++shutdowns; };
+    window->show();
+    QTimer::singleShot(0, window->N12, &QAction::trigger);
+    QTimer watchdog;  // a failed exit must not hang the test
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_TRUE(window->isVisible());  // not closed: the program simply ends
+}
+
+TEST_F(WindowActionsTest, MenuShortcutsReachTheirHandlers) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);  // 保存配置
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(CfgPath())));
+
+    window->Edt_IP->setText(QStringLiteral("10.0.0.9"));
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);  // 还原配置
+    EXPECT_EQ(window->Edt_IP->text(), QStringLiteral("192.168.1.199"));
+}
+
+// The standard error report: the text of whatever a handler throws is shown
+// in a stop box captioned with the application title, and the program goes on.
+TEST_F(WindowActionsTest, AHandlerErrorIsShownAndTheProgramCarriesOn) {
+    struct Case {
+        const char* what;
+        std::function<void()> thrower;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"std::exception", [] { throw std::runtime_error("Range check error"); }, "Range check error"},
+        {"anything else", [] { throw 42; }, "Unknown exception"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageRecorder boxes;
+        window->Services().openUrl = [&c](const QUrl&) -> bool {
+            c.thrower();
+            return true;
+        };
+        window->N3->trigger();
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(boxes.messages[0].text, c.text);
+        EXPECT_EQ(QString::fromStdString(boxes.messages[0].caption), ApplicationTitle());
+        EXPECT_EQ(boxes.messages[0].caption, "Lumiq V1.14  Tevaro-Team  ");
+        EXPECT_EQ(boxes.messages[0].icon, MessageIcon::Stop);
+        EXPECT_EQ(boxes.messages[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(boxes.parents[0], window.get());
+
+        // The program carries on: the next handler runs normally.
+        window->But_Clear->click();
+        EXPECT_TRUE(window->MemoInfo->toPlainText().isEmpty());
+    }
+}
+
+TEST_F(WindowActionsTest, AFailingShutdownIsShownAndTheWindowStillCloses) {
+    MessageRecorder boxes;
+    window->LinkShutdown = [] { throw std::runtime_error("socket gone"); };
+    window->show();
+    EXPECT_TRUE(window->close());
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].text, "socket gone");
+    EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace lumiq::test
