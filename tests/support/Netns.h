@@ -10,7 +10,9 @@
 
 namespace lumiq::testbed {
 
-// True when this process does not share the machine's own network namespace.
+// True when this process does not share the machine's own network namespace:
+// either scripts/in-netns made the current one (it exports its inode in
+// LUMIQ_PRIVATE_NETNS), or it differs from the first process's.
 bool InPrivateNetns();
 
 // Runs a shell command; throws std::runtime_error with the command when it fails.
