@@ -1,0 +1,60 @@
+#pragma once
+// The commands of the simulator's control socket, one line each, so that a
+// test or a technician can look at and change the simulated modules while
+// the tool talks to them.
+//
+// A reply is "OK <n>" and n more lines, or one line "ERROR <reason>".
+//
+//   ping
+//   list                          one line per module: index, mac, address, link, reply mode
+//   get <m>                       KEY=value for every parameter (values escaped, NAME as GBK bytes)
+//   set <m> <KEY> <value>         as "AT+KEY=value" would, without faults; NAME given in UTF-8
+//   reply <m> unicast|broadcast
+//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, malformed
+//   fault <m> silent on|off
+//   fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
+//   fault <m> delay <ms>          every reply this much later (0: at once)
+//   fault <m> twice on|off
+//   fault <m> malformed short|nogt|binary|oversized [count]
+//   fault <m> clear
+//   reset <m>|all                 factory parameters, no faults
+//   log                           the frame log (FrameLog.h), one frame per line
+//   log-clear                     forget the frame log and its frame count
+//   wait-frames <N> <timeout-ms>  answers once N frames have been received since
+//                                 the last log-clear, or "ERROR timeout"
+//   quit                          ends the simulator
+//
+// <m> is a module's index (from 0) or its current MAC text.
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/FrameLog.h"
+#include "sim/SimModule.h"
+
+namespace lumiq::sim {
+
+struct FrameWait {
+    std::size_t frames;
+    std::chrono::milliseconds timeout;
+};
+
+struct ControlOutcome {
+    ControlOutcome(std::string text, std::optional<FrameWait> until = std::nullopt, bool end = false)
+        : reply(std::move(text)), wait(until), quit(end) {}
+
+    std::string reply;                // whole reply text, lines ended by "\n"
+    std::optional<FrameWait> wait;    // instead of a reply: answer when this is met
+    bool quit = false;
+};
+
+ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& modules, FrameLog& log);
+
+std::string ControlOk(const std::vector<std::string>& lines = {});
+std::string ControlError(std::string_view reason);
+
+}  // namespace lumiq::sim

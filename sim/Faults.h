@@ -1,0 +1,34 @@
+#pragma once
+// Faults a simulated module can be told to show, so that the tool's failure
+// paths can be exercised without broken hardware.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumiq::sim {
+
+// Datagrams no sound module sends. Each replaces the reply to one frame.
+enum class Malformed {
+    Short,      // "<" and the first part of the MAC text: fewer than 20 bytes
+    NoGt,       // a reply without any ">" in it
+    Binary,     // 64 bytes of binary data, NUL and 0xff included
+    Oversized,  // 65000 bytes, its value without a carriage return
+};
+
+std::optional<Malformed> ParseMalformed(std::string_view name);  // "short", "nogt", "binary", "oversized"
+std::string_view MalformedName(Malformed kind);
+
+// The bytes sent for a malformed reply by the module with this MAC text.
+std::string MalformedBytes(Malformed kind, std::string_view mac);
+
+struct Faults {
+    bool silent = false;             // takes frames, answers nothing, changes nothing
+    unsigned wrongAnswers = 0;       // answer "ERROR\r\n" this many more times, changing nothing
+    unsigned delayMs = 0;            // every reply goes out this much later
+    bool twice = false;              // every reply goes out two times
+    std::deque<Malformed> malformed{};  // replies to the next frames, one each, changing nothing
+};
+
+}  // namespace lumiq::sim

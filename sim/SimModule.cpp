@@ -1,0 +1,47 @@
+#include "sim/SimModule.h"
+
+#include "sim/CommandSet.h"
+#include "sim/UdpEnvelope.h"
+
+namespace lumiq::sim {
+
+SimModule::SimModule(ModuleSetup setup) : setup_(std::move(setup)), params_(setup_.factory) {}
+
+const std::string& SimModule::mac() const { return params_.at("MAC"); }
+
+bool SimModule::isAddressedBy(std::string_view target) const {
+    return target == mac() || target == kAllModulesMac;
+}
+
+SimModule::Answer SimModule::answer(std::optional<std::string_view> command, bool withHeader) {
+    Faults& faults = setup_.faults;
+    if (faults.silent) return {};
+    std::string write;
+    if (!faults.malformed.empty()) {
+        write = MalformedBytes(faults.malformed.front(), mac());
+        faults.malformed.pop_front();
+    } else {
+        std::string payload;
+        if (faults.wrongAnswers > 0) {
+            --faults.wrongAnswers;
+            payload = kErrorReply;
+        } else if (!command) {
+            payload = kErrorReply;
+        } else {
+            payload = ExecuteCommand(*command, params_, setup_.factory);
+        }
+        // Built after the command ran: the reply to "AT+MAC=" already
+        // carries the new MAC text.
+        write = (withHeader ? ReplyHeader(mac()) : std::string()) + payload;
+    }
+    Answer answer{{write}, faults.delayMs};
+    if (faults.twice) answer.writes.push_back(write);
+    return answer;
+}
+
+void SimModule::reset() {
+    params_ = setup_.factory;
+    setup_.faults = Faults{};
+}
+
+}  // namespace lumiq::sim

@@ -1,0 +1,71 @@
+#pragma once
+// One simulated module: its addresses, its parameters (current and factory),
+// how it replies, and the faults it is told to show.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/Faults.h"
+#include "sim/ParamRules.h"
+
+namespace lumiq::sim {
+
+enum class ReplyMode {
+    Unicast,    // to the sender's address and port
+    Broadcast,  // to 255.255.255.255, port 5000
+};
+
+struct ModuleSetup {
+    ModuleParams factory;  // every keyword; "AT+DEFAULT" brings these back
+    // The address the module sends from on the UDP link. It stays the same
+    // after "AT+IP=": the new value is only reported, as a module that has not
+    // been restarted does.
+    std::string address;
+    ReplyMode reply = ReplyMode::Unicast;
+    Faults faults;
+    // Set: the module sits on a pseudo-terminal, this path linking to it, and
+    // not on the UDP link.
+    std::string ptyPath;
+};
+
+class SimModule {
+public:
+    explicit SimModule(ModuleSetup setup);
+
+    // The MAC text the module answers to and writes in its reply header.
+    const std::string& mac() const;
+    const std::string& address() const { return setup_.address; }
+    bool onPty() const { return !setup_.ptyPath.empty(); }
+    const std::string& ptyPath() const { return setup_.ptyPath; }
+
+    ReplyMode replyMode() const { return setup_.reply; }
+    void setReplyMode(ReplyMode mode) { setup_.reply = mode; }
+
+    // Its own MAC text, or the all-zero one that addresses every module.
+    bool isAddressedBy(std::string_view target) const;
+
+    struct Answer {
+        std::vector<std::string> writes;  // each one datagram, or one write to the terminal
+        unsigned delayMs = 0;
+    };
+    // What the module sends back for one frame. `command` is the line before
+    // "\r\n", nothing when the frame had no line end. `withHeader` puts the
+    // UDP reply header in front.
+    Answer answer(std::optional<std::string_view> command, bool withHeader);
+
+    ModuleParams& params() { return params_; }
+    const ModuleParams& params() const { return params_; }
+    Faults& faults() { return setup_.faults; }
+    const Faults& faults() const { return setup_.faults; }
+
+    // Factory parameters and no faults.
+    void reset();
+
+private:
+    ModuleSetup setup_;
+    ModuleParams params_;
+};
+
+}  // namespace lumiq::sim
