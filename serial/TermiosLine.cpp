@@ -1,10 +1,10 @@
 #include "serial/TermiosLine.h"
 
 #include <sys/ioctl.h>
-#include <termios.h>
 
 #include <cerrno>
 
+#include "serial/PtyFraming.h"
 #include "serial/Termios2Rate.h"
 
 namespace lumiq {
@@ -100,20 +100,30 @@ int SetModemLines(int fd, const TComDcb& block) {
 
 }  // namespace
 
-int ApplyDcbToTerminal(int fd, const TComDcb& block) {
+bool NeedsCustomRate(const TComDcb& block) { return StandardSpeed(block.BaudRate) == B0; }
+
+int BuildTermios(const TComDcb& block, termios& settings) {
     if (!HasTermiosForm(block))
         return EINVAL;
-    termios settings {};
-    if (::tcgetattr(fd, &settings) != 0)
-        return errno;
     SetFraming(settings, block);
     SetRawTransfer(settings, block);
     const speed_t speed = StandardSpeed(block.BaudRate);
     if (speed != B0 && (::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0))
         return errno;
+    return 0;
+}
+
+int ApplyDcbToTerminal(int fd, const TComDcb& block) {
+    termios settings {};
+    if (::tcgetattr(fd, &settings) != 0)
+        return errno;
+    if (int error = BuildTermios(block, settings); error != 0)
+        return error;
+    if (IsPseudoTerminal(fd))
+        KeepPtyFraming(settings);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0)
         return errno;
-    if (speed == B0) {
+    if (NeedsCustomRate(block)) {
         if (int error = SetTermios2Rate(fd, block.BaudRate); error != 0)
             return error;
     }
