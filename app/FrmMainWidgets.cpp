@@ -218,6 +218,8 @@ QWidget* TFrmMain::CreateInfoGroup() {
     But_ReadVer = MakeButton("But_ReadVer", QStringLiteral("读固件版本号"));
     LaVersion = MakeEdit("LaVersion", QString());
     LaVersion->setEnabled(false);  // shows the firmware version; never typed into
+    But_Clear->setMinimumWidth(84);
+    But_ReadVer->setMinimumWidth(100);
     top->addWidget(But_Clear);
     top->addWidget(But_ReadVer);
     top->addSpacing(6);

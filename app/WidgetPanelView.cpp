@@ -36,11 +36,9 @@ void WidgetPanelView::setText(PanelField field, const std::string& utf8) {
 void WidgetPanelView::setItemIndex(PanelField field, int index) {
     auto* combo = qobject_cast<QComboBox*>(widget(field));
     if (!combo) return;
-    const bool inside = index >= 0 && index < combo->count();
-    combo->setCurrentIndex(inside ? index : -1);
-    // setCurrentIndex does nothing when the index is already current, even
-    // if other text has been typed since: show the item's text explicitly.
-    combo->setEditText(inside ? combo->itemText(index) : QString());
+    // Index -1 empties the text; Qt also rewrites text typed over the
+    // current item when that item is chosen again.
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
 }  // namespace lumiq

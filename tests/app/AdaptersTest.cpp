@@ -1,11 +1,9 @@
-// The window's side of the core's interfaces: panel, module list, timers,
-// pause and dialogs.
+// The window's side of the core's interfaces: panel, module list, timers.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,10 +12,7 @@
 #include <QTimer>
 
 #include "app/QtEngineTimer.h"
-#include "app/SeamDialogs.h"
-#include "app/ThreadPause.h"
 #include "app/WidgetModuleList.h"
-#include "tests/app/MessageRecorder.h"
 #include "tests/app/WindowFixture.h"
 
 namespace lumiq::test {
@@ -142,25 +137,6 @@ TEST(EngineTimerAdapter, IntervalZeroNeverFires) {
     engine.setInterval(5);  // enabled all along: now it runs
     EXPECT_TRUE(timer.isActive());
     EXPECT_TRUE(QTest::qWaitFor([&ticks] { return ticks > 0; }, 5000));
-}
-
-TEST(PauseAdapter, BlocksTheCallingThread) {
-    ThreadPause pause;
-    QElapsedTimer clock;
-    clock.start();
-    pause.pauseMs(40);
-    EXPECT_GE(clock.elapsed(), 40);
-}
-
-TEST(DialogsAdapter, ShowsThroughTheSeamWithItsParent) {
-    MessageRecorder boxes(MessageAnswer::Cancel);
-    QWidget parent;
-    SeamDialogs dialogs(&parent);
-    const MessageRequest request{"请选择IP！", "提示", MessageButtons::Ok, MessageIcon::Stop};
-    EXPECT_EQ(dialogs.showMessage(request), MessageAnswer::Cancel);
-    ASSERT_EQ(boxes.messages.size(), 1u);
-    EXPECT_EQ(boxes.messages[0].text, "请选择IP！");
-    EXPECT_EQ(boxes.parents[0], &parent);
 }
 
 }  // namespace

@@ -296,23 +296,5 @@ TEST_F(FrmMainTest, NoVisibleControlIsClipped) {
     EXPECT_GT(checked, 60);
 }
 
-TEST_F(FrmMainTest, EveryHandlerIsASlot) {
-    const char* handlers[] = {
-        "But_ModelClick()",  "But_ModelCheckClick()", "But_GATEWAYClick()", "But_GATEWAYCheckClick()",
-        "But_MASKClick()",   "But_MASKCheckClick()",  "But_IPClick()",      "But_IPCheckClick()",
-        "But_DIPClick()",    "But_DIPCheckClick()",   "But_PortClick()",    "But_PortCheckClick()",
-        "But_DPortClick()",  "But_DPortCheckClick()", "But_SetMACClick()",  "But_MACCheckClick()",
-        "But_SetDCHPClick()", "But_DCHPCheckClick()", "But_SetNameClick()", "But_NameCheckClick()",
-        "But_SetUARTClick()", "But_UARTCheckClick()", "But_UDPFindClick()", "ListBoxIPClick()",
-        "But_ReadClick()",   "But_DefaultClick()",    "But_OneKeyClick()",  "But_ReadVerClick()",
-        "TimerReadTimer()",  "TimerPortResTimer()",   "TimerOutTimer()",    "N8Click()",
-        "TCPIP1Click()",     "But_ClearClick()",      "N3Click()",          "N4Click()",
-        "N10Click()",        "N11Click()",            "N12Click()",         "FormCreate()",
-        "FormClose()",
-    };
-    for (const char* handler : handlers)
-        EXPECT_GE(window->metaObject()->indexOfSlot(handler), 0) << handler;
-}
-
 }  // namespace
 }  // namespace lumiq::test

@@ -27,18 +27,6 @@ TEST(MessageSeam, ResponderSeesEveryFieldAndAnswers) {
     EXPECT_EQ(boxes.messages[0].icon, MessageIcon::Warning);
 }
 
-TEST(MessageSeam, ARecorderGivesBackThePreviousResponder) {
-    MessageRecorder outer;
-    {
-        MessageRecorder inner;
-        ShowMessage({"a", "b", MessageButtons::Ok, MessageIcon::None}, nullptr);
-        EXPECT_EQ(inner.messages.size(), 1u);
-    }
-    ShowMessage({"c", "d", MessageButtons::Ok, MessageIcon::None}, nullptr);
-    ASSERT_EQ(outer.messages.size(), 1u);
-    EXPECT_EQ(outer.messages[0].text, "c");
-}
-
 TEST(MessageSeam, AutomationAnswersOkWithoutABox) {
     qputenv("LUMIQ_AUTOANSWER_MESSAGES", "1");
     const MessageAnswer answer =
