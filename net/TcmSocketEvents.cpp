@@ -97,10 +97,14 @@ void TcmSocket::OnSocketMessage(int socket, std::uint32_t event) {
         case FD_OOB:
             ShowError("Message:FD_OOB", 0);
             break;
-        case FD_ACCEPT:
-            Accept();
+        case FD_ACCEPT: {
+            const unsigned generation = generation_;
+            // Out of descriptors, the waiting peer stays queued and the socket
+            // readable: take a breath instead of failing again at once.
+            if (Accept() == -1 && generation == generation_) pauseReading(socket);
             ShowError("Message:FD_ACCEPT", 0);
             break;
+        }
         case FD_CONNECT:
             ShowError("Message:FD_CONNECT", 0);
             break;

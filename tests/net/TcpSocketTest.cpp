@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "net/TcmSocket.h"
@@ -191,6 +192,28 @@ TEST_F(TcpClientTest, RelayDumpOnAStreamReadsAgainWhileTheSpaceIsFilled) {
     }
 }
 
+// Nothing reads a stream's urgent byte; it is reported and dropped, and the
+// data around it arrives.
+TEST_F(TcpClientTest, UrgentDataIsReportedAndTheStreamGoesOn) {
+    client.SetActive(true);
+    ASSERT_TRUE(WaitFor([&] { return client.Active(); }));
+    PlainSocket peer(acceptPeer());
+    ASSERT_GE(peer.fd(), 0);
+    Write(peer.fd(), "AT");
+    ASSERT_EQ(::send(peer.fd(), "!", 1, MSG_OOB), 1);
+    Write(peer.fd(), "\r\n");
+    std::string stream;
+    ASSERT_TRUE(WaitFor([&] {
+        stream.clear();
+        for (const auto& receipt : log.receipts) stream += receipt.data;
+        return stream == "AT\r\n" && log.reported(0, "Message:FD_OOB");
+    })) << stream;
+    // Left pending, the urgent byte would keep the notifier firing.
+    int oobReports = 0;
+    for (const auto& report : log.reports) oobReports += report.message == "Message:FD_OOB";
+    EXPECT_EQ(oobReports, 1);
+}
+
 // Nothing listens: the connect fails, is reported like a refusal at once, and
 // the component ends closed and inactive, ready to try again.
 TEST_F(TcpClientTest, RefusedConnectEndsClosedAndInactive) {
@@ -200,6 +223,43 @@ TEST_F(TcpClientTest, RefusedConnectEndsClosedAndInactive) {
     EXPECT_FALSE(client.Active());
     EXPECT_TRUE(log.reported(0, "!!!!!!!!socket closed for error274D"));
     EXPECT_TRUE(log.reported(10061, "connect() failed : The attempt to connect was forcefully rejected.(连接被拒绝)"));
+}
+
+double ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// Sockets that are always writable, or readable with nobody to read them,
+// must not keep the loop awake: a connected client and a server with its
+// peer, both idle, and a datagram waiting without a handler.
+TEST(IdleSockets, LeaveTheLoopIdle) {
+    TcmSocket server;
+    EventLog serverLog;
+    serverLog.wire(server);
+    server.Protocol = cmTcpServer;
+    server.LocalHost = "127.0.0.1";
+    server.SetActive(true);
+    TcmSocket client;
+    EventLog clientLog;
+    clientLog.wire(client);
+    client.Protocol = cmTcpClient;
+    client.LocalHost = "127.0.0.1";
+    client.RemoteHost = "127.0.0.1";
+    client.RemotePort = server.LocalPort;
+    client.SetActive(true);
+    ASSERT_TRUE(WaitFor([&] { return client.Active() && serverLog.accepted.size() == 1; }));
+
+    TcmSocket unread;  // no OnReceive
+    unread.LocalHost = "127.0.0.1";
+    unread.SetActive(true);
+    PlainSocket sender = PlainSocket::Udp();
+    sender.sendTo("127.0.0.1", static_cast<std::uint16_t>(unread.LocalPort), "AT\r\n");
+
+    const double before = ThreadCpuMs();
+    EXPECT_FALSE(WaitFor([] { return false; }, std::chrono::milliseconds(500)));
+    EXPECT_LT(ThreadCpuMs() - before, 150.0);
 }
 
 }  // namespace
