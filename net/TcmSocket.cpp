@@ -109,7 +109,8 @@ void TcmSocket::Open() {
 }
 
 void TcmSocket::Close() {
-    if (socket_ == -1 && !active_) return;
+    // A handler of a report raised while closing may ask again.
+    if (closing_ || (socket_ == -1 && !active_)) return;
     closing_ = true;
     watch_.reset();  // before the descriptor goes: a notifier must never see it closed
     if (socket_ != -1) ErrorCheck(CloseCall(socket_), "closesocket() failed");
