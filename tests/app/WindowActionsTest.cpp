@@ -86,16 +86,29 @@ TEST_F(WindowActionsTest, ClosingRunsTheLinkShutdownOnce) {
     EXPECT_EQ(shutdowns, 1);
 }
 
+// Runs the application's event loop until the program ends; false when it
+// had not ended after five seconds.
+bool ProgramEnds() {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(5000);
+    return QCoreApplication::exec() == 0;
+}
+
+TEST_F(WindowActionsTest, ClosingTheWindowEndsTheProgramEvenWithAboutOpen) {
+    window->show();
+    window->N4->trigger();
+    QTimer::singleShot(0, window.get(), &QWidget::close);
+    EXPECT_TRUE(ProgramEnds());
+}
+
 TEST_F(WindowActionsTest, ExitEndsTheProgramAtOnceWithoutTheShutdown) {
     int shutdowns = 0;
     window->LinkShutdown = [&shutdowns] { ++shutdowns; };
     window->show();
     QTimer::singleShot(0, window->N12, &QAction::trigger);
-    QTimer watchdog;  // a failed exit must not hang the test
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    watchdog.start(5000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(ProgramEnds());
     EXPECT_EQ(shutdowns, 0);
     EXPECT_TRUE(window->isVisible());  // not closed: the program simply ends
 }
