@@ -33,9 +33,8 @@ std::string PrivateTmpFolder(std::string* problem) {
     return folder;
 }
 
-}  // namespace
-
-std::string InstanceLock::LockFilePath(std::string* problem) {
+// The lock file for this environment, or empty (problem says why).
+std::string LockFilePath(std::string* problem) {
     std::string folder;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/' && IsPrivateDirectory(runtime))
@@ -45,6 +44,8 @@ std::string InstanceLock::LockFilePath(std::string* problem) {
     if (folder.empty()) return {};
     return folder + "/" + kInstanceLockName + ".lock";
 }
+
+}  // namespace
 
 InstanceLock::Result InstanceLock::Acquire() {
     if (fd_ >= 0) return Result::Acquired;

@@ -27,9 +27,6 @@ public:
     // Why the lock is unavailable (empty otherwise).
     const std::string& Problem() const { return problem_; }
 
-    // The lock file's path for the current environment, or empty.
-    static std::string LockFilePath(std::string* problem);
-
 private:
     int fd_ = -1;
     std::string problem_;
