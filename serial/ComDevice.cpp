@@ -30,12 +30,13 @@ private:
     int fd_;
 };
 
-[[noreturn]] void RefuseOpen(int error) { throw EComPort(kComOpenFailed, error); }
+[[noreturn]] void RefuseOpen(int error) {
+    throw EComPort(kComOpenFailed, error);
+}
 
-}  // namespace
+} // namespace
 
-ComDevice::ComDevice(ComDevice&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), saved_(other.saved_) {}
+ComDevice::ComDevice(ComDevice&& other) noexcept : fd_(std::exchange(other.fd_, -1)), saved_(other.saved_) {}
 
 ComDevice& ComDevice::operator=(ComDevice&& other) noexcept {
     if (this != &other) {
@@ -54,7 +55,7 @@ ComDevice ComDevice::OpenExclusive(const std::string& path) {
     FdGuard fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
         RefuseOpen(errno);
-    termios saved {};
+    termios saved{};
     if (::tcgetattr(fd.get(), &saved) != 0)
         RefuseOpen(errno);
     // Root passes TIOCEXCL, so look whether someone took the port that way.
@@ -77,8 +78,8 @@ void ComDevice::Close() noexcept {
     // All of these may fail on a device that is gone; closing still works.
     ::tcsetattr(fd_, TCSANOW, &saved_);
     ::ioctl(fd_, TIOCNXCL);
-    ::close(fd_);  // also drops the flock
+    ::close(fd_); // also drops the flock
     fd_ = -1;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -36,7 +36,7 @@ public:
 
 private:
     int fd_ = -1;
-    termios saved_ {};
+    termios saved_{};
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -10,7 +10,7 @@ std::function<void(const std::string&)>& InstalledReport() {
     return report;
 }
 
-}  // namespace
+} // namespace
 
 void SetComErrorReport(std::function<void(const std::string& message)> report) {
     InstalledReport() = std::move(report);
@@ -23,4 +23,4 @@ void ReportComError(const std::string& message) {
         qWarning("Serial port: %s", message.c_str());
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,4 +14,4 @@ void SetComErrorReport(std::function<void(const std::string& message)> report);
 // Main thread.
 void ReportComError(const std::string& message);
 
-}  // namespace lumiq
+} // namespace lumiq

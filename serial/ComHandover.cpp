@@ -24,7 +24,7 @@ bool ComHandover::RunOnMain(std::function<void()> work, Until until) {
     lock.lock();
     changed_.wait(lock, [&] { return (until == Until::Run ? finished_ : taken_) || released_; });
     if (!taken_) {
-        pending_ = nullptr;  // released before the main thread took it
+        pending_ = nullptr; // released before the main thread took it
         return false;
     }
     return until == Until::Taken || (finished_ && !failed_);
@@ -80,4 +80,4 @@ bool ComHandover::WaitUntilPending(std::chrono::milliseconds timeout) {
     return changed_.wait_for(lock, timeout, [&] { return pending_ != nullptr; });
 }
 
-}  // namespace lumiq
+} // namespace lumiq

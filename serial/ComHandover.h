@@ -21,8 +21,8 @@ namespace lumiq {
 class ComHandover : public std::enable_shared_from_this<ComHandover> {
 public:
     enum class Until {
-        Run,    // the work has run (thread-synchronised delivery)
-        Taken,  // the main thread has started the work (window-style delivery)
+        Run,   // the work has run (thread-synchronised delivery)
+        Taken, // the main thread has started the work (window-style delivery)
     };
 
     // mainContext: an object of the main thread; its queued calls die with it.
@@ -55,13 +55,13 @@ private:
     QObject* context_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::function<void()> pending_;  // set while work waits for the main thread
+    std::function<void()> pending_; // set while work waits for the main thread
     bool taken_ = false;
     bool finished_ = false;
     bool failed_ = false;
-    int running_ = 0;        // the main thread is inside work (nested in a modal loop: > 1)
-    bool released_ = false;  // the event thread may leave its wait
+    int running_ = 0;       // the main thread is inside work (nested in a modal loop: > 1)
+    bool released_ = false; // the event thread may leave its wait
     bool ended_ = false;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -27,9 +27,11 @@ void CheckIoctl(int result, int failureCode) {
         throw EComPort(failureCode, errno);
 }
 
-int LengthOf(const std::string& text) { return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)); }
+int LengthOf(const std::string& text) {
+    return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+}
 
-}  // namespace
+} // namespace
 
 TCustomComPort::TCustomComPort(QObject* owner) : QObject(owner) {}
 
@@ -67,7 +69,7 @@ void TCustomComPort::Close() {
         throw std::logic_error("A port cannot be closed from its own event thread");
     CallBeforeClose();
     AbortAllAsync();
-    thread_.reset();  // stops the thread and waits for it, serving its hand-overs
+    thread_.reset(); // stops the thread and waits for it, serving its hand-overs
     DestroyHandle();
     connected_ = false;
     DoAfterClose();
@@ -95,9 +97,13 @@ void TCustomComPort::CreateHandle() {
     haveErrorCounters_ = ReadLineCounters(device_.fd(), lastErrorCounters_) == 0;
 }
 
-void TCustomComPort::DestroyHandle() { device_.Close(); }
+void TCustomComPort::DestroyHandle() {
+    device_.Close();
+}
 
-void TCustomComPort::BeginUpdate() { ++updateCount_; }
+void TCustomComPort::BeginUpdate() {
+    ++updateCount_;
+}
 
 void TCustomComPort::EndUpdate() {
     if (updateCount_ == 0)
@@ -141,13 +147,16 @@ void TCustomComPort::ApplyBuffer() {
 }
 
 int TCustomComPort::Write(const void* buffer, int count) {
-    const int written = WriteWithTimeouts(device_.fd(), static_cast<const char*>(buffer), count, appliedTimeouts_);
+    const int written =
+        WriteWithTimeouts(device_.fd(), static_cast<const char*>(buffer), count, appliedTimeouts_);
     if (written > 0 && thread_)
         thread_->NoteWriteDone();
     return written;
 }
 
-int TCustomComPort::WriteStr(const std::string& text) { return Write(text.data(), LengthOf(text)); }
+int TCustomComPort::WriteStr(const std::string& text) {
+    return Write(text.data(), LengthOf(text));
+}
 
 int TCustomComPort::Read(void* buffer, int count) {
     return ReadWithTimeouts(device_.fd(), static_cast<char*>(buffer), count, appliedTimeouts_);
@@ -195,7 +204,7 @@ TComErrors TCustomComPort::LastErrors() {
         throw EComPort(kComClearErrorFailed, EBADF);
     std::lock_guard lock(errorsMutex_);
     if (!deviceLost_) {
-        LineCounterSet now {};
+        LineCounterSet now{};
         const int error = ReadLineCounters(device_.fd(), now);
         if (error == 0) {
             if (haveErrorCounters_)
@@ -233,7 +242,9 @@ void TCustomComPort::SetRTS(bool on) {
     CheckIoctl(::ioctl(device_.fd(), on ? TIOCMBIS : TIOCMBIC, &line), kComEscapeFailed);
 }
 
-void TCustomComPort::SetXonXoff(bool xon) { CheckIoctl(::tcflow(device_.fd(), xon ? TCOON : TCOOFF), kComEscapeFailed); }
+void TCustomComPort::SetXonXoff(bool xon) {
+    CheckIoctl(::tcflow(device_.fd(), xon ? TCOON : TCOOFF), kComEscapeFailed);
+}
 
 void TCustomComPort::TransmitChar(char ch) {
     if (::write(device_.fd(), &ch, 1) != 1)
@@ -247,22 +258,35 @@ void TCustomComPort::ShowSetupDialog() {
     dialog(*this);
 }
 
-void TCustomComPort::SetSetupDialog(TSetupDialog dialog) { InstalledSetupDialog() = std::move(dialog); }
+void TCustomComPort::SetSetupDialog(TSetupDialog dialog) {
+    InstalledSetupDialog() = std::move(dialog);
+}
 
-template <typename T>
-void TCustomComPort::ChangeLineSetting(T& field, T value) {
+template <typename T> void TCustomComPort::ChangeLineSetting(T& field, T value) {
     if (field == value)
         return;
     field = value;
     ApplyDCB();
 }
 
-void TCustomComPort::SetBaudRate(TBaudRate value) { ChangeLineSetting(baudRate_, value); }
-void TCustomComPort::SetCustomBaudRate(int value) { ChangeLineSetting(customBaudRate_, value); }
-void TCustomComPort::SetStopBits(TStopBits value) { ChangeLineSetting(stopBits_, value); }
-void TCustomComPort::SetDataBits(TDataBits value) { ChangeLineSetting(dataBits_, value); }
-void TCustomComPort::SetDiscardNull(bool value) { ChangeLineSetting(discardNull_, value); }
-void TCustomComPort::SetEventChar(char value) { ChangeLineSetting(eventChar_, value); }
+void TCustomComPort::SetBaudRate(TBaudRate value) {
+    ChangeLineSetting(baudRate_, value);
+}
+void TCustomComPort::SetCustomBaudRate(int value) {
+    ChangeLineSetting(customBaudRate_, value);
+}
+void TCustomComPort::SetStopBits(TStopBits value) {
+    ChangeLineSetting(stopBits_, value);
+}
+void TCustomComPort::SetDataBits(TDataBits value) {
+    ChangeLineSetting(dataBits_, value);
+}
+void TCustomComPort::SetDiscardNull(bool value) {
+    ChangeLineSetting(discardNull_, value);
+}
+void TCustomComPort::SetEventChar(char value) {
+    ChangeLineSetting(eventChar_, value);
+}
 
 void TCustomComPort::SetPort(const std::string& value) {
     if (port_ == value)
@@ -313,7 +337,7 @@ void TCustomComPort::SetBuffer(const TComBuffer& value) {
 void TCustomComPort::CallRxChar() {
     const int count = InputCount();
     if (count <= 0)
-        return;  // a read came first
+        return; // a read came first
     if (!triggersOnRxChar_) {
         std::string received;
         if (ReadStr(received, count) > 0)
@@ -329,14 +353,30 @@ void TCustomComPort::CallError() {
         DoError(errors);
 }
 
-void TCustomComPort::CallTxEmpty() { DoTxEmpty(); }
-void TCustomComPort::CallBreak() { DoBreak(); }
-void TCustomComPort::CallRing() { DoRing(); }
-void TCustomComPort::CallRxFlag() { DoRxFlag(); }
-void TCustomComPort::CallRx80Full() { DoRx80Full(); }
-void TCustomComPort::CallCTSChange() { DoCTSChange(Signals().contains(csCTS)); }
-void TCustomComPort::CallDSRChange() { DoDSRChange(Signals().contains(csDSR)); }
-void TCustomComPort::CallRLSDChange() { DoRLSDChange(Signals().contains(csRLSD)); }
+void TCustomComPort::CallTxEmpty() {
+    DoTxEmpty();
+}
+void TCustomComPort::CallBreak() {
+    DoBreak();
+}
+void TCustomComPort::CallRing() {
+    DoRing();
+}
+void TCustomComPort::CallRxFlag() {
+    DoRxFlag();
+}
+void TCustomComPort::CallRx80Full() {
+    DoRx80Full();
+}
+void TCustomComPort::CallCTSChange() {
+    DoCTSChange(Signals().contains(csCTS));
+}
+void TCustomComPort::CallDSRChange() {
+    DoDSRChange(Signals().contains(csDSR));
+}
+void TCustomComPort::CallRLSDChange() {
+    DoRLSDChange(Signals().contains(csRLSD));
+}
 
 void TCustomComPort::CallAfterOpen() {
     DoAfterOpen();
@@ -353,27 +393,56 @@ void TCustomComPort::CallBeforeClose() {
 }
 
 namespace {
-template <typename Handler, typename... Args>
-void Fire(const Handler& handler, Args&&... args) {
+template <typename Handler, typename... Args> void Fire(const Handler& handler, Args&&... args) {
     if (handler)
         handler(std::forward<Args>(args)...);
 }
-}  // namespace
+} // namespace
 
-void TCustomComPort::DoAfterClose() { Fire(OnAfterClose, *this); }
-void TCustomComPort::DoAfterOpen() { Fire(OnAfterOpen, *this); }
-void TCustomComPort::DoBeforeClose() { Fire(OnBeforeClose, *this); }
-void TCustomComPort::DoBeforeOpen() { Fire(OnBeforeOpen, *this); }
-void TCustomComPort::DoRxChar(int count) { Fire(OnRxChar, *this, count); }
-void TCustomComPort::DoRxBuf(const char* buffer, int count) { Fire(OnRxBuf, *this, buffer, count); }
-void TCustomComPort::DoTxEmpty() { Fire(OnTxEmpty, *this); }
-void TCustomComPort::DoBreak() { Fire(OnBreak, *this); }
-void TCustomComPort::DoRing() { Fire(OnRing, *this); }
-void TCustomComPort::DoRxFlag() { Fire(OnRxFlag, *this); }
-void TCustomComPort::DoCTSChange(bool onOff) { Fire(OnCTSChange, *this, onOff); }
-void TCustomComPort::DoDSRChange(bool onOff) { Fire(OnDSRChange, *this, onOff); }
-void TCustomComPort::DoError(TComErrors errors) { Fire(OnError, *this, errors); }
-void TCustomComPort::DoRLSDChange(bool onOff) { Fire(OnRLSDChange, *this, onOff); }
-void TCustomComPort::DoRx80Full() { Fire(OnRx80Full, *this); }
+void TCustomComPort::DoAfterClose() {
+    Fire(OnAfterClose, *this);
+}
+void TCustomComPort::DoAfterOpen() {
+    Fire(OnAfterOpen, *this);
+}
+void TCustomComPort::DoBeforeClose() {
+    Fire(OnBeforeClose, *this);
+}
+void TCustomComPort::DoBeforeOpen() {
+    Fire(OnBeforeOpen, *this);
+}
+void TCustomComPort::DoRxChar(int count) {
+    Fire(OnRxChar, *this, count);
+}
+void TCustomComPort::DoRxBuf(const char* buffer, int count) {
+    Fire(OnRxBuf, *this, buffer, count);
+}
+void TCustomComPort::DoTxEmpty() {
+    Fire(OnTxEmpty, *this);
+}
+void TCustomComPort::DoBreak() {
+    Fire(OnBreak, *this);
+}
+void TCustomComPort::DoRing() {
+    Fire(OnRing, *this);
+}
+void TCustomComPort::DoRxFlag() {
+    Fire(OnRxFlag, *this);
+}
+void TCustomComPort::DoCTSChange(bool onOff) {
+    Fire(OnCTSChange, *this, onOff);
+}
+void TCustomComPort::DoDSRChange(bool onOff) {
+    Fire(OnDSRChange, *this, onOff);
+}
+void TCustomComPort::DoError(TComErrors errors) {
+    Fire(OnError, *this, errors);
+}
+void TCustomComPort::DoRLSDChange(bool onOff) {
+    Fire(OnRLSDChange, *this, onOff);
+}
+void TCustomComPort::DoRx80Full() {
+    Fire(OnRx80Full, *this);
+}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -5,7 +5,8 @@
 //
 // Threads: every operation and setter runs on the main (Qt) thread. With
 // smThreadSync and smWindowSync the handlers run there too; with smNone they
-// run on the event thread. The port is owned by its QObject parent (or by
+// run on the event thread, where they must not race with the main thread's
+// setters. The port is owned by its QObject parent (or by
 // whoever made it without one); destroying an open port closes it first.
 
 #include <QObject>
@@ -55,12 +56,12 @@ public:
     // Settings changed between the two are applied once by the last EndUpdate.
     void BeginUpdate();
     void EndUpdate();
-    virtual void SetupComPort();  // ApplyBuffer, ApplyDCB, ApplyTimeouts
+    virtual void SetupComPort(); // ApplyBuffer, ApplyDCB, ApplyTimeouts
     // Each applies its group to the open device; nothing while closed or
     // inside BeginUpdate/EndUpdate.
-    virtual void ApplyDCB();       // code 7
-    virtual void ApplyTimeouts();  // code 8
-    virtual void ApplyBuffer();    // code 9
+    virtual void ApplyDCB();      // code 7
+    virtual void ApplyTimeouts(); // code 8
+    virtual void ApplyBuffer();   // code 9
 
     // Block the calling thread within the time-outs (by default a read returns
     // at once with what is queued; a write of n bytes ends within
@@ -72,21 +73,21 @@ public:
     // text becomes the bytes read (at most count).
     int ReadStr(std::string& text, int count);
 
-    int InputCount();   // bytes queued for reading; code 10
-    int OutputCount();  // bytes not sent yet; code 10
-    void ClearBuffer(bool input, bool output);  // code 5
+    int InputCount();                          // bytes queued for reading; code 10
+    int OutputCount();                         // bytes not sent yet; code 10
+    void ClearBuffer(bool input, bool output); // code 5
     // No-op here: reads and writes block their caller, none is ever pending.
     void AbortAllAsync();
     // Modem input lines; empty for a device without them (a pseudo-terminal).
-    TComSignals Signals();  // code 11
+    TComSignals Signals(); // code 11
     // Line errors since the last call (clears them). Device loss reads as ceIO.
-    TComErrors LastErrors();  // code 10
+    TComErrors LastErrors(); // code 10
 
     // Line control, unused by the tool. Code 12 / code 13.
     void SetBreak(bool on);
     void SetDTR(bool on);
     void SetRTS(bool on);
-    void SetXonXoff(bool xon);  // act as if XON (true) or XOFF (false) came
+    void SetXonXoff(bool xon); // act as if XON (true) or XOFF (false) came
     void TransmitChar(char ch);
 
     // Runs the setup dialog on this port (installed by the serial UI library,
@@ -100,7 +101,7 @@ public:
     int CustomBaudRate() const { return customBaudRate_; }
     void SetCustomBaudRate(int value);
     const std::string& Port() const { return port_; }
-    void SetPort(const std::string& value);  // while open: closes and reopens
+    void SetPort(const std::string& value); // while open: closes and reopens
     TStopBits StopBits() const { return stopBits_; }
     void SetStopBits(TStopBits value);
     TDataBits DataBits() const { return dataBits_; }
@@ -110,11 +111,11 @@ public:
     char EventChar() const { return eventChar_; }
     void SetEventChar(char value);
     TComEvents Events() const { return events_; }
-    void SetEvents(TComEvents value) { events_ = value; }  // at the next open
+    void SetEvents(TComEvents value) { events_ = value; } // at the next open
     TSyncMethod SyncMethod() const { return syncMethod_; }
-    void SetSyncMethod(TSyncMethod value);  // code 14 while open
+    void SetSyncMethod(TSyncMethod value); // code 14 while open
     TThreadPriority EventThreadPriority() const { return threadPriority_; }
-    void SetEventThreadPriority(TThreadPriority value);  // code 14 while open
+    void SetEventThreadPriority(TThreadPriority value); // code 14 while open
     bool TriggersOnRxChar() const { return triggersOnRxChar_; }
     void SetTriggersOnRxChar(bool value) { triggersOnRxChar_ = value; }
 
@@ -186,8 +187,7 @@ private:
     void CallBeforeClose();
     bool ApplyAllowed() const { return Connected() && updateCount_ == 0; }
     void StopThreadAndRelease() noexcept;
-    template <typename T>
-    void ChangeLineSetting(T& field, T value);
+    template <typename T> void ChangeLineSetting(T& field, T value);
 
     ComDevice device_;
     std::unique_ptr<TComThread> thread_;
@@ -218,7 +218,7 @@ private:
     // thread, and the event thread notes device loss.
     std::mutex errorsMutex_;
     TComErrors pendingErrors_;
-    LineCounterSet lastErrorCounters_ {};
+    LineCounterSet lastErrorCounters_{};
     bool haveErrorCounters_ = false;
     std::atomic<bool> deviceLost_{false};
 };
@@ -229,4 +229,4 @@ public:
     using TCustomComPort::TCustomComPort;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -45,9 +45,9 @@ void FollowRequestedLanguage() {
         return;
     const char* current = std::setlocale(LC_MESSAGES, nullptr);
     if (current != nullptr && !IsPlainCLocale(current))
-        return;  // the program set an installed locale already
+        return; // the program set an installed locale already
     if (std::setlocale(LC_MESSAGES, "") != nullptr)
-        return;  // installed, the program just had not asked for it
+        return; // installed, the program just had not asked for it
     if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr)
         return;
     const char* language = std::getenv("LANGUAGE");
@@ -55,7 +55,7 @@ void FollowRequestedLanguage() {
         ::setenv("LANGUAGE", requested, 1);
 }
 
-}  // namespace
+} // namespace
 
 void InitComPortCatalog(const std::string& programDir) {
     const std::string beside = programDir + "/locale";
@@ -67,8 +67,12 @@ void InitComPortCatalog(const std::string& programDir) {
     TranslateComFailureTexts();
 }
 
-const char* CPortTextPointer(const char* msgid) { return ::dgettext(kTextDomain, msgid); }
+const char* CPortTextPointer(const char* msgid) {
+    return ::dgettext(kTextDomain, msgid);
+}
 
-std::string CPortText(const char* msgid) { return CPortTextPointer(msgid); }
+std::string CPortText(const char* msgid) {
+    return CPortTextPointer(msgid);
+}
 
-}  // namespace lumiq
+} // namespace lumiq

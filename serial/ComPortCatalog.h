@@ -18,4 +18,4 @@ void InitComPortCatalog(const std::string& programDir);
 const char* CPortTextPointer(const char* msgid);
 std::string CPortText(const char* msgid);
 
-}  // namespace lumiq
+} // namespace lumiq

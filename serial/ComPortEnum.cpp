@@ -83,7 +83,7 @@ void AppendExtraPorts(std::vector<std::string>& ports) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void EnumComPorts(std::vector<std::string>& list, const std::string& sysfsRoot) {
     std::vector<std::string> ports = SystemPorts(sysfsRoot);
@@ -91,4 +91,4 @@ void EnumComPorts(std::vector<std::string>& list, const std::string& sysfsRoot) 
     list = std::move(ports);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

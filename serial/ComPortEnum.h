@@ -19,4 +19,4 @@ constexpr const char* kExtraPortsVariable = "LUMIQ_SERIAL_PORTS";
 // throws EComPort code 23 with errno; list is then left as it was.
 void EnumComPorts(std::vector<std::string>& list, const std::string& sysfsRoot = kSysfsTtyRoot);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -129,4 +129,4 @@ private:
     int outputSize_ = 1024;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

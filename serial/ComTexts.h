@@ -37,4 +37,4 @@ const std::vector<std::string>& FlowControlTexts();
 // Whole-text comparison that ignores the case of ASCII letters.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
-}  // namespace lumiq
+} // namespace lumiq

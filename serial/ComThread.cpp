@@ -61,7 +61,7 @@ public:
 
     TComEvents Changes() {
         if (useCounters_) {
-            LineCounterSet now {};
+            LineCounterSet now{};
             if (ReadLineCounters(fd_, now) != 0)
                 return {};
             const TComEvents events = EventsBetween(counters_, now);
@@ -80,7 +80,7 @@ private:
     int fd_;
     bool useCounters_ = false;
     bool useLines_ = false;
-    LineCounterSet counters_ {};
+    LineCounterSet counters_{};
     int lines_ = 0;
 };
 
@@ -90,7 +90,7 @@ int CheckedEventFd(int fd) {
     return fd;
 }
 
-}  // namespace
+} // namespace
 
 TComThread::TComThread(TCustomComPort& port)
     : port_(port), deviceFd_(port.DeviceFd()), watched_(port.Events()), syncMethod_(port.SyncMethod()),
@@ -115,7 +115,9 @@ TComThread::~TComThread() {
     ::close(kickFd_);
 }
 
-void TComThread::Stop() { Signal(stopFd_); }
+void TComThread::Stop() {
+    Signal(stopFd_);
+}
 
 void TComThread::NoteWriteDone() {
     writeDone_ = true;
@@ -135,8 +137,9 @@ void TComThread::Execute() noexcept {
     ApplyPriority(priority_);
     const int poller = ::epoll_create1(EPOLL_CLOEXEC);
     bool watching = poller >= 0;
-    for (auto [fd, events] : {std::pair{deviceFd_, EPOLLIN | EPOLLET}, {stopFd_, EPOLLIN}, {kickFd_, EPOLLIN}}) {
-        epoll_event entry {};
+    for (auto [fd, events] :
+         {std::pair{deviceFd_, EPOLLIN | EPOLLET}, {stopFd_, EPOLLIN}, {kickFd_, EPOLLIN}}) {
+        epoll_event entry{};
         entry.events = static_cast<std::uint32_t>(events);
         entry.data.fd = fd;
         watching = watching && ::epoll_ctl(poller, EPOLL_CTL_ADD, fd, &entry) == 0;
@@ -148,13 +151,13 @@ void TComThread::Execute() noexcept {
         int timeoutMs = lines.Active() ? kLineRecheckMs : -1;
         if (outputQueued)
             timeoutMs = kOutputRecheckMs;
-        std::array<epoll_event, 3> ready {};
+        std::array<epoll_event, 3> ready{};
         const int count = ::epoll_wait(poller, ready.data(), static_cast<int>(ready.size()), timeoutMs);
         ++wakeUps_;
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            break;  // a failed wait ends the thread like a stop
+            break; // a failed wait ends the thread like a stop
         std::uint32_t deviceEvents = 0;
         bool stop = false;
         for (int i = 0; i < count; ++i) {
@@ -203,7 +206,7 @@ void TComThread::Execute() noexcept {
         if (!batch.empty() && !DispatchComMsg(batch))
             break;
         if (lost)
-            break;  // the device is gone: reported once, nothing more to watch
+            break; // the device is gone: reported once, nothing more to watch
     }
     if (poller >= 0)
         ::close(poller);
@@ -215,7 +218,8 @@ void TComThread::Execute() noexcept {
 bool TComThread::DispatchComMsg(TComEvents events) {
     switch (syncMethod_) {
     case smThreadSync:
-        return handover_->RunOnMain([&port = port_, events] { DoEvents(port, events); }, ComHandover::Until::Run);
+        return handover_->RunOnMain([&port = port_, events] { DoEvents(port, events); },
+                                    ComHandover::Until::Run);
     case smWindowSync:
         SendEvents(events);
         return true;
@@ -224,7 +228,7 @@ bool TComThread::DispatchComMsg(TComEvents events) {
             DoEvents(port_, events);
             return true;
         } catch (...) {
-            return false;  // as with smThreadSync: a raising handler ends the thread
+            return false; // as with smThreadSync: a raising handler ends the thread
         }
     }
     return false;
@@ -261,17 +265,37 @@ void TComThread::DoEvents(TCustomComPort& port, TComEvents events) {
 
 void TComThread::CallEvent(TCustomComPort& port, TComEvent event) {
     switch (event) {
-    case evError: port.CallError(); break;
-    case evRxChar: port.CallRxChar(); break;
-    case evTxEmpty: port.CallTxEmpty(); break;
-    case evBreak: port.CallBreak(); break;
-    case evRing: port.CallRing(); break;
-    case evCTS: port.CallCTSChange(); break;
-    case evDSR: port.CallDSRChange(); break;
-    case evRxFlag: port.CallRxFlag(); break;
-    case evRLSD: port.CallRLSDChange(); break;
-    case evRx80Full: port.CallRx80Full(); break;
+    case evError:
+        port.CallError();
+        break;
+    case evRxChar:
+        port.CallRxChar();
+        break;
+    case evTxEmpty:
+        port.CallTxEmpty();
+        break;
+    case evBreak:
+        port.CallBreak();
+        break;
+    case evRing:
+        port.CallRing();
+        break;
+    case evCTS:
+        port.CallCTSChange();
+        break;
+    case evDSR:
+        port.CallDSRChange();
+        break;
+    case evRxFlag:
+        port.CallRxFlag();
+        break;
+    case evRLSD:
+        port.CallRLSDChange();
+        break;
+    case evRx80Full:
+        port.CallRx80Full();
+        break;
     }
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -80,4 +80,4 @@ private:
     std::thread worker_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -38,7 +38,7 @@ int PollTimeout(std::optional<Clock::time_point> first, std::optional<Clock::tim
 // without data left counts as ready: the next read or write reports it.
 bool WaitReady(int fd, short events, int timeoutMs, int failureCode) {
     for (;;) {
-        pollfd entry {fd, events, 0};
+        pollfd entry{fd, events, 0};
         const int ready = ::poll(&entry, 1, timeoutMs);
         if (ready > 0)
             return true;
@@ -49,17 +49,19 @@ bool WaitReady(int fd, short events, int timeoutMs, int failureCode) {
     }
 }
 
-}  // namespace
+} // namespace
 
 int ReadWithTimeouts(int fd, char* buffer, int count, const ComTransferTimeouts& timeouts) {
     if (count <= 0)
         return 0;
-    const bool atOnce =
-        timeouts.ReadInterval == kLargest && timeouts.ReadTotalMultiplier == 0 && timeouts.ReadTotalConstant == 0;
-    const bool firstByteEnds = timeouts.ReadInterval == kLargest && timeouts.ReadTotalMultiplier == kLargest &&
-                               timeouts.ReadTotalConstant > 0 && timeouts.ReadTotalConstant < kLargest;
-    const auto total = firstByteEnds ? TotalDeadline(0, timeouts.ReadTotalConstant, count)
-                                     : TotalDeadline(timeouts.ReadTotalMultiplier, timeouts.ReadTotalConstant, count);
+    const bool atOnce = timeouts.ReadInterval == kLargest && timeouts.ReadTotalMultiplier == 0 &&
+                        timeouts.ReadTotalConstant == 0;
+    const bool firstByteEnds = timeouts.ReadInterval == kLargest &&
+                               timeouts.ReadTotalMultiplier == kLargest && timeouts.ReadTotalConstant > 0 &&
+                               timeouts.ReadTotalConstant < kLargest;
+    const auto total = firstByteEnds
+                           ? TotalDeadline(0, timeouts.ReadTotalConstant, count)
+                           : TotalDeadline(timeouts.ReadTotalMultiplier, timeouts.ReadTotalConstant, count);
     const bool useInterval = timeouts.ReadInterval != 0 && timeouts.ReadInterval != kLargest;
     std::optional<Clock::time_point> gapEnd;
     int done = 0;
@@ -74,7 +76,7 @@ int ReadWithTimeouts(int fd, char* buffer, int count, const ComTransferTimeouts&
             continue;
         }
         if (got == 0)
-            throw EComPort(kComReadFailed, EIO);  // end of file: the other end is gone
+            throw EComPort(kComReadFailed, EIO); // end of file: the other end is gone
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -101,7 +103,7 @@ int WriteWithTimeouts(int fd, const char* data, int count, const ComTransferTime
             continue;
         }
         if (put == 0)
-            throw EComPort(kComWriteFailed, EIO);  // a terminal that takes nothing is broken
+            throw EComPort(kComWriteFailed, EIO); // a terminal that takes nothing is broken
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -112,4 +114,4 @@ int WriteWithTimeouts(int fd, const char* data, int count, const ComTransferTime
     }
 }
 
-}  // namespace lumiq
+} // namespace lumiq

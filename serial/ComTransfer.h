@@ -31,4 +31,4 @@ int ReadWithTimeouts(int fd, char* buffer, int count, const ComTransferTimeouts&
 // are 0) ran out first. Failure: EComPort code 2 with errno (EIO when gone).
 int WriteWithTimeouts(int fd, const char* data, int count, const ComTransferTimeouts& timeouts);
 
-}  // namespace lumiq
+} // namespace lumiq

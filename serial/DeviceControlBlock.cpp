@@ -61,4 +61,4 @@ TComDcb BuildDcb(const TCustomComPort& port) {
     return block;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

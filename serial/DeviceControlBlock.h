@@ -29,16 +29,16 @@ constexpr std::uint32_t kRtsEnable = 4096;
 constexpr std::uint32_t kRtsHandshake = 8192;
 constexpr std::uint32_t kRtsToggle = 12288;
 constexpr std::uint32_t kRtsMask = 12288;
-}  // namespace dcb
+} // namespace dcb
 
 struct TComDcb {
     std::uint32_t BaudRate = 0;
     std::uint32_t Flags = 0;
     std::uint16_t XonLim = 0;
     std::uint16_t XoffLim = 0;
-    std::uint8_t ByteSize = 0;  // 5 to 8
-    std::uint8_t Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    std::uint8_t StopBits = 0;  // 0 one, 1 one and a half, 2 two
+    std::uint8_t ByteSize = 0; // 5 to 8
+    std::uint8_t Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    std::uint8_t StopBits = 0; // 0 one, 1 one and a half, 2 two
     char XonChar = 0;
     char XoffChar = 0;
     char ErrorChar = 0;
@@ -52,4 +52,4 @@ std::uint32_t BaudRateValue(TBaudRate rate, int customBaudRate);
 // The record for the port's current settings.
 TComDcb BuildDcb(const TCustomComPort& port);
 
-}  // namespace lumiq
+} // namespace lumiq

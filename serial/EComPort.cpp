@@ -39,7 +39,7 @@ constexpr const char* kSystemErrorSuffix = " (win error code: %d)";
 // dgettext hands out texts that live as long as the program, so the table
 // holds plain pointers (null: not translated yet); atomics keep a late
 // translation race-free.
-std::array<std::atomic<const char*>, 23> translatedTexts {};
+std::array<std::atomic<const char*>, 23> translatedTexts{};
 
 // The suffix comes from a catalog file: only "%d" is filled in, nothing of it
 // is used as a format string.
@@ -53,7 +53,7 @@ std::string SystemErrorSuffix(int systemError) {
     return suffix.replace(at, 2, std::to_string(systemError));
 }
 
-}  // namespace
+} // namespace
 
 std::string ComFailureText(int failureCode) {
     if (failureCode < 1 || failureCode > static_cast<int>(kQuotedTexts.size()))
@@ -75,4 +75,4 @@ EComPort::EComPort(int failureCode, int systemError)
     : std::runtime_error(ComFailureText(failureCode) + SystemErrorSuffix(systemError)),
       failureCode_(failureCode), systemError_(systemError) {}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -56,4 +56,4 @@ std::string ComFailureText(int failureCode);
 // once, before the event threads start.
 void TranslateComFailureTexts();
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -7,8 +7,7 @@
 
 namespace lumiq {
 
-template <typename E, int Count>
-class EnumSet {
+template <typename E, int Count> class EnumSet {
     static_assert(Count > 0 && Count <= 32, "one bit per enumerator in 32 bits");
 
 public:
@@ -45,4 +44,4 @@ private:
     std::uint32_t bits_ = 0;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -10,9 +10,13 @@ int ReadLineCounters(int fd, LineCounterSet& counters) {
     return ::ioctl(fd, TIOCGICOUNT, &counters) == 0 ? 0 : errno;
 }
 
-int ReadModemLines(int fd, int& lines) { return ::ioctl(fd, TIOCMGET, &lines) == 0 ? 0 : errno; }
+int ReadModemLines(int fd, int& lines) {
+    return ::ioctl(fd, TIOCMGET, &lines) == 0 ? 0 : errno;
+}
 
-bool IsUnsupported(int error) { return error == ENOTTY || error == EINVAL; }
+bool IsUnsupported(int error) {
+    return error == ENOTTY || error == EINVAL;
+}
 
 TComErrors ErrorsBetween(const LineCounterSet& before, const LineCounterSet& after) {
     TComErrors errors;
@@ -73,4 +77,4 @@ TComSignals SignalsOf(int lines) {
     return signals;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,7 +14,7 @@ using LineCounterSet = serial_icounter_struct;
 // 0, or errno. IsUnsupported tells "this driver has no such record" apart
 // from a failure.
 int ReadLineCounters(int fd, LineCounterSet& counters);
-int ReadModemLines(int fd, int& lines);  // TIOCM_* bits
+int ReadModemLines(int fd, int& lines); // TIOCM_* bits
 bool IsUnsupported(int error);
 
 // What the counters say happened between two readings.
@@ -25,4 +25,4 @@ TComEvents EventsBetween(int linesBefore, int linesAfter);
 
 TComSignals SignalsOf(int lines);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -10,7 +10,7 @@ namespace {
 constexpr unsigned kUnix98PtySlaveFirst = 136;
 constexpr unsigned kUnix98PtySlaveLast = 143;
 constexpr unsigned kLegacyPtySlave = 3;
-}  // namespace
+} // namespace
 
 bool IsPseudoTerminal(int fd) {
     struct stat info {};
@@ -26,4 +26,4 @@ void KeepPtyFraming(termios& settings) {
     settings.c_cflag |= CS8;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

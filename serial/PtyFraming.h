@@ -14,4 +14,4 @@ bool IsPseudoTerminal(int fd);
 // Replaces the data size and parity with what a pty keeps (CS8, no parity).
 void KeepPtyFraming(termios& settings);
 
-}  // namespace lumiq
+} // namespace lumiq

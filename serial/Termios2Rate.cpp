@@ -28,4 +28,4 @@ int ReadTermios2Rate(int fd, std::uint32_t& bitsPerSecond) {
     return 0;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

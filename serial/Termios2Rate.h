@@ -15,4 +15,4 @@ int SetTermios2Rate(int fd, std::uint32_t bitsPerSecond);
 // Reads back the output rate the driver holds; 0 or errno.
 int ReadTermios2Rate(int fd, std::uint32_t& bitsPerSecond);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -12,21 +12,36 @@ namespace {
 
 speed_t StandardSpeed(std::uint32_t rate) {
     switch (rate) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 110:
+        return B110;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
@@ -50,11 +65,20 @@ void SetFraming(termios& settings, const TComDcb& block) {
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     settings.c_cflag |= CREAD | CLOCAL | kSizes[block.ByteSize - 5];
     switch (block.Parity) {
-    case 1: settings.c_cflag |= PARENB | PARODD; break;
-    case 2: settings.c_cflag |= PARENB; break;
-    case 3: settings.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 4: settings.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
+    case 1:
+        settings.c_cflag |= PARENB | PARODD;
+        break;
+    case 2:
+        settings.c_cflag |= PARENB;
+        break;
+    case 3:
+        settings.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case 4:
+        settings.c_cflag |= PARENB | CMSPAR;
+        break;
+    default:
+        break;
     }
     if (block.StopBits == 2)
         settings.c_cflag |= CSTOPB;
@@ -94,13 +118,15 @@ int SetModemLines(int fd, const TComDcb& block) {
     if (int error = SetModemLine(fd, TIOCM_DTR, dtr == dcb::kDtrEnable); error != 0)
         return error;
     if (rts == dcb::kRtsHandshake)
-        return 0;  // the driver drives RTS
+        return 0; // the driver drives RTS
     return SetModemLine(fd, TIOCM_RTS, rts == dcb::kRtsEnable);
 }
 
-}  // namespace
+} // namespace
 
-bool NeedsCustomRate(const TComDcb& block) { return StandardSpeed(block.BaudRate) == B0; }
+bool NeedsCustomRate(const TComDcb& block) {
+    return StandardSpeed(block.BaudRate) == B0;
+}
 
 int BuildTermios(const TComDcb& block, termios& settings) {
     if (!HasTermiosForm(block))
@@ -114,7 +140,7 @@ int BuildTermios(const TComDcb& block, termios& settings) {
 }
 
 int ApplyDcbToTerminal(int fd, const TComDcb& block) {
-    termios settings {};
+    termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
         return errno;
     if (int error = BuildTermios(block, settings); error != 0)
@@ -130,4 +156,4 @@ int ApplyDcbToTerminal(int fd, const TComDcb& block) {
     return SetModemLines(fd, block);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -21,4 +21,4 @@ bool NeedsCustomRate(const TComDcb& block);
 // bad bytes with anything but NUL (a byte with a parity error reads as NUL).
 int ApplyDcbToTerminal(int fd, const TComDcb& block);
 
-}  // namespace lumiq
+} // namespace lumiq

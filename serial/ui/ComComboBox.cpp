@@ -8,28 +8,36 @@
 namespace lumiq {
 namespace {
 
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 const std::vector<std::string>* FixedTexts(TComProperty property) {
     switch (property) {
-    case cpBaudRate: return &BaudRateTexts();
-    case cpDataBits: return &DataBitsTexts();
-    case cpStopBits: return &StopBitsTexts();
-    case cpParity: return &ParityTexts();
-    case cpFlowControl: return &FlowControlTexts();
-    default: return nullptr;
+    case cpBaudRate:
+        return &BaudRateTexts();
+    case cpDataBits:
+        return &DataBitsTexts();
+    case cpStopBits:
+        return &StopBitsTexts();
+    case cpParity:
+        return &ParityTexts();
+    case cpFlowControl:
+        return &FlowControlTexts();
+    default:
+        return nullptr;
     }
 }
 
-}  // namespace
+} // namespace
 
 TComComboBox::TComComboBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(false);  // entries only
+    setEditable(false); // entries only
     connect(this, &QComboBox::activated, this, [this](int) {
         try {
             Change();
         } catch (const std::exception& error) {
-            ReportComError(error.what());  // reached from the Qt loop: it must not cross it
+            ReportComError(error.what()); // reached from the Qt loop: it must not cross it
         }
     });
 }
@@ -69,7 +77,9 @@ void TComComboBox::SetComProperty(TComProperty property) {
         UpdateSettings();
 }
 
-std::string TComComboBox::Text() const { return currentIndex() < 0 ? std::string() : currentText().toStdString(); }
+std::string TComComboBox::Text() const {
+    return currentIndex() < 0 ? std::string() : currentText().toStdString();
+}
 
 void TComComboBox::SetText(const std::string& text) {
     if (const int index = FindText(text); index >= 0)
@@ -85,13 +95,20 @@ int TComComboBox::FindText(const std::string& text) const {
 
 std::string TComComboBox::PortValueText() const {
     switch (property_) {
-    case cpPort: return port_->Port();
-    case cpBaudRate: return BaudRateToStr(port_->BaudRate());
-    case cpDataBits: return DataBitsToStr(port_->DataBits());
-    case cpStopBits: return StopBitsToStr(port_->StopBits());
-    case cpParity: return ParityToStr(port_->Parity().Bits());
-    case cpFlowControl: return FlowControlToStr(port_->FlowControl().FlowControl());
-    case cpNone: break;
+    case cpPort:
+        return port_->Port();
+    case cpBaudRate:
+        return BaudRateToStr(port_->BaudRate());
+    case cpDataBits:
+        return DataBitsToStr(port_->DataBits());
+    case cpStopBits:
+        return StopBitsToStr(port_->StopBits());
+    case cpParity:
+        return ParityToStr(port_->Parity().Bits());
+    case cpFlowControl:
+        return FlowControlToStr(port_->FlowControl().FlowControl());
+    case cpNone:
+        break;
     }
     return {};
 }
@@ -107,13 +124,26 @@ void TComComboBox::UpdateSettings() {
 
 void TComComboBox::SetPendingFrom(const std::string& text) {
     switch (property_) {
-    case cpPort: pendingPort_ = text; break;
-    case cpBaudRate: pendingBaudRate_ = StrToBaudRate(text); break;
-    case cpDataBits: pendingDataBits_ = StrToDataBits(text); break;
-    case cpStopBits: pendingStopBits_ = StrToStopBits(text); break;
-    case cpParity: pendingParity_ = StrToParity(text); break;
-    case cpFlowControl: pendingFlowControl_ = StrToFlowControl(text); break;
-    case cpNone: break;
+    case cpPort:
+        pendingPort_ = text;
+        break;
+    case cpBaudRate:
+        pendingBaudRate_ = StrToBaudRate(text);
+        break;
+    case cpDataBits:
+        pendingDataBits_ = StrToDataBits(text);
+        break;
+    case cpStopBits:
+        pendingStopBits_ = StrToStopBits(text);
+        break;
+    case cpParity:
+        pendingParity_ = StrToParity(text);
+        break;
+    case cpFlowControl:
+        pendingFlowControl_ = StrToFlowControl(text);
+        break;
+    case cpNone:
+        break;
     }
 }
 
@@ -121,13 +151,26 @@ void TComComboBox::ApplySettings() {
     if (port_ == nullptr)
         return;
     switch (property_) {
-    case cpPort: port_->SetPort(pendingPort_); break;
-    case cpBaudRate: port_->SetBaudRate(pendingBaudRate_); break;
-    case cpDataBits: port_->SetDataBits(pendingDataBits_); break;
-    case cpStopBits: port_->SetStopBits(pendingStopBits_); break;
-    case cpParity: port_->Parity().SetBits(pendingParity_); break;
-    case cpFlowControl: port_->FlowControl().SetFlowControl(pendingFlowControl_); break;
-    case cpNone: break;
+    case cpPort:
+        port_->SetPort(pendingPort_);
+        break;
+    case cpBaudRate:
+        port_->SetBaudRate(pendingBaudRate_);
+        break;
+    case cpDataBits:
+        port_->SetDataBits(pendingDataBits_);
+        break;
+    case cpStopBits:
+        port_->SetStopBits(pendingStopBits_);
+        break;
+    case cpParity:
+        port_->Parity().SetBits(pendingParity_);
+        break;
+    case cpFlowControl:
+        port_->FlowControl().SetFlowControl(pendingFlowControl_);
+        break;
+    case cpNone:
+        break;
     }
 }
 
@@ -137,4 +180,4 @@ void TComComboBox::Change() {
         ApplySettings();
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -62,4 +62,4 @@ private:
     TFlowControl pendingFlowControl_ = fcHardware;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

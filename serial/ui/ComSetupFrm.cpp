@@ -17,13 +17,15 @@
 namespace lumiq {
 namespace {
 
-QString Translated(const char* text) { return QString::fromUtf8(CPortText(text)); }
+QString Translated(const char* text) {
+    return QString::fromUtf8(CPortText(text));
+}
 
 // The client area the dialog was laid out for; a larger font may widen it.
 constexpr int kClientWidth = 231;
 constexpr int kClientHeight = 216;
 
-}  // namespace
+} // namespace
 
 TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent) {
     setObjectName("ComSetupFrm");
@@ -33,10 +35,10 @@ TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent) {
     GroupBox1->setObjectName("GroupBox1");
     auto* grid = new QGridLayout(GroupBox1);
 
-    const std::array<const char*, 6> captions = {"Port", "Baud rate", "Data bits", "Stop bits", "Parity",
-                                                 "Flow control"};
-    const std::array<TComProperty, 6> properties = {cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity,
-                                                    cpFlowControl};
+    const std::array<const char*, 6> captions = {"Port",      "Baud rate", "Data bits",
+                                                 "Stop bits", "Parity",    "Flow control"};
+    const std::array<TComProperty, 6> properties = {cpPort,     cpBaudRate, cpDataBits,
+                                                    cpStopBits, cpParity,   cpFlowControl};
     std::array<QLabel**, 6> labels = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6};
     std::array<TComComboBox**, 6> combos = {&Combo1, &Combo2, &Combo3, &Combo4, &Combo5, &Combo6};
     for (int i = 0; i < 6; ++i) {
@@ -67,7 +69,7 @@ TComSetupFrm::TComSetupFrm(QWidget* parent) : QDialog(parent) {
     auto* form = new QVBoxLayout(this);
     form->addWidget(GroupBox1);
     form->addLayout(buttons);
-    form->setSizeConstraint(QLayout::SetFixedSize);  // a fixed-size dialog border
+    form->setSizeConstraint(QLayout::SetFixedSize); // a fixed-size dialog border
     setMinimumSize(kClientWidth, kClientHeight);
 
     setTabOrder(Combo1, Combo2);
@@ -123,4 +125,4 @@ void InitComPortUi(const std::string& programDir) {
     TCustomComPort::SetSetupDialog([](TCustomComPort& port) { EditComPort(port); });
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -24,8 +24,8 @@ public:
     QGroupBox* GroupBox1;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
     TComComboBox *Combo1, *Combo2, *Combo3, *Combo4, *Combo5, *Combo6;
-    QPushButton* Button1;  // "OK", the default button
-    QPushButton* Button2;  // "Cancel"
+    QPushButton* Button1; // "OK", the default button
+    QPushButton* Button2; // "Cancel"
 
 protected:
     // Escape does not cancel (the close box does).
@@ -43,4 +43,4 @@ void EditComPort(TCustomComPort& port);
 // and EditComPort as every port's ShowSetupDialog.
 void InitComPortUi(const std::string& programDir);
 
-}  // namespace lumiq
+} // namespace lumiq

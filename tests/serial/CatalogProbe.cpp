@@ -12,6 +12,7 @@
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     lumiq::InitComPortCatalog(QCoreApplication::applicationDirPath().toStdString());
-    std::printf("%s\n%s\n", lumiq::EComPort(lumiq::kComOpenFailed, 2).what(), lumiq::CPortText("Setup").c_str());
+    std::printf("%s\n%s\n", lumiq::EComPort(lumiq::kComOpenFailed, 2).what(),
+                lumiq::CPortText("Setup").c_str());
     return 0;
 }

@@ -45,5 +45,5 @@ TEST(CportCatalog, TheOperatorsLanguageSelectsTheCatalog) {
         EXPECT_EQ(ProbeOutput(c.settings), c.expected) << c.settings.join(' ').toStdString();
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

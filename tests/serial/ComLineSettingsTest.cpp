@@ -20,7 +20,7 @@ namespace {
 using test::PtyPair;
 
 termios SettingsOf(int fd) {
-    termios settings {};
+    termios settings{};
     EXPECT_EQ(::tcgetattr(fd, &settings), 0);
     return settings;
 }
@@ -47,8 +47,8 @@ TEST_F(LineOnPty, EveryRateReachesTheDriverIncludingThoseWithoutATermiosConstant
         int custom;
         std::uint32_t expected;
     } cases[] = {
-        {brCustom, 9600, 9600},     {br110, 0, 110},       {br14400, 0, 14400},   {br56000, 0, 56000},
-        {br57600, 0, 57600},        {br115200, 0, 115200}, {br128000, 0, 128000}, {br256000, 0, 256000},
+        {brCustom, 9600, 9600},     {br110, 0, 110},        {br14400, 0, 14400},   {br56000, 0, 56000},
+        {br57600, 0, 57600},        {br115200, 0, 115200},  {br128000, 0, 128000}, {br256000, 0, 256000},
         {brCustom, 250000, 250000}, {brCustom, 1234, 1234},
     };
     port.Open();
@@ -82,7 +82,8 @@ TEST(TermiosLine, FramingAndFlowControlBecomeTermiosFlags) {
         {dbSeven, prEven, sbTwoStopBits, fcNone, CS7 | PARENB | CSTOPB, PARODD | CMSPAR, IGNBRK},
         {dbFive, prOdd, sbOneStopBit, fcHardware, CS5 | PARENB | PARODD | CRTSCTS, CMSPAR, IGNBRK},
         {dbSix, prMark, sbOneStopBit, fcNone, CS6 | PARENB | PARODD | CMSPAR, 0, IGNBRK},
-        {dbEight, prSpace, sbOneStopBit, fcSoftware, CS8 | PARENB | CMSPAR, PARODD | CRTSCTS, IGNBRK | IXON | IXOFF},
+        {dbEight, prSpace, sbOneStopBit, fcSoftware, CS8 | PARENB | CMSPAR, PARODD | CRTSCTS,
+         IGNBRK | IXON | IXOFF},
     };
     for (const auto& c : cases) {
         TComPort port;
@@ -90,7 +91,7 @@ TEST(TermiosLine, FramingAndFlowControlBecomeTermiosFlags) {
         port.Parity().SetBits(c.parity);
         port.SetStopBits(c.stopBits);
         port.FlowControl().SetFlowControl(c.flow);
-        termios settings {};
+        termios settings{};
         settings.c_lflag = ICANON | ECHO;
         settings.c_oflag = OPOST;
         ASSERT_EQ(BuildTermios(BuildDcb(port), settings), 0);
@@ -108,7 +109,7 @@ TEST(TermiosLine, OnlyReplacingWithNulHasATermiosForm) {
     TComPort port;
     port.Parity().SetCheck(true);
     port.Parity().SetReplace(true);
-    termios settings {};
+    termios settings{};
     EXPECT_EQ(BuildTermios(BuildDcb(port), settings), 0);
     EXPECT_NE(settings.c_iflag & INPCK, 0u) << "a bad byte reads as NUL";
     port.Parity().SetReplaceChar('?');
@@ -153,14 +154,14 @@ TEST_F(LineOnPty, ChangesInsideBeginUpdateWaitForTheLastEndUpdate) {
     port.BeginUpdate();
     port.BeginUpdate();
     port.SetBaudRate(br19200);
-    port.SetStopBits(sbOne5StopBits);  // not applied, so not refused yet
+    port.SetStopBits(sbOne5StopBits); // not applied, so not refused yet
     port.SetStopBits(sbTwoStopBits);
     port.EndUpdate();
     EXPECT_EQ(RateOf(pty.SlaveFd()), 9600u);
     port.EndUpdate();
     EXPECT_EQ(RateOf(pty.SlaveFd()), 19200u);
     EXPECT_NE(SettingsOf(pty.SlaveFd()).c_cflag & CSTOPB, 0u);
-    port.EndUpdate();  // at zero: nothing
+    port.EndUpdate(); // at zero: nothing
 }
 
 TEST_F(LineOnPty, AClosedPortKeepsSettingsForTheNextOpen) {
@@ -230,5 +231,5 @@ TEST(FlowControl, TheSummaryReadsTheNamedPatternsAndWritingSetsThem) {
     EXPECT_EQ(flow.FlowControl(), fcNone) << "DSR flow and DTR are not looked at";
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -22,7 +22,7 @@ namespace {
 struct FakeTty {
     std::string name;
     bool hasDevice;
-    const char* uartType;  // contents of "type", or null for no such file
+    const char* uartType; // contents of "type", or null for no such file
 };
 
 class FakeSysfs {
@@ -72,14 +72,15 @@ TEST(EnumComPorts, ListsDevicesSortedWithoutRegardToCase) {
         {"COM1", true, nullptr},
         {"com10", true, nullptr},
         {"COM2", true, nullptr},
-        {"ttyS0", true, "4"},      // a real 16550A
-        {"ttyS1", true, "0"},      // registered, but no UART there
+        {"ttyS0", true, "4"}, // a real 16550A
+        {"ttyS1", true, "0"}, // registered, but no UART there
         {"ttyUSB0", true, nullptr},
-        {"tty0", false, nullptr},  // a virtual console: no device
+        {"tty0", false, nullptr}, // a virtual console: no device
         {"ptmx", false, nullptr},
-        {"tts!0", true, nullptr},  // sysfs spelling of /dev/tts/0
+        {"tts!0", true, nullptr}, // sysfs spelling of /dev/tts/0
     });
-    const std::vector<std::string> expected = {"/dev/tts/0", "COM1", "com10", "COM2", "COM3", "ttyS0", "ttyUSB0"};
+    const std::vector<std::string> expected = {"/dev/tts/0", "COM1",  "com10",  "COM2",
+                                               "COM3",       "ttyS0", "ttyUSB0"};
     EXPECT_EQ(List(sysfs.Root()), expected);
 }
 
@@ -126,5 +127,5 @@ TEST(EnumComPorts, TheRealListingNamesPortsThatOpenTakes) {
         EXPECT_TRUE(port.find('/') == std::string::npos || port.rfind("/dev/", 0) == 0) << port;
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -24,8 +24,7 @@ using Clock = std::chrono::steady_clock;
 using test::PtyPair;
 
 // Runs fn, expecting EComPort with this code; returns it for more checks.
-template <typename Fn>
-EComPort ExpectComFailure(int code, Fn&& fn) {
+template <typename Fn> EComPort ExpectComFailure(int code, Fn&& fn) {
     try {
         fn();
     } catch (const EComPort& failure) {
@@ -37,7 +36,7 @@ EComPort ExpectComFailure(int code, Fn&& fn) {
 }
 
 tcflag_t LocalFlags(int fd) {
-    termios settings {};
+    termios settings{};
     EXPECT_EQ(::tcgetattr(fd, &settings), 0);
     return settings.c_lflag;
 }
@@ -88,14 +87,15 @@ TEST_F(ComPortOnPty, OpenAndCloseRunTheirHooksInOrderAndRestoreTheTerminal) {
     port.Open();
     EXPECT_TRUE(port.Connected());
     EXPECT_EQ(LocalFlags(pty.SlaveFd()) & (ICANON | ECHO), 0u) << "raw bytes while open";
-    port.Open();  // already open: nothing
+    port.Open(); // already open: nothing
     port.Close();
-    port.Close();  // already closed: nothing
+    port.Close(); // already closed: nothing
 
     EXPECT_FALSE(port.Connected());
     EXPECT_NE(LocalFlags(pty.SlaveFd()) & ICANON, 0u) << "settings of before the open are back";
-    const std::vector<std::string> expected = {"before open", "after open", "cts off",      "dsr off",    "rlsd off",
-                                               "cts off",     "dsr off",    "rlsd off",     "before close", "after close"};
+    const std::vector<std::string> expected = {"before open",  "after open", "cts off", "dsr off",
+                                               "rlsd off",     "cts off",    "dsr off", "rlsd off",
+                                               "before close", "after close"};
     EXPECT_EQ(calls, expected);
 }
 
@@ -136,7 +136,7 @@ TEST_F(ComPortOnPty, APortHeldByAnotherOpenerIsRefusedUntilReleased) {
     EXPECT_EQ(ExpectComFailure(kComOpenFailed, [&] { second.Open(); }).SystemError(), EBUSY);
     EXPECT_FALSE(second.Connected());
     port.Close();
-    second.Open();  // tried again from scratch
+    second.Open(); // tried again from scratch
     EXPECT_TRUE(second.Connected());
 }
 
@@ -199,7 +199,7 @@ TEST_F(ComPortOnPty, AWriteNobodyTakesEndsWithinItsTimeOut) {
     port.Timeouts().SetWriteTotalMultiplier(0);
     port.Timeouts().SetWriteTotalConstant(200);
     port.Open();
-    const std::string lots(4 * 1024 * 1024, 'x');  // far more than the pty buffers
+    const std::string lots(4 * 1024 * 1024, 'x'); // far more than the pty buffers
     const auto start = Clock::now();
     const int written = port.WriteStr(lots);
     EXPECT_GT(written, 0);
@@ -241,11 +241,12 @@ TEST(ComPortClosed, TransfersOnAClosedPortFailWithTheirCodes) {
 
 TEST_F(ComPortOnPty, SyncMethodAndPriorityCannotChangeWhileOpen) {
     port.Open();
-    const EComPort failure = ExpectComFailure(kComPropertyWhileConnected, [&] { port.SetSyncMethod(smNone); });
+    const EComPort failure =
+        ExpectComFailure(kComPropertyWhileConnected, [&] { port.SetSyncMethod(smNone); });
     EXPECT_STREQ(failure.what(), "Cannot set property while connected");
     EXPECT_EQ(port.SyncMethod(), smThreadSync);
     ExpectComFailure(kComPropertyWhileConnected, [&] { port.SetEventThreadPriority(tpLowest); });
-    port.SetSyncMethod(smThreadSync);  // unchanged: allowed
+    port.SetSyncMethod(smThreadSync); // unchanged: allowed
     port.Close();
     port.SetSyncMethod(smNone);
     EXPECT_EQ(port.SyncMethod(), smNone);
@@ -275,5 +276,5 @@ TEST_F(ComPortOnPty, LastErrorsReportsNotedErrorsOnceAndParityOnlyWhenChecked) {
     EXPECT_TRUE(port.Signals().empty()) << "a pseudo-terminal has no modem lines";
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -43,7 +43,7 @@ void EditWith(TCustomComPort& port, std::function<void(TComSetupFrm&)> operatorA
         acted = true;
         operatorActs(*dialog);
         if (dialog->isVisible())
-            dialog->reject();  // a failed step above must not leave the test hanging
+            dialog->reject(); // a failed step above must not leave the test hanging
     });
     EditComPort(port);
     EXPECT_TRUE(acted);
@@ -98,7 +98,7 @@ TEST_F(SetupDialog, HasTheDesignedControlsAndTexts) {
 
 TEST_F(SetupDialog, ShowsThePortsCurrentValues) {
     port.Parity().SetBits(prMark);
-    port.FlowControl().SetXonXoffIn(true);  // matches no named pattern
+    port.FlowControl().SetXonXoffIn(true); // matches no named pattern
     EditWith(port, [&](TComSetupFrm& dialog) {
         EXPECT_EQ(dialog.Combo1->Text(), first.SlavePath());
         EXPECT_EQ(dialog.Combo2->Text(), "Custom");
@@ -143,7 +143,7 @@ TEST_F(SetupDialog, OkOnAnOpenPortAppliesOnceAtTheEnd) {
     open.setups = 0;
     EditWith(open, [&](TComSetupFrm& dialog) {
         Choose(dialog.Combo2, "57600");
-        Choose(dialog.Combo4, "1.5");  // would be refused if applied on its own
+        Choose(dialog.Combo4, "1.5"); // would be refused if applied on its own
         Choose(dialog.Combo4, "2");
         dialog.Button1->click();
     });
@@ -165,7 +165,7 @@ TEST_F(SetupDialog, AFailingChoiceStillEndsTheUpdate) {
                  EComPort);
     open.SetStopBits(sbOneStopBit);
     open.setups = 0;
-    open.SetBaudRate(br2400);  // applied at once again: no update left pending
+    open.SetBaudRate(br2400); // applied at once again: no update left pending
     open.BeginUpdate();
     open.EndUpdate();
     EXPECT_EQ(open.setups, 1);
@@ -237,7 +237,7 @@ TEST(ComComboBox, FollowsItsPortAndForgetsItWhenItIsDestroyed) {
     port.reset();
     EXPECT_EQ(combo.ComPort(), nullptr);
     EXPECT_EQ(combo.Text(), "5") << "back to the first entry";
-    combo.ApplySettings();  // no port: nothing
+    combo.ApplySettings(); // no port: nothing
 }
 
 TEST(ComComboBox, AutoApplyWritesTheChoiceAtOnce) {
@@ -252,5 +252,5 @@ TEST(ComComboBox, AutoApplyWritesTheChoiceAtOnce) {
     EXPECT_EQ(port.BaudRate(), br128000);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

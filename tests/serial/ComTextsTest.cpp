@@ -44,5 +44,5 @@ TEST(ComTexts, EveryEnumeratorRoundTripsThroughItsText) {
     EXPECT_EQ(BaudRateToStr(static_cast<TBaudRate>(16)), "") << "outside the table";
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -94,7 +94,7 @@ TEST_F(ThreadOnPty, NoCallWhenAReadEmptiedTheQueueFirst) {
     pty.Send("xy");
     ASSERT_TRUE(port.EventThread()->WaitForPendingHandover(std::chrono::milliseconds(kDeadlineMs)));
     std::string text;
-    ASSERT_EQ(port.ReadStr(text, 1024), 2);  // before the main loop runs the batch
+    ASSERT_EQ(port.ReadStr(text, 1024), 2); // before the main loop runs the batch
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Size(), 0u);
 }
@@ -113,12 +113,14 @@ TEST_P(DispatchOrder, ALineErrorComesBeforeReceivedCharacters) {
     port.NoteLineErrors({ceFrame});
     port.EventThread()->InjectEvents({evRxChar, evError});
     ASSERT_TRUE(log.WaitForSize(3));
-    const std::vector<std::string> expected = {"rx 1", "error " + std::to_string(TComErrors{ceFrame}.bits()), "rx 1"};
+    const std::vector<std::string> expected = {"rx 1", "error " + std::to_string(TComErrors{ceFrame}.bits()),
+                                               "rx 1"};
     EXPECT_EQ(log.Entries(), expected);
     port.Close();
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySyncMethod, DispatchOrder, ::testing::Values(smThreadSync, smWindowSync, smNone));
+INSTANTIATE_TEST_SUITE_P(EverySyncMethod, DispatchOrder,
+                         ::testing::Values(smThreadSync, smWindowSync, smNone));
 
 TEST_F(ThreadOnPty, HandlersRunOnTheMainThreadExceptWithSmNone) {
     const struct {
@@ -133,7 +135,7 @@ TEST_F(ThreadOnPty, HandlersRunOnTheMainThreadExceptWithSmNone) {
         pty.Send("z");
         ASSERT_TRUE(seen.WaitForSize(1)) << "method " << c.method;
         EXPECT_EQ(seen.ThreadOf(0) == std::this_thread::get_id(), c.onMainThread) << "method " << c.method;
-        port.Close();  // the thread discards what it leaves queued
+        port.Close(); // the thread discards what it leaves queued
     }
 }
 
@@ -146,7 +148,7 @@ TEST_F(ThreadOnPty, CloseCompletesWhileTheThreadWaitsInAHandover) {
     EXPECT_FALSE(port.Connected());
     EXPECT_EQ(port.EventThread(), nullptr);
     EXPECT_EQ(log.Entries(), std::vector<std::string>{"rx 3"}) << "the pending hand-over ran during Close";
-    QCoreApplication::processEvents();  // the stale queued call finds nothing to do
+    QCoreApplication::processEvents(); // the stale queued call finds nothing to do
     EXPECT_EQ(log.Size(), 1u);
 }
 
@@ -176,7 +178,7 @@ TEST_F(ThreadOnPty, DeviceLossIsReportedOnceAndTheThreadStopsWatching) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return port.EventThread()->Finished(); }, kDeadlineMs));
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Entries(), std::vector<std::string>{"error " + std::to_string(TComErrors{ceIO}.bits())});
-    port.Close();  // still closes cleanly
+    port.Close(); // still closes cleanly
     EXPECT_FALSE(port.Connected());
 }
 
@@ -198,5 +200,5 @@ TEST_F(ThreadOnPty, APortWithoutEventsStartsNoThreadAndCallsNoHandler) {
     EXPECT_EQ(log.Size(), 0u);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

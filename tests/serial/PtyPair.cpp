@@ -12,7 +12,7 @@
 namespace lumiq::test {
 
 PtyPair::PtyPair() {
-    std::array<char, 128> name {};
+    std::array<char, 128> name{};
     if (::openpty(&masterFd_, &slaveFd_, name.data(), nullptr, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "openpty");
     slavePath_ = name.data();
@@ -39,13 +39,14 @@ std::string PtyPair::Receive(std::size_t count, std::chrono::milliseconds deadli
     const auto until = std::chrono::steady_clock::now() + deadline;
     std::string received;
     while (received.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
-        pollfd entry {masterFd_, POLLIN, 0};
+        pollfd entry{masterFd_, POLLIN, 0};
         if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
             continue;
-        std::array<char, 4096> chunk {};
+        std::array<char, 4096> chunk{};
         const ssize_t got = ::read(masterFd_, chunk.data(), std::min(chunk.size(), count - received.size()));
         if (got <= 0)
             break;
@@ -60,4 +61,4 @@ void PtyPair::CloseMaster() {
     masterFd_ = -1;
 }
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

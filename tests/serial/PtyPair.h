@@ -31,4 +31,4 @@ private:
     std::string slavePath_;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test
