@@ -10,7 +10,8 @@ ModuleController::ModuleController(ToolState& state, ControllerPorts ports)
       panel_(state, ports_, link_),
       interpreter_(state, ports_, panel_),
       engine_(state, ports_, link_, interpreter_),
-      discovery_(state, ports_, interpreter_, panel_) {
+      discovery_(state, ports_, interpreter_, panel_),
+      linkSwitch_(state, ports_) {
     // The intervals the window's timers are created with (all disabled).
     ports_.timerPortRes.setInterval(kSerialReceiveWindowMs);
     ports_.timerOut.setInterval(kDipWatchMs);
@@ -22,6 +23,9 @@ void ModuleController::readAll() { panel_.readAll(); }
 void ModuleController::oneKeyWrite() { panel_.oneKeyWrite(); }
 void ModuleController::query(QueryButton which) { panel_.query(which); }
 void ModuleController::set(SetButton which) { panel_.set(which); }
+
+void ModuleController::switchToSerial() { linkSwitch_.switchToSerial(); }
+void ModuleController::switchToUdp() { linkSwitch_.switchToUdp(); }
 
 void ModuleController::onTimerRead() { engine_.onTimerRead(); }
 void ModuleController::onTimerPortRes() { engine_.onTimerPortRes(); }

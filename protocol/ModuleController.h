@@ -10,6 +10,7 @@
 #include "protocol/CommandLink.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/Discovery.h"
+#include "protocol/LinkSwitch.h"
 #include "protocol/PanelButtons.h"
 #include "protocol/PanelCommands.h"
 #include "protocol/ReplyInterpreter.h"
@@ -33,6 +34,8 @@ public:
     void oneKeyWrite();            // 一键写入
     void query(QueryButton which); // the 查询 buttons and 读固件版本号
     void set(SetButton which);     // the 设置 buttons and 出厂设置
+    void switchToSerial();         // 串口通讯
+    void switchToUdp();            // TCPIP通讯
 
     // Events.
     void onTimerRead();
@@ -51,6 +54,7 @@ private:
     ReplyInterpreter interpreter_;
     TransactionEngine engine_;
     Discovery discovery_;
+    LinkSwitch linkSwitch_;
 };
 
 }  // namespace lumiq

@@ -72,6 +72,7 @@ std::string FakeSerial::readStr(int maxCount) {
 
 void FakeSerial::open() {
     events.push_back("open");
+    if (failOpen) throw std::runtime_error("Unable to open com port");
     isConnected = true;
 }
 
@@ -82,6 +83,7 @@ void FakeSerial::close() {
 
 void FakeSerial::showSetupDialog() {
     events.push_back("dialog");
+    if (failDialog) throw std::runtime_error("Registry error");
     if (!dialogChoices.empty()) {
         ordinal = dialogChoices.front();
         dialogChoices.pop_front();

@@ -108,6 +108,8 @@ public:
 
     bool isConnected = true;
     bool failWrites = false;
+    bool failOpen = false;    // the port is missing or held by another program
+    bool failDialog = false;  // the port list cannot be read
     int ordinal = 7;  // 9600
     std::string input;  // what the port holds
     std::vector<SentBytes> written;
