@@ -116,6 +116,22 @@ TEST_F(ModuleFile, NamesTheLineOfEveryMistake) {
     }
 }
 
+TEST(ModuleFileExample, LoadsWithDistinctModules) {
+    const auto modules = LoadModuleFile(std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/sim/example-modules.ini", 0,
+                                        ParseAddress("10.77.1.1"));
+    ASSERT_EQ(modules.size(), 3u);
+    EXPECT_EQ(modules[0].factory.at("NAME"), Utf8ToGbk("车间一号机"));
+    std::set<std::string> macs, addresses, names;
+    for (const auto& module : modules) {
+        macs.insert(module.factory.at("MAC"));
+        addresses.insert(module.address);
+        names.insert(module.factory.at("NAME"));
+    }
+    EXPECT_EQ(macs.size(), 3u);
+    EXPECT_EQ(addresses.size(), 3u);
+    EXPECT_EQ(names.size(), 3u);
+}
+
 TEST(ModuleFileMissing, SaysWhichFile) {
     EXPECT_THROW(LoadModuleFile("/nonexistent/modules.ini", 0, 0), ConfigError);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "sim/ModuleList.h"
@@ -35,6 +36,10 @@ std::string HardwareAddress(const std::string& interface) {
     return text;
 }
 
+void DeleteLink(const std::string& interface) {
+    std::system(("ip link del " + interface + " 2>/dev/null").c_str());
+}
+
 }  // namespace
 
 SimLan::SimLan(SimLanOptions options)
@@ -47,22 +52,31 @@ SimLan::SimLan(SimLanOptions options)
       sim_(startSimulator()),
       control_(controlPath_) {}
 
-SimLan::~SimLan() = default;
+SimLan::~SimLan() {
+    sim_->stop();
+    // The kernel frees a deleted namespace, and the veth end inside it, some
+    // time later; deleting our end removes the pair now.
+    DeleteLink(hostInterface_);
+}
 
 std::unique_ptr<SimProcess> SimLan::startSimulator() {
     AddVeth(hostInterface_, hostAddress_ + "/16", lan_, kLanInterface, options_.prefix + ".0.2/16");
-    // Known before the first reply: otherwise a burst of unicast replies
-    // from hundreds of modules waits on one address resolution and the
-    // kernel's queue for it overflows.
-    lan_.ip("neigh replace " + hostAddress_ + " lladdr " + HardwareAddress(hostInterface_) + " dev " +
-            kLanInterface + " nud permanent");
-    std::vector<std::string> args{"--control",   controlPath_,           "--log",
-                                  logPath_,      "--alias-dev",          kLanInterface,
-                                  "--first-address", options_.prefix + ".1.1", "--modules",
-                                  std::to_string(options_.modules)};
-    if (!options_.moduleFile.empty()) args.insert(args.end(), {"--config", options_.moduleFile});
-    args.insert(args.end(), options_.simArgs.begin(), options_.simArgs.end());
-    return std::make_unique<SimProcess>(args, lan_.name());
+    try {
+        // Known before the first reply: otherwise a burst of unicast replies
+        // from hundreds of modules waits on one address resolution and the
+        // kernel's queue for it overflows.
+        lan_.ip("neigh replace " + hostAddress_ + " lladdr " + HardwareAddress(hostInterface_) + " dev " +
+                kLanInterface + " nud permanent");
+        std::vector<std::string> args{"--control", controlPath_, "--log", logPath_, "--alias-dev", kLanInterface,
+                                      "--first-address", options_.prefix + ".1.1", "--modules",
+                                      std::to_string(options_.modules)};
+        if (!options_.moduleFile.empty()) args.insert(args.end(), {"--config", options_.moduleFile});
+        args.insert(args.end(), options_.simArgs.begin(), options_.simArgs.end());
+        return std::make_unique<SimProcess>(args, lan_.name());
+    } catch (...) {
+        DeleteLink(hostInterface_);  // the destructor does not run for a half-built bed
+        throw;
+    }
 }
 
 std::string SimLan::moduleAddress(int index) const {

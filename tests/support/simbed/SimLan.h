@@ -56,6 +56,7 @@ public:
     const std::string& logPath() const { return logPath_; }
     SimControl& control() { return control_; }
 
+    pid_t simulatorPid() const { return sim_->pid(); }
     // Stops the simulator now; returns its wait status (0: a clean end).
     int stopSimulator() { return sim_->stop(); }
 
