@@ -1,7 +1,9 @@
 #pragma once
 // The simulator's record of every frame it receives (and every reply it
 // sends), one line each, so that tests and technicians can see exactly what
-// reached the modules and when.
+// reached the modules and when. The modules' own broadcast replies, which
+// come back to the simulator's socket, are not frames to a module and are
+// not recorded.
 //
 //   t=1234567.891 dir=rx link=udp peer=10.77.0.1:5000 took=0@02:4c:51:00:00:01 len=44 data=<...
 //   t=1234568.020 dir=tx link=udp peer=10.77.0.1:5000 by=0@02:4c:51:00:00:01 len=22 data=<...

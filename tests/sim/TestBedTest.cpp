@@ -158,6 +158,23 @@ TEST(SimSafety, RefusesTheMachinesOwnNetworkUnlessForced) {
     EXPECT_EQ(forced.stop(), 0);
 }
 
+TEST(SimAliases, AddedAtStartAndTakenBackAtTheEndLeavingOthers) {
+    const std::string control = testing::TempDir() + "/aliases-" + std::to_string(getpid()) + ".sock";
+    const auto addresses = [] {
+        Program show({"/bin/sh", "-c", "ip -4 -o addr show dev lqalias | awk '{print $4}' | sort | tr '\\n' ' '"});
+        show.finish();
+        return show.output();
+    };
+    testbed::Run("ip link add lqalias type veth peer name lqaliaspeer && ip link set lqalias up && ip addr add 10.77.1.2/32 dev lqalias");
+    {
+        SimProcess sim({"--modules", "3", "--alias-dev", "lqalias", "--control", control});
+        EXPECT_EQ(addresses(), "10.77.1.1/32 10.77.1.2/32 10.77.1.3/32 ");
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    EXPECT_EQ(addresses(), "10.77.1.2/32 ");
+    testbed::Run("ip link del lqalias");
+}
+
 TEST(Netbed, RunsTheCommandInsideAndRemovesTheBed) {
     const std::string tty = testing::TempDir() + "/netbed-tty-" + std::to_string(getpid());
     Program bed({Netbed(), "run", "--modules", "2", "--pty", tty, "--", "sh", "-c",
