@@ -2,12 +2,17 @@
 
 #include <cstdio>
 
+#include "app/ApplicationTitle.h"
 #include "app/AutomationHooks.h"
 #include "app/GuardedApplication.h"
 #include "app/HandlerGuard.h"
 #include "app/MessageBoxSeam.h"
 #include "app/SingleInstance.h"
 #include "app/TFrmMain.h"
+#include "net/MessageHook.h"
+#include "serial/ComErrorReport.h"
+#include "serial/ui/ComSetupFrm.h"
+#include "state/ProgramFolder.h"
 
 namespace lumiq {
 namespace {
@@ -23,6 +28,10 @@ void ShowAlreadyRunning() {
 }  // namespace
 
 int RunLumiqConfig(int argc, char** argv) {
+    // The serial failure texts and the setup dialog. First of all: choosing
+    // the catalog language may set the environment, which is only safe while
+    // no other thread runs.
+    InitComPortUi(ProgramFolder());
     GuardedApplication app(argc, argv);
 
     InstanceLock lock;  // held until the program ends
@@ -34,6 +43,13 @@ int RunLumiqConfig(int argc, char** argv) {
                      lock.Problem().c_str());
         break;
     }
+
+    // Boxes of the components go through the window's one seam too.
+    SetSocketMessageHook([](const std::string& text) { ShowMessage(MessageRequest{text, "", MessageButtons::Ok}, nullptr); });
+    SetComErrorReport([](const std::string& text) {
+        ShowMessage(MessageRequest{text, ApplicationTitle().toStdString(), MessageButtons::Ok, MessageIcon::Stop},
+                    nullptr);
+    });
 
     // The state record outlives the window.
     ToolState state;

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,9 @@
 #include "app/ThreadPause.h"
 #include "app/WidgetModuleList.h"
 #include "app/WidgetPanelView.h"
+#include "net/SocketUdpLink.h"
+#include "protocol/ModuleController.h"
+#include "serial/ComPortSerialLink.h"
 
 namespace lumiq {
 
@@ -47,6 +51,7 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
     outTimer_ = std::make_unique<QtEngineTimer>(*TimerOut);
     pause_ = std::make_unique<ThreadPause>();
 
+    SetUpLinks();
     WireHandlers();
 
     setFixedSize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
@@ -55,6 +60,7 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
 }
 
 TFrmMain::~TFrmMain() {
+    TakeLinksDown();
     delete FrmAbout.data();  // an About window still open goes with the program
 }
 
@@ -126,39 +132,40 @@ void TFrmMain::N12Click() {
     QCoreApplication::exit(0);
 }
 
-// Filled in when the protocol core is connected.
-void TFrmMain::But_ModelClick() {}
-void TFrmMain::But_ModelCheckClick() {}
-void TFrmMain::But_GATEWAYClick() {}
-void TFrmMain::But_GATEWAYCheckClick() {}
-void TFrmMain::But_MASKClick() {}
-void TFrmMain::But_MASKCheckClick() {}
-void TFrmMain::But_IPClick() {}
-void TFrmMain::But_IPCheckClick() {}
-void TFrmMain::But_DIPClick() {}
-void TFrmMain::But_DIPCheckClick() {}
-void TFrmMain::But_PortClick() {}
-void TFrmMain::But_PortCheckClick() {}
-void TFrmMain::But_DPortClick() {}
-void TFrmMain::But_DPortCheckClick() {}
-void TFrmMain::But_SetMACClick() {}
-void TFrmMain::But_MACCheckClick() {}
-void TFrmMain::But_SetDCHPClick() {}
-void TFrmMain::But_DCHPCheckClick() {}
-void TFrmMain::But_SetNameClick() {}
-void TFrmMain::But_NameCheckClick() {}
-void TFrmMain::But_SetUARTClick() {}
-void TFrmMain::But_UARTCheckClick() {}
-void TFrmMain::But_UDPFindClick() {}
-void TFrmMain::ListBoxIPClick() {}
-void TFrmMain::But_ReadClick() {}
-void TFrmMain::But_DefaultClick() {}
-void TFrmMain::But_OneKeyClick() {}
-void TFrmMain::But_ReadVerClick() {}
-void TFrmMain::TimerReadTimer() {}
-void TFrmMain::TimerPortResTimer() {}
-void TFrmMain::TimerOutTimer() {}
-void TFrmMain::N8Click() {}
-void TFrmMain::TCPIP1Click() {}
+// The panel's commands, the search, the engine's timers and the link switch
+// belong to the protocol core.
+void TFrmMain::But_ModelClick() { controller_->set(SetButton::Model); }
+void TFrmMain::But_ModelCheckClick() { controller_->query(QueryButton::Model); }
+void TFrmMain::But_GATEWAYClick() { controller_->set(SetButton::Gateway); }
+void TFrmMain::But_GATEWAYCheckClick() { controller_->query(QueryButton::Gateway); }
+void TFrmMain::But_MASKClick() { controller_->set(SetButton::Mask); }
+void TFrmMain::But_MASKCheckClick() { controller_->query(QueryButton::Mask); }
+void TFrmMain::But_IPClick() { controller_->set(SetButton::Ip); }
+void TFrmMain::But_IPCheckClick() { controller_->query(QueryButton::Ip); }
+void TFrmMain::But_DIPClick() { controller_->set(SetButton::Dip); }
+void TFrmMain::But_DIPCheckClick() { controller_->query(QueryButton::Dip); }
+void TFrmMain::But_PortClick() { controller_->set(SetButton::Port); }
+void TFrmMain::But_PortCheckClick() { controller_->query(QueryButton::Port); }
+void TFrmMain::But_DPortClick() { controller_->set(SetButton::DPort); }
+void TFrmMain::But_DPortCheckClick() { controller_->query(QueryButton::DPort); }
+void TFrmMain::But_SetMACClick() { controller_->set(SetButton::Mac); }
+void TFrmMain::But_MACCheckClick() { controller_->query(QueryButton::Mac); }
+void TFrmMain::But_SetDCHPClick() { controller_->set(SetButton::Dhcp); }
+void TFrmMain::But_DCHPCheckClick() { controller_->query(QueryButton::Dhcp); }
+void TFrmMain::But_SetNameClick() { controller_->set(SetButton::Name); }
+void TFrmMain::But_NameCheckClick() { controller_->query(QueryButton::Name); }
+void TFrmMain::But_SetUARTClick() { controller_->set(SetButton::Uart); }
+void TFrmMain::But_UARTCheckClick() { controller_->query(QueryButton::Uart); }
+void TFrmMain::But_UDPFindClick() { controller_->search(); }
+void TFrmMain::ListBoxIPClick() { controller_->selectModule(ListBoxIP->currentRow()); }
+void TFrmMain::But_ReadClick() { controller_->readAll(); }
+void TFrmMain::But_DefaultClick() { controller_->set(SetButton::Default); }
+void TFrmMain::But_OneKeyClick() { controller_->oneKeyWrite(); }
+void TFrmMain::But_ReadVerClick() { controller_->query(QueryButton::Version); }
+void TFrmMain::TimerReadTimer() { controller_->onTimerRead(); }
+void TFrmMain::TimerPortResTimer() { controller_->onTimerPortRes(); }
+void TFrmMain::TimerOutTimer() { controller_->onTimerOut(); }
+void TFrmMain::N8Click() { controller_->switchToSerial(); }
+void TFrmMain::TCPIP1Click() { controller_->switchToUdp(); }
 
 }  // namespace lumiq

@@ -10,8 +10,10 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/FrmMainServices.h"
 #include "app/TFrmAbout.h"
@@ -31,7 +33,12 @@ class QTimer;
 
 namespace lumiq {
 
+class ComPortSerialLink;
 class MemoInfoLog;
+class ModuleController;
+class SocketUdpLink;
+class TComPort;
+class TcmSocket;
 class QtEngineTimer;
 class SeamDialogs;
 class ThreadPause;
@@ -67,6 +74,9 @@ public:
     Pause& EnginePause();
 
     FrmMainServices& Services() { return services_; }
+
+    // The protocol core every panel, timer and socket handler forwards to.
+    ModuleController& Controller() { return *controller_; }
 
     // Runs a handler the way the event loop does: an exception ends it and is
     // shown by the standard error report.
@@ -143,6 +153,11 @@ public:
     QTimer* TimerPortRes = nullptr;
     QTimer* TimerOut = nullptr;
 
+    // The serial port, closed until the operator chooses the serial link.
+    TComPort* ComPort = nullptr;
+    // The UDP socket, bound to port 5000 while the window is built.
+    TcmSocket* MySocket = nullptr;
+
 public slots:
     // Panel commands; the protocol core fills them in.
     void But_ModelClick();
@@ -179,6 +194,15 @@ public slots:
     void N8Click();
     void TCPIP1Click();
 
+    // Events of the socket and the port.
+    void MySocketReceive(TcmSocket& sender, int peerSocket, std::uint16_t peerPort, std::uint32_t peerIp,
+                         const char* data, int length);
+    void MySocketAccept(TcmSocket& sender, int socket, std::uint32_t ip, std::uint16_t port);
+    void MySocketActiveChanged(TcmSocket& sender);
+    void MySocketDiscard(TcmSocket& sender, int socket, std::uint32_t ip, std::uint16_t port);
+    void MySocketError(TcmSocket& sender, int code, const std::string& message);
+    void ComPortRxChar(int count);
+
     // The window's own.
     void But_ClearClick();
     void N3Click();
@@ -200,6 +224,9 @@ private:
     QWidget* CreateInfoGroup();
     void CreateMenu();
     void CreateTimers();
+    void CreateComPort();
+    void SetUpLinks();
+    void TakeLinksDown() noexcept;
     void WireHandlers();
 
     FrmMainServices services_;
@@ -211,6 +238,9 @@ private:
     std::unique_ptr<QtEngineTimer> portResTimer_;
     std::unique_ptr<QtEngineTimer> outTimer_;
     std::unique_ptr<ThreadPause> pause_;
+    std::unique_ptr<SocketUdpLink> udpLink_;
+    std::unique_ptr<ComPortSerialLink> serialLink_;
+    std::unique_ptr<ModuleController> controller_;
 };
 
 }  // namespace lumiq

@@ -1,5 +1,7 @@
 #include "state/SettingsFile.h"
 
+#include "state/ProgramFolder.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -50,15 +52,6 @@ bool MakeFolders(const std::string& folder) {
     }
     struct stat st {};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string ProgramFolder() {
-    char exe[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (length <= 0) return {};
-    const std::string path(exe, static_cast<std::size_t>(length));
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string HomeFolder() {
