@@ -53,15 +53,17 @@ int RunLumiqConfig(int argc, char** argv) {
 
     // The state record outlives the window.
     ToolState state;
+    // 0 unless a script's hook (the demo tour) ended the loop with a failure.
+    int status = 0;
     try {
         TFrmMain window(FrmMainServices{state, SettingsFile::ForThisProgram(), {}});
         window.show();
         if (!InstallAutomationHooks(window)) return 2;
-        app.exec();
+        status = app.exec();
     } catch (...) {
         ReportException(std::current_exception(), nullptr);
     }
-    return 0;
+    return status;
 }
 
 }  // namespace lumiq

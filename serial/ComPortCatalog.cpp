@@ -55,11 +55,24 @@ void FollowRequestedLanguage() {
         ::setenv("LANGUAGE", requested, 1);
 }
 
+// Beside the program (the build tree), then where an installation puts them
+// relative to the program, which holds for any prefix the tree was installed
+// to (a package's /usr, cmake --install --prefix), then the configured prefix.
+std::string CatalogFolder(const std::string& programDir) {
+    if (!programDir.empty()) {
+        const std::string beside = programDir + "/locale";
+        const std::string installed = programDir + "/" LUMIQ_LOCALEDIR_FROM_BINDIR;
+        for (const std::string& candidate : {beside, installed})
+            if (IsDirectory(candidate))
+                return candidate;
+    }
+    return LUMIQ_INSTALL_LOCALEDIR;
+}
+
 } // namespace
 
 void InitComPortCatalog(const std::string& programDir) {
-    const std::string beside = programDir + "/locale";
-    const std::string folder = IsDirectory(beside) ? beside : std::string(LUMIQ_INSTALL_LOCALEDIR);
+    const std::string folder = CatalogFolder(programDir);
     FollowRequestedLanguage();
     ::bindtextdomain(kTextDomain, folder.c_str());
     // Qt and our callers take UTF-8, whatever the locale's own codeset.

@@ -9,7 +9,8 @@ namespace lumiq {
 // Call once at program start, on the main thread, before any port is opened
 // and before other threads run (it may set LC_MESSAGES and LANGUAGE).
 // Catalogs are looked up in programDir + "/locale" when that folder exists,
-// else under the install prefix. The language comes from LC_ALL, LC_MESSAGES
+// else in the installed tree relative to programDir (../share/locale), else
+// under the configured install prefix. The language comes from LC_ALL, LC_MESSAGES
 // or LANG, also when that locale is not installed on this machine.
 void InitComPortCatalog(const std::string& programDir);
 

@@ -34,6 +34,11 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // Root passes every permission check except that of a read-only mount, so
 // this asks the kernel rather than reading mode bits.
 bool IsWritableFolder(const std::string& folder) {
@@ -71,7 +76,17 @@ std::string HomeFolder() {
 SettingsFile::SettingsFile(std::string programDir, std::string configDir)
     : programDir_(std::move(programDir)), configDir_(std::move(configDir)) {}
 
-SettingsFile SettingsFile::ForThisProgram() { return SettingsFile(ProgramFolder(), UserConfigDir()); }
+SettingsFile SettingsFile::ForThisProgram() {
+    const std::string programDir = ProgramFolder();
+    const std::string configDir = UserConfigDir();
+    // An installed copy lives among the system's programs (/usr/bin), which
+    // root could write to but which is no place for an operator's settings:
+    // it keeps CFG.ini in the configuration folder. It is recognised by the
+    // data folder its installation puts beside its own.
+    if (!programDir.empty() && !configDir.empty() && IsDirectory(JoinPath(programDir, LUMIQ_DATADIR_FROM_BINDIR)))
+        return SettingsFile(std::string(), configDir);
+    return SettingsFile(programDir, configDir);
+}
 
 std::string SettingsFile::UserConfigDir() {
     // The XDG rules ignore a relative XDG_CONFIG_HOME.

@@ -14,7 +14,9 @@ public:
     SettingsFile(std::string programDir, std::string configDir);
 
     // For the running program: its own folder, and $XDG_CONFIG_HOME/lumiq-config
-    // (or ~/.config/lumiq-config).
+    // (or ~/.config/lumiq-config). An installed copy (its data folder
+    // share/lumiq-config lies beside its bin folder) uses the configuration
+    // folder only.
     static SettingsFile ForThisProgram();
 
     // $XDG_CONFIG_HOME/lumiq-config when that variable holds an absolute path,

@@ -1,0 +1,57 @@
+# What an installation adds beside the two programs and the catalogs, and the
+# Debian package built from it by CPack (packaging/build-deb.sh).
+#
+# Installed tree (prefix /usr for the package):
+#   bin/lumiq-config, bin/lumiq-sim
+#   share/locale/<language>/LC_MESSAGES/cport.mo
+#   share/applications/lumiq-config.desktop
+#   share/icons/hicolor/scalable/apps/lumiq-config.svg
+#   share/lumiq-config/example-modules.ini   modules for lumiq-sim; the folder
+#       also tells lumiq-config that it runs installed (state/SettingsFile.cpp)
+#   share/doc/lumiq-config/README.md
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lumiq-config.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lumiq-config.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/sim/example-modules.ini
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(LUMIQ_PACKAGE_MAINTAINER "Lumiq tools team <lumiq-tools@tevaro.com>"
+    CACHE STRING "Maintainer named in the Debian package")
+# The program calls itself V1.14; packages count builds of it in the third part.
+set(LUMIQ_PACKAGE_PATCH 0 CACHE STRING "Third part of the package version")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lumiq-config)
+set(CPACK_PACKAGE_VENDOR "Tevaro-Team")
+set(CPACK_PACKAGE_VERSION_MAJOR ${PROJECT_VERSION_MAJOR})
+set(CPACK_PACKAGE_VERSION_MINOR ${PROJECT_VERSION_MINOR})
+set(CPACK_PACKAGE_VERSION_PATCH ${LUMIQ_PACKAGE_PATCH})
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${LUMIQ_PACKAGE_PATCH}")
+set(CPACK_PACKAGE_CONTACT "${LUMIQ_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for Lumiq serial-to-Ethernet modules")
+set(CPACK_PACKAGE_DESCRIPTION
+    "lumiq-config finds Lumiq serial-to-Ethernet converter modules on the local network by UDP broadcast "
+    "and reads and writes their parameters (work mode, addresses, ports, MAC address, DHCP, device name, "
+    "UART settings), over the network or through a serial port wired to a module. A prepared set of "
+    "parameters can be kept in CFG.ini. The package also holds lumiq-sim, a simulator of such modules for "
+    "training and for testing a set-up without hardware.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LUMIQ_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tevaro.com/lumiq")
+# The libraries from the binaries themselves (dpkg-shlibdeps, from dpkg-dev);
+# the font because without a CJK font the whole window shows boxes.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

@@ -1,0 +1,42 @@
+#!/bin/sh
+# Installs the build under a scratch prefix other than the configured one
+# and checks what the installed programs rely on: every file in its place,
+# the message catalogs found from the program's own folder, and CFG.ini in
+# the user's configuration folder rather than in bin/ (which root could
+# write to). The same probe, copied into a folder laid out like the build
+# tree, must find the catalogs beside it and keep CFG.ini there.
+# Usage: installed-tree.sh <cmake> <build dir> <probe program>
+set -eu
+cmake=$1
+build=$2
+probe=$3
+scratch=$(mktemp -d /tmp/lumiq-install.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+prefix=$scratch/opt/lumiq
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+for file in bin/lumiq-config bin/lumiq-sim share/locale/zh_CN/LC_MESSAGES/cport.mo \
+    share/applications/lumiq-config.desktop share/icons/hicolor/scalable/apps/lumiq-config.svg \
+    share/lumiq-config/example-modules.ini; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+
+# Runs a copy of the probe as an operator would start it (a Chinese locale
+# that need not be generated here) and compares its two lines.
+check() {
+  what=$1 program=$2 caption=$3 settings=$4
+  output=$(env -i HOME="$scratch/home" LANG=zh_CN.UTF-8 ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$program")
+  expected=$(printf '%s\n%s' "$caption" "$settings")
+  [ "$output" = "$expected" ] || fail "$what: printed [$output], expected [$expected]"
+  echo "ok: $what"
+}
+
+cp "$probe" "$prefix/bin/probe"
+check "installed copy" "$prefix/bin/probe" "设置" "$scratch/home/.config/lumiq-config/CFG.ini"
+
+mkdir -p "$scratch/tree/app"
+cp -R "$build/app/locale" "$scratch/tree/app/locale"
+cp "$probe" "$scratch/tree/app/probe"
+check "build tree" "$scratch/tree/app/probe" "设置" "$scratch/tree/app/CFG.ini"
