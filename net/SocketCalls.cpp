@@ -1,5 +1,7 @@
 #include "net/SocketCalls.h"
 
+#include "net/PacketInfoSend.h"
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -83,24 +85,9 @@ CallResult SendToCall(int fd, const char* data, std::size_t length, const sockad
 
 CallResult SendFromCall(int fd, const char* data, std::size_t length, const sockaddr_in& to,
                         std::uint32_t source, unsigned ifindex) {
-    iovec part{const_cast<char*>(data), length};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = const_cast<sockaddr_in*>(&to);
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_PKTINFO;
-    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_ifindex = static_cast<int>(ifindex);
-    info.ipi_spec_dst.s_addr = source;
-    std::memcpy(CMSG_DATA(header), &info, sizeof info);
-    return Checked(sendmsg(fd, &message, MSG_NOSIGNAL));
+    in_addr from{};
+    from.s_addr = source;
+    return Checked(SendWithPacketInfo(fd, data, length, to, from, static_cast<int>(ifindex), MSG_NOSIGNAL));
 }
 
 CallResult SendCall(int fd, const char* data, std::size_t length) {

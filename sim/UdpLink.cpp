@@ -1,5 +1,7 @@
 #include "sim/UdpLink.h"
 
+#include "net/PacketInfoSend.h"
+
 #include <sys/socket.h>
 
 #include <cstring>
@@ -68,24 +70,7 @@ std::optional<ReceivedDatagram> UdpLink::receive() {
 }
 
 int UdpLink::send(std::string_view bytes, const sockaddr_in& to, in_addr source, int ifindex) {
-    iovec vector{const_cast<char*>(bytes.data()), bytes.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = const_cast<sockaddr_in*>(&to);
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &vector;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = IPPROTO_IP;
-    c->cmsg_type = IP_PKTINFO;
-    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_ifindex = ifindex;
-    info.ipi_spec_dst = source;
-    std::memcpy(CMSG_DATA(c), &info, sizeof info);
-    while (sendmsg(fd_.get(), &message, 0) < 0) {
+    while (SendWithPacketInfo(fd_.get(), bytes.data(), bytes.size(), to, source, ifindex, 0) < 0) {
         if (errno != EINTR) return errno;
     }
     return 0;
