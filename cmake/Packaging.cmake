@@ -33,12 +33,15 @@ set(CPACK_PACKAGE_VERSION_PATCH ${LUMIQ_PACKAGE_PATCH})
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${LUMIQ_PACKAGE_PATCH}")
 set(CPACK_PACKAGE_CONTACT "${LUMIQ_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for Lumiq serial-to-Ethernet modules")
-set(CPACK_PACKAGE_DESCRIPTION
-    "lumiq-config finds Lumiq serial-to-Ethernet converter modules on the local network by UDP broadcast "
-    "and reads and writes their parameters (work mode, addresses, ports, MAC address, DHCP, device name, "
-    "UART settings), over the network or through a serial port wired to a module. A prepared set of "
-    "parameters can be kept in CFG.ini. The package also holds lumiq-sim, a simulator of such modules for "
-    "training and for testing a set-up without hardware.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "lumiq-config finds Lumiq serial-to-Ethernet converter modules on the local\n"
+  "network by UDP broadcast and reads and writes their parameters (work mode,\n"
+  "addresses, ports, MAC address, DHCP, device name, UART settings), over the\n"
+  "network or through a serial port wired to a module. A prepared set of\n"
+  "parameters can be kept in CFG.ini.\n"
+  "\n"
+  "The package also holds lumiq-sim, a simulator of such modules for training\n"
+  "and for testing a set-up without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
