@@ -29,6 +29,10 @@ QTimer* MakeTimer(QObject* owner, const char* name, int intervalMs) {
     auto* timer = new QTimer(owner);
     timer->setObjectName(QString::fromLatin1(name));
     timer->setInterval(intervalMs);
+    // A coarse QTimer may fire up to 5 % early: a 300 ms serial receive
+    // window would close after 285 ms and miss a module that answers late.
+    // The engine's waits are lower bounds, as window timers never fire early.
+    timer->setTimerType(Qt::PreciseTimer);
     return timer;  // created stopped: the engine enables it
 }
 
