@@ -79,6 +79,8 @@ std::unique_ptr<SimProcess> SimLan::startSimulator() {
     }
 }
 
+std::string SimLan::hostMac() const { return HardwareAddress(hostInterface_); }
+
 std::string SimLan::moduleAddress(int index) const {
     return sim::GeneratedModule(static_cast<unsigned>(index), sim::ParseAddress(options_.prefix + ".1.1")).address;
 }

@@ -47,6 +47,9 @@ public:
 
     const std::string& hostAddress() const { return hostAddress_; }
     const std::string& hostInterface() const { return hostInterface_; }
+    // The host veth's hardware address, lower-case "xx:xx:xx:xx:xx:xx": the
+    // MAC text a tool on this LAN puts in its frames.
+    std::string hostMac() const;
     // The address generated module `index` (counted over all modules, the
     // module file's first) answers from: <prefix>.1.1 onwards, skipping
     // addresses that end in .0 or .255.
