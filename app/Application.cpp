@@ -8,6 +8,7 @@
 #include "app/HandlerGuard.h"
 #include "app/MessageBoxSeam.h"
 #include "app/SingleInstance.h"
+#include "app/StartupReport.h"
 #include "app/TFrmMain.h"
 #include "net/MessageHook.h"
 #include "serial/ComErrorReport.h"
@@ -57,6 +58,7 @@ int RunLumiqConfig(int argc, char** argv) {
     int status = 0;
     try {
         TFrmMain window(FrmMainServices{state, SettingsFile::ForThisProgram(), {}});
+        InstallStartupReport(window);
         window.show();
         if (!InstallAutomationHooks(window)) return 2;
         status = app.exec();
