@@ -47,7 +47,7 @@ TEST(Failures, WrongRepliesAreResentThreeTimesBeforeTheFailureIsReported) {
     EXPECT_EQ(bed.tool->Edt_DPort->text(), QStringLiteral("9000"));
 }
 
-TEST(Failures, ASilentModuleEndsTheLinkTestWithAnswerTimeout) {
+TEST(Failures, ASilentModuleGivesAnswerTimeoutAndTheDestinationIpWarning) {
     UdpBed bed(SimLanOptions{.modules = 1});
     ASSERT_TRUE(bed.search(1));
     bed.sim().fault(0, "silent on");
@@ -67,6 +67,15 @@ TEST(Failures, ASilentModuleEndsTheLinkTestWithAnswerTimeout) {
     const QString versionRead = QStringLiteral("          读取版本号成功");
     ASSERT_TRUE(bed.clickAndWaitLog(bed.tool->But_Read, versionRead));
     ExpectPanelShows(bed.tool, bed.sim().params(0));
+
+    // A destination-IP set frame that is never answered: after 4 s the log
+    // tells the technician that the module may have changed.
+    bed.sim().fault(0, "silent on");
+    const double clickedMs = NowMs();
+    ASSERT_TRUE(
+        bed.clickAndWaitLog(bed.tool->But_DIP, QStringLiteral("模块内部数据已被更改，请稍后重新搜索!")));
+    EXPECT_GE(NowMs() - clickedMs, 4000.0);
+    EXPECT_EQ(bed.tool.messages.size(), 1u);
 }
 
 TEST(Failures, MalformedDatagramsNeitherCrashTheWindowNorCorruptThePanel) {

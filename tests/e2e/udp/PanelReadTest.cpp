@@ -5,7 +5,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <chrono>
 
 #include "tests/e2e/udp/UdpBed.h"
 
@@ -32,11 +31,6 @@ name = 车间一号机
 uart = 115200,9,3,2
 version = V3.1.7
 )";
-
-double NowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 TEST(PanelRead, SelectingAModuleReadsEveryParameterIntoThePanelAtTheChainsPace) {
     ModuleFile file(kWorkshopModule);

@@ -22,11 +22,20 @@ std::vector<std::string> ListLines(ToolWindow& tool) {
     return lines;
 }
 
+// A module set up for another network: only its broadcast reply can reach
+// the tool.
+constexpr const char* kStrayModule = R"(
+[module]
+ip = 192.168.5.7
+reply = broadcast
+)";
+
 TEST(Search, ListsEveryModuleWhetherItRepliesByUnicastOrBroadcast) {
     constexpr int kModules = 6;
-    UdpBed bed(SimLanOptions{.modules = kModules});
-    std::vector<std::string> expected;
-    for (int i = 0; i < kModules; ++i) {
+    ModuleFile file(kStrayModule);
+    UdpBed bed(SimLanOptions{.modules = kModules - 1, .moduleFile = file.path()});
+    std::vector<std::string> expected{"192.168.5.7:" + bed.sim().params(0).at("MAC")};
+    for (int i = 1; i < kModules; ++i) {
         if (i % 2 == 1)
             bed.sim().replyByBroadcast(i, true);
         expected.push_back(bed.lan.moduleAddress(i) + ":" + bed.sim().params(i).at("MAC"));
@@ -47,10 +56,11 @@ TEST(Search, ListsEveryModuleWhetherItRepliesByUnicastOrBroadcast) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines, expected);
 
-    // A module that answers by broadcast and one that answers by unicast can
-    // both be read in full.
-    for (const int module : {1, 2}) {
-        const std::string line = bed.lan.moduleAddress(module) + ":" + bed.sim().params(module).at("MAC");
+    // Modules that answer by broadcast, from this network or another, and
+    // one that answers by unicast can all be read in full.
+    for (const int module : {0, 1, 2}) {
+        const std::string address = module == 0 ? "192.168.5.7" : bed.lan.moduleAddress(module);
+        const std::string line = address + ":" + bed.sim().params(module).at("MAC");
         const auto listed = ListLines(bed.tool);
         const auto row = std::find(listed.begin(), listed.end(), line) - listed.begin();
         ASSERT_LT(row, kModules);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -25,6 +26,11 @@ ModuleFile::ModuleFile(std::string_view text) : path_(dir_.file("modules.ini")) 
     file << text;
     if (!file)
         throw std::runtime_error("cannot write " + path_);
+}
+
+double NowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 std::string ToolFrame(std::string_view targetMac, std::string_view localMac, std::string_view command) {

@@ -26,6 +26,9 @@ private:
     std::string path_;
 };
 
+// CLOCK_MONOTONIC in milliseconds: the clock of the simulator's frame log.
+double NowMs();
+
 // "<" + target + ">,<" + sender + ">," + command + "\r\n", as the tool frames
 // every command.
 std::string ToolFrame(std::string_view targetMac, std::string_view localMac, std::string_view command);
