@@ -3,8 +3,8 @@
 // pseudo-terminal. Prints how the chain compares with its floor, 13 steps of
 // a 300 ms receive window and a 150 ms pause each.
 //
-// Usage: bench_serial_readall [runs]   (inside scripts/in-netns; see
-// scripts/bench-serial.sh)
+// Usage: bench_serial_readall [runs]   (default 10, after one warm-up run;
+// inside scripts/in-netns, see scripts/bench-serial.sh)
 
 #include <QPushButton>
 
@@ -67,6 +67,29 @@ Run TimeOneChain(SerialRig& rig, int already) {
             windows / kSteps, pauses / (kSteps - 1)};
 }
 
+struct Spread {
+    double median, min, max;
+};
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    const double median = n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+void PrintRow(const char* figure, const std::vector<Run>& runs, double Run::*field, double scale,
+              const char* form) {
+    std::vector<double> values;
+    for (const Run& r : runs)
+        values.push_back(r.*field / scale);
+    const Spread s = SpreadOf(values);
+    std::printf("%-34s", figure);
+    for (double v : {s.median, s.min, s.max})
+        std::printf(form, v);
+    std::printf("\n");
+}
+
 int Bench(int runs) {
     SerialRig rig;
     rig.dialog.plan({rig.port(), "9600"});
@@ -74,25 +97,20 @@ int Bench(int runs) {
     if (!rig.tool->ComPort->Connected())
         throw std::runtime_error("the window did not open the simulated port");
 
+    TimeOneChain(rig, 0); // warm-up, not counted
     std::vector<Run> results;
     for (int i = 0; i < runs; ++i)
-        results.push_back(TimeOneChain(rig, i));
+        results.push_back(TimeOneChain(rig, i + 1));
 
-    std::printf("serial read-all chain, %d runs, floor 13 x (300 + 150) ms = %.0f ms\n", runs, kChainFloorMs);
-    std::printf("%4s %10s %12s %12s %10s %10s\n", "run", "chain ms", "chain/floor", "step/450ms", "window ms",
-                "pause ms");
-    Run sum{0, 0, 0, 0};
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        const Run& r = results[i];
-        sum = {sum.chainMs + r.chainMs, sum.meanStepMs + r.meanStepMs, sum.meanWindowMs + r.meanWindowMs,
-               sum.meanPauseMs + r.meanPauseMs};
-        std::printf("%4zu %10.1f %12.4f %12.4f %10.1f %10.1f\n", i + 1, r.chainMs, r.chainMs / kChainFloorMs,
-                    r.meanStepMs / kStepFloorMs, r.meanWindowMs, r.meanPauseMs);
-    }
-    const double n = static_cast<double>(results.size());
-    std::printf("mean %10.1f %12.4f %12.4f %10.1f %10.1f\n", sum.chainMs / n, sum.chainMs / n / kChainFloorMs,
-                sum.meanStepMs / n / kStepFloorMs, sum.meanWindowMs / n, sum.meanPauseMs / n);
-    std::printf("(the engine's schedule alone, click to last read: %.0f ms = %.4f of the floor)\n",
+    std::printf("serial read-all chain, %d runs after one warm-up; floor 13 x (300 + 150) ms = %.0f ms\n",
+                runs, kChainFloorMs);
+    std::printf("%-34s%10s%10s%10s\n", "figure", "median", "min", "max");
+    PrintRow("chain time, ms", results, &Run::chainMs, 1, "%10.1f");
+    PrintRow("chain / floor", results, &Run::chainMs, kChainFloorMs, "%10.4f");
+    PrintRow("step (command to command) / 450 ms", results, &Run::meanStepMs, kStepFloorMs, "%10.4f");
+    PrintRow("receive window, mean, ms", results, &Run::meanWindowMs, 1, "%10.1f");
+    PrintRow("pause to the next send, mean, ms", results, &Run::meanPauseMs, 1, "%10.1f");
+    std::printf("the engine's schedule alone, click to the last read: %.0f ms = %.4f of the floor\n",
                 kScheduleMs, kScheduleMs / kChainFloorMs);
     return 0;
 }
@@ -100,7 +118,7 @@ int Bench(int runs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     lumiq::InitComPortUi(lumiq::ProgramFolder());
     lumiq::GuardedApplication app(argc, argv);
     try {
