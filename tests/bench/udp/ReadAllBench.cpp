@@ -51,7 +51,7 @@ int Main(int runs) {
     };
 
     test::ToolWindow::click(tool->But_UDPFind);
-    if (!LoopUntil([&] { return tool->ListBoxIP->count() == 1; }, 10000)) {
+    if (!ServeUntil([&] { return tool->ListBoxIP->count() == 1; }, 10000)) {
         std::fprintf(stderr, "bench_udp_readall: the module did not answer the search\n");
         return 1;
     }
@@ -63,7 +63,7 @@ int Main(int runs) {
         const int before = tool.logCount(versionRead);
         const double clickMs = NowMs();
         tool.clickModule(0);
-        if (!LoopUntil([&] { return tool.logCount(versionRead) > before; }, 10000)) {
+        if (!ServeUntil([&] { return tool.logCount(versionRead) > before; }, 10000)) {
             std::fprintf(stderr, "bench_udp_readall: run %d did not finish\n", run);
             return 1;
         }

@@ -36,9 +36,9 @@ int Main(int runs) {
             lan.control().clearLog();
             const double clickMs = NowMs();
             test::ToolWindow::click(tool->But_UDPFind);
-            LoopUntil([&] { return tool->ListBoxIP->count() >= kModules; }, kFillDeadlineMs);
+            ServeUntil([&] { return tool->ListBoxIP->count() >= kModules; }, kFillDeadlineMs);
             fillMs.push_back(NowMs() - clickMs);
-            LoopUntil([] { return false; }, kSettleMs);
+            ServeUntil([] { return false; }, kSettleMs);
             listed.push_back(tool->ListBoxIP->count());
             // How long the simulator took to send every reply: the part of
             // the time to list that is not the tool's.

@@ -2,9 +2,6 @@
 // What the benchmarks that drive the real main window share: their start,
 // and waiting the way the program's own event loop waits.
 
-#include <QAbstractEventDispatcher>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -13,29 +10,11 @@
 #include "app/GuardedApplication.h"
 #include "serial/ui/ComSetupFrm.h"
 #include "state/ProgramFolder.h"
+#include "tests/e2e/harness/EventWait.h"
 
 namespace lumiq::bench {
 
-// Runs the event loop the way the program's own loop runs, blocking until an
-// event comes, and checks `done` each time the loop is about to block again;
-// false at the deadline. (The test harness's waits sleep between rounds of
-// events, which would add their sleeps to every round trip measured here.)
-inline bool LoopUntil(const std::function<bool()>& done, int timeoutMs) {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
-                     [&] {
-                         if (done())
-                             loop.quit();
-                     });
-    deadline.start(timeoutMs);
-    loop.exec();
-    return done();
-}
+using test::ServeUntil;
 
 // main() of a window benchmark: the application object made as the program
 // makes it, then `body` with the runs asked for on the command line (argv[1],

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTest>
 
 namespace lumiq::test {
 
@@ -34,10 +33,6 @@ void ToolWindow::clickModule(int row) {
     QListWidget* list = window_->ListBoxIP;
     list->setCurrentRow(row);
     emit list->itemClicked(list->item(row));
-}
-
-bool ToolWindow::waitFor(const std::function<bool()>& done, int timeoutMs) {
-    return QTest::qWaitFor(done, timeoutMs);
 }
 
 void ToolWindow::idle(int ms) {

@@ -16,6 +16,7 @@
 
 #include "app/MessageBoxSeam.h"
 #include "app/TFrmMain.h"
+#include "tests/e2e/harness/EventWait.h"
 #include "state/ToolState.h"
 
 
@@ -40,7 +41,9 @@ public:
     void clickModule(int row);
 
     // Runs the event loop until `done` holds; false at the deadline.
-    static bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+    static bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
+        return ServeUntil(done, timeoutMs);
+    }
     // Runs the event loop for `ms`, to show that something does NOT happen.
     static void idle(int ms);
 

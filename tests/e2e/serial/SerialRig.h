@@ -18,12 +18,6 @@ namespace lumiq::test {
 // CLOCK_MONOTONIC in milliseconds, the clock of the simulator's frame log.
 double MonotonicMs();
 
-// Runs the event loop until `done` holds; false at the deadline. Unlike
-// ToolWindow::waitFor, which sleeps 10 ms between passes, the loop blocks in
-// the event dispatcher, so the window's timers fire when they are due: for
-// measuring the window's own pace.
-bool ServeUntil(const std::function<bool()>& done, int timeoutMs);
-
 // Sets an environment variable for its lifetime.
 class ScopedEnv {
 public:
