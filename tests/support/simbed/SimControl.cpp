@@ -71,8 +71,8 @@ void SimControl::set(int module, const std::string& keyword, const std::string& 
     command("set " + std::to_string(module) + " " + keyword + " " + value);
 }
 
-void SimControl::fault(int module, const std::string& spec) {
-    command("fault " + std::to_string(module) + " " + spec);
+void SimControl::fault(int module, const std::string& setting) {
+    command("fault " + std::to_string(module) + " " + setting);
 }
 
 void SimControl::replyByBroadcast(int module, bool broadcast) {

@@ -47,7 +47,7 @@ public:
     void set(int module, const std::string& keyword, const std::string& value);
     // A fault command after "fault <m> ": "silent on", "wrong 2", "delay 300",
     // "twice on", "malformed binary 2", "clear".
-    void fault(int module, const std::string& spec);
+    void fault(int module, const std::string& setting);
     void replyByBroadcast(int module, bool broadcast);
     void reset(int module);
     void resetAll();
