@@ -17,7 +17,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/HandlerGuard.h"
 #include "app/MemoInfoLog.h"
-#include "app/PanelSettings.h"
+#include "protocol/PanelSettings.h"
 #include "app/QtEngineTimer.h"
 #include "app/SeamDialogs.h"
 #include "app/ThreadPause.h"

@@ -1,5 +1,7 @@
 #include "tests/net/NetTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -12,6 +14,14 @@
 #include <stdexcept>
 
 namespace lumiq::nettest {
+
+void ExpectAddressInUseReports(const EventLog& log) {
+    ASSERT_EQ(log.reports.size(), 2u);
+    EXPECT_EQ(log.reports[0].code, 0);
+    EXPECT_EQ(log.reports[0].message, "!!!!!!!!socket closed for error2740");
+    EXPECT_EQ(log.reports[1].code, 10048);
+    EXPECT_EQ(log.reports[1].message, "bind() failed : The specified address is already in use(地址已使用).");
+}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     QTimer deadline;

@@ -54,6 +54,10 @@ struct EventLog {
     bool reported(int code, const std::string& message) const;
 };
 
+// The two reports of a bind that fails because the port is taken, in order:
+// the socket closed (code 0, the error number in hex), then the failed call.
+void ExpectAddressInUseReports(const EventLog& log);
+
 // A plain socket playing a module or a TCP peer. Closes itself.
 class PlainSocket {
 public:

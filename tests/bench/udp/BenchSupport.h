@@ -1,18 +1,16 @@
 #pragma once
-// What the UDP benchmarks share: the clock they and the simulator's frame log
-// both use, and a small summary of repeated figures.
+// What the UDP benchmarks share: the frame log's clock and a small summary
+// of repeated figures.
 
 #include <algorithm>
 #include <chrono>
 #include <vector>
 
+#include "tests/support/simbed/SimControl.h"
+
 namespace lumiq::bench {
 
-// CLOCK_MONOTONIC in milliseconds: the clock of the simulator's frame log.
-inline double NowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+using testbed::MonotonicMs;
 
 struct Spread {
     double min = 0, median = 0, max = 0;

@@ -46,7 +46,7 @@ int Main(int runs) {
     tool->MySocket->OnReceive = [&replyMs, deliver, ownIp](TcmSocket& s, int peer, std::uint16_t port,
                                                            std::uint32_t ip, const char* data, int length) {
         if (ip != ownIp)
-            replyMs.push_back(NowMs());
+            replyMs.push_back(MonotonicMs());
         deliver(s, peer, port, ip, data, length);
     };
 
@@ -61,7 +61,7 @@ int Main(int runs) {
         lan.control().clearLog();
         replyMs.clear();
         const int before = tool.logCount(versionRead);
-        const double clickMs = NowMs();
+        const double clickMs = MonotonicMs();
         tool.clickModule(0);
         if (!ServeUntil([&] { return tool.logCount(versionRead) > before; }, 10000)) {
             std::fprintf(stderr, "bench_udp_readall: run %d did not finish\n", run);

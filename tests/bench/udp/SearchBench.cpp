@@ -34,10 +34,10 @@ int Main(int runs) {
         std::vector<int> listed;
         for (int run = 0; run < runs; ++run) {
             lan.control().clearLog();
-            const double clickMs = NowMs();
+            const double clickMs = MonotonicMs();
             test::ToolWindow::click(tool->But_UDPFind);
             ServeUntil([&] { return tool->ListBoxIP->count() >= kModules; }, kFillDeadlineMs);
-            fillMs.push_back(NowMs() - clickMs);
+            fillMs.push_back(MonotonicMs() - clickMs);
             ServeUntil([] { return false; }, kSettleMs);
             listed.push_back(tool->ListBoxIP->count());
             // How long the simulator took to send every reply: the part of

@@ -35,7 +35,7 @@ bool StartOnce(const std::string& program, Start& start) {
     if (!mkdtemp(folder))
         return false;
     const std::string report = std::string(folder) + "/report";
-    const double startedMs = NowMs();
+    const double startedMs = MonotonicMs();
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("XDG_RUNTIME_DIR", folder, 1);

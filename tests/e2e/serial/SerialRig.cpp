@@ -15,12 +15,6 @@
 
 namespace lumiq::test {
 
-double MonotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
     ::setenv(name, value.c_str(), 1);
 }

@@ -15,8 +15,7 @@
 
 namespace lumiq::test {
 
-// CLOCK_MONOTONIC in milliseconds, the clock of the simulator's frame log.
-double MonotonicMs();
+using testbed::MonotonicMs;
 
 // Sets an environment variable for its lifetime.
 class ScopedEnv {

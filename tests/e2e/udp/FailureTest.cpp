@@ -26,7 +26,7 @@ TEST(Failures, WrongRepliesAreResentThreeTimesBeforeTheFailureIsReported) {
     bed.sim().clearLog();
     ASSERT_TRUE(bed.clickAndWaitLog(bed.tool->But_PortCheck, QStringLiteral("          查询模块端口成功")));
     EXPECT_EQ(ReceivedBytes(bed.sim()),
-              std::vector<std::string>(4, ToolFrame(mac, bed.hostMac(), "AT+PORT=?")));
+              std::vector<std::string>(4, UdpFrame(mac, "AT+PORT=?", bed.hostMac())));
     EXPECT_EQ(bed.tool->Edt_Port->text(), QStringLiteral("8200"));
     EXPECT_TRUE(bed.tool.messages.empty());
 
@@ -42,7 +42,7 @@ TEST(Failures, WrongRepliesAreResentThreeTimesBeforeTheFailureIsReported) {
     // The engine gives up: no fifth frame.
     ToolWindow::idle(400);
     EXPECT_EQ(ReceivedBytes(bed.sim()),
-              std::vector<std::string>(4, ToolFrame(mac, bed.hostMac(), "AT+DPORT=?")));
+              std::vector<std::string>(4, UdpFrame(mac, "AT+DPORT=?", bed.hostMac())));
     EXPECT_EQ(bed.tool.messages.size(), 1u);
     EXPECT_EQ(bed.tool->Edt_DPort->text(), QStringLiteral("9000"));
 }
@@ -59,7 +59,7 @@ TEST(Failures, ASilentModuleGivesAnswerTimeoutAndTheDestinationIpWarning) {
     ToolWindow::idle(400);
     const auto frames = bed.sim().received();
     ASSERT_EQ(frames.size(), 1u); // the link test alone
-    EXPECT_EQ(frames[0].bytes, ToolFrame(bed.sim().params(0).at("MAC"), bed.hostMac(), "AT"));
+    EXPECT_EQ(frames[0].bytes, UdpFrame(bed.sim().params(0).at("MAC"), "AT", bed.hostMac()));
     EXPECT_EQ(bed.tool.messages.size(), 1u);
 
     // Once the module answers again, 读参数 reads it in full.
@@ -71,10 +71,10 @@ TEST(Failures, ASilentModuleGivesAnswerTimeoutAndTheDestinationIpWarning) {
     // A destination-IP set frame that is never answered: after 4 s the log
     // tells the technician that the module may have changed.
     bed.sim().fault(0, "silent on");
-    const double clickedMs = NowMs();
+    const double clickedMs = MonotonicMs();
     ASSERT_TRUE(
         bed.clickAndWaitLog(bed.tool->But_DIP, QStringLiteral("模块内部数据已被更改，请稍后重新搜索!")));
-    EXPECT_GE(NowMs() - clickedMs, 4000.0);
+    EXPECT_GE(MonotonicMs() - clickedMs, 4000.0);
     EXPECT_EQ(bed.tool.messages.size(), 1u);
 }
 

@@ -39,7 +39,7 @@ TEST(PanelRead, SelectingAModuleReadsEveryParameterIntoThePanelAtTheChainsPace) 
     ASSERT_TRUE(bed.search(2));
     bed.sim().clearLog();
 
-    const double clickedMs = NowMs();
+    const double clickedMs = MonotonicMs();
     ASSERT_TRUE(bed.selectAndRead(0));
     ExpectPanelShows(bed.tool, bed.sim().params(0));
     EXPECT_EQ(bed.tool->Edt_Name->text(), QStringLiteral("车间一号机"));
@@ -58,7 +58,7 @@ TEST(PanelRead, SelectingAModuleReadsEveryParameterIntoThePanelAtTheChainsPace) 
         const FrameRecord& query = frames[2 * i];
         const FrameRecord& reply = frames[2 * i + 1];
         ASSERT_TRUE(query.received && !reply.received) << i;
-        EXPECT_EQ(query.bytes, ToolFrame("00:1a:2b:3c:4d:5e", bed.hostMac(), commands[i]));
+        EXPECT_EQ(query.bytes, UdpFrame("00:1a:2b:3c:4d:5e", commands[i], bed.hostMac()));
         EXPECT_EQ(query.modules, std::vector<int>{0});
         EXPECT_GE(query.timeMs - previousReplyMs, 30.0) << commands[i];
         EXPECT_LT(query.timeMs - previousReplyMs, 2000.0) << commands[i];
@@ -85,7 +85,7 @@ TEST(PanelRead, ASingleQueryReadsOneParameterAndStops) {
     const QString caption = QStringLiteral("查询模块端口");
     const int captions = bed.tool.logCount(caption);
 
-    const double clickedMs = NowMs();
+    const double clickedMs = MonotonicMs();
     ASSERT_TRUE(bed.clickAndWaitLog(bed.tool->But_PortCheck, QStringLiteral("          查询模块端口成功")));
     EXPECT_EQ(bed.tool->Edt_Port->text(), QStringLiteral("8200"));
     // Only the port was asked for; the destination port still shows the old value.
@@ -93,7 +93,7 @@ TEST(PanelRead, ASingleQueryReadsOneParameterAndStops) {
     ToolWindow::idle(400);
     const auto frames = bed.sim().received();
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].bytes, ToolFrame(mac, bed.hostMac(), "AT+PORT=?"));
+    EXPECT_EQ(frames[0].bytes, UdpFrame(mac, "AT+PORT=?", bed.hostMac()));
     EXPECT_GE(frames[0].timeMs - clickedMs, 50.0);
     EXPECT_EQ(bed.tool.logCount(caption), captions + 1);
     EXPECT_TRUE(bed.tool.messages.empty());

@@ -45,7 +45,7 @@ TEST(Search, ListsEveryModuleWhetherItRepliesByUnicastOrBroadcast) {
     // One broadcast, taken by every module, carrying the host adapter's MAC.
     const auto frames = bed.sim().received();
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].bytes, ToolFrame("00:00:00:00:00:00", bed.hostMac(), "AT"));
+    EXPECT_EQ(frames[0].bytes, UdpFrame("00:00:00:00:00:00", "AT", bed.hostMac()));
     EXPECT_EQ(frames[0].modules.size(), static_cast<std::size_t>(kModules));
 
     // Lines come in arrival order, each the text of the registry entry behind it.

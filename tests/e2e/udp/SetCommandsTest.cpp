@@ -77,7 +77,7 @@ TEST(SetCommands, EachSetButtonBroadcastsItsExactFrameAndTheModuleTakesTheValue)
         ASSERT_TRUE(bed.clickAndWaitLog(bed.tool.window().*c.button, c.success));
         const auto frames = bed.sim().received();
         ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].bytes, ToolFrame(oldMac, bed.hostMac(), c.command));
+        EXPECT_EQ(frames[0].bytes, UdpFrame(oldMac, c.command, bed.hostMac()));
         EXPECT_EQ(frames[0].modules, std::vector<int>{1});
         EXPECT_EQ(bed.sim().params(1).at(c.key), c.value);
     }
@@ -91,7 +91,7 @@ TEST(SetCommands, EachSetButtonBroadcastsItsExactFrameAndTheModuleTakesTheValue)
     ASSERT_TRUE(bed.clickAndWaitLog(bed.tool->But_MACCheck, QStringLiteral("          查询模块MAC地址成功")));
     EXPECT_EQ(bed.tool->Edt_MAC->text().toStdString(), newMac);
     ASSERT_FALSE(bed.sim().received().empty());
-    EXPECT_EQ(bed.sim().received()[0].bytes, ToolFrame(newMac, bed.hostMac(), "AT+MAC=?"));
+    EXPECT_EQ(bed.sim().received()[0].bytes, UdpFrame(newMac, "AT+MAC=?", bed.hostMac()));
     EXPECT_TRUE(bed.tool.messages.empty());
 }
 
@@ -112,7 +112,7 @@ TEST(SetCommands, OneKeyWriteSendsTheElevenSetFramesInOrderWithPausesBetween) {
         SCOPED_TRACE(cases[i].command);
         const FrameRecord& set = frames[2 * i];
         ASSERT_TRUE(set.received && !frames[2 * i + 1].received);
-        EXPECT_EQ(set.bytes, ToolFrame(oldMac, bed.hostMac(), cases[i].command));
+        EXPECT_EQ(set.bytes, UdpFrame(oldMac, cases[i].command, bed.hostMac()));
         EXPECT_EQ(bed.tool.logCount(cases[i].success), 1);
         if (i == 0)
             continue;
@@ -148,8 +148,8 @@ TEST(SetCommands, FactoryDefaultRestoresTheModuleAndReadsItBackTwoSecondsLater) 
 
     const std::vector<FrameRecord> frames = bed.sim().frames();
     ASSERT_EQ(frames.size(), 2u * 14u); // the default, then the thirteen frames of the read-back
-    EXPECT_EQ(frames[0].bytes, ToolFrame(mac, bed.hostMac(), "AT+DEFAULT"));
-    EXPECT_EQ(frames[2].bytes, ToolFrame(mac, bed.hostMac(), "AT"));
+    EXPECT_EQ(frames[0].bytes, UdpFrame(mac, "AT+DEFAULT", bed.hostMac()));
+    EXPECT_EQ(frames[2].bytes, UdpFrame(mac, "AT", bed.hostMac()));
     const double wait = frames[2].timeMs - frames[1].timeMs;
     EXPECT_GE(wait, 2000.0);
     EXPECT_LT(wait, 4000.0);

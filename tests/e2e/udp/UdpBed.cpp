@@ -28,16 +28,6 @@ ModuleFile::ModuleFile(std::string_view text) : path_(dir_.file("modules.ini")) 
         throw std::runtime_error("cannot write " + path_);
 }
 
-double NowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-std::string ToolFrame(std::string_view targetMac, std::string_view localMac, std::string_view command) {
-    return "<" + std::string(targetMac) + ">,<" + std::string(localMac) + ">," + std::string(command) +
-           "\r\n";
-}
-
 void ExpectPanelShows(ToolWindow& tool, const std::map<std::string, std::string>& params) {
     const auto text = [](const QLineEdit* edit) { return edit->text().toStdString(); };
     const auto digit = [&](const char* key) { return params.at(key).at(0) - '0'; };

@@ -12,8 +12,12 @@
 #include "tests/e2e/harness/ToolWindow.h"
 #include "tests/support/simbed/SimLan.h"
 #include "tests/support/simbed/SimProcess.h"
+#include "tests/support/simbed/UdpProbe.h"
 
 namespace lumiq::test {
+
+using testbed::MonotonicMs;
+using testbed::UdpFrame;
 
 // A module file (sim/ModuleList.h) written to a private folder, removed with it.
 class ModuleFile {
@@ -25,13 +29,6 @@ private:
     testbed::ScratchDir dir_;
     std::string path_;
 };
-
-// CLOCK_MONOTONIC in milliseconds: the clock of the simulator's frame log.
-double NowMs();
-
-// "<" + target + ">,<" + sender + ">," + command + "\r\n", as the tool frames
-// every command.
-std::string ToolFrame(std::string_view targetMac, std::string_view localMac, std::string_view command);
 
 // Expects every field of the panel, and the version box, to show exactly
 // what a module holds (`params` as SimControl::params gives them).

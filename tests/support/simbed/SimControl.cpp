@@ -22,6 +22,10 @@ std::vector<int> ModuleIndices(const std::string& list) {
 
 }  // namespace
 
+double MonotonicMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 std::optional<FrameRecord> ParseFrameLine(const std::string& line) {
     std::map<std::string, std::string> fields;
     std::istringstream stream(line);

@@ -26,6 +26,10 @@ struct FrameRecord {
     std::string bytes;    // exactly as on the wire
 };
 
+// Now, on the frame log's clock (CLOCK_MONOTONIC in milliseconds), so that
+// a test can set its own moments against the simulator's.
+double MonotonicMs();
+
 // Nothing for a line that is not a frame-log line.
 std::optional<FrameRecord> ParseFrameLine(const std::string& line);
 

@@ -1,4 +1,4 @@
-#include "app/PanelSettings.h"
+#include "protocol/PanelSettings.h"
 
 #include "state/IntText.h"
 #include "state/SettingsFile.h"
