@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "state/ValueForms.h"
+
 namespace lumiq::sim {
 
 namespace {
@@ -30,30 +32,13 @@ bool IsPort(std::string_view text) {
     return IsDigits(text, 5) && ToNumber(text) >= 1 && ToNumber(text) <= 65535;
 }
 
-std::uint32_t DottedToNumber(std::string_view text) {
-    std::uint32_t value = 0;
-    std::size_t start = 0;
-    for (int i = 0; i < 4; ++i) {
-        const std::size_t end = std::min(text.find('.', start), text.size());
-        value = value << 8 | static_cast<std::uint32_t>(ToNumber(text.substr(start, end - start)));
-        start = end + 1;
-    }
-    return value;
-}
-
 // A mask is a run of ones followed by a run of zeros.
 bool IsMask(std::string_view text) {
-    if (!IsDottedQuad(text)) return false;
-    const std::uint32_t mask = DottedToNumber(text);
-    return (~mask & (~mask + 1)) == 0;
+    const auto value = DottedQuadValue(text);
+    return value && IsMaskValue(*value);
 }
 
-bool IsBaudRate(std::string_view text) {
-    static constexpr std::array<std::string_view, 15> kRates{
-        "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",  "14400",
-        "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
-    return std::find(kRates.begin(), kRates.end(), text) != kRates.end();
-}
+bool IsBaudRate(std::string_view text) { return IsModuleBaudRate(text); }
 
 // baud,data bits,stop bits,parity: "9600,8,1,0".
 bool IsUartSetting(std::string_view text) {
@@ -99,28 +84,8 @@ const ParamRule* FindParamRule(std::string_view keyword) {
     return it == kRules.end() ? nullptr : &*it;
 }
 
-bool IsDottedQuad(std::string_view text) {
-    int octets = 0;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dot = text.find('.', start);
-        const std::string_view octet = text.substr(start, dot == std::string_view::npos ? dot : dot - start);
-        if (!IsDigits(octet, 3) || ToNumber(octet) > 255) return false;
-        ++octets;
-        if (dot == std::string_view::npos) break;
-        start = dot + 1;
-    }
-    return octets == 4;
-}
+bool IsDottedQuad(std::string_view text) { return DottedQuadValue(text).has_value(); }
 
-bool IsMacText(std::string_view text) {
-    if (text.size() != 17) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (i % 3 == 2 ? c != ':' : !hex) return false;
-    }
-    return true;
-}
+bool IsMacText(std::string_view text) { return IsMacTextForm(text); }
 
 }  // namespace lumiq::sim

@@ -1,0 +1,107 @@
+#pragma once
+// Many modules at once over one link. Each module has its own session, keyed
+// by its MAC text; a reply goes to the session its 20-byte header names, and
+// only while that session awaits a reply. Every exchange ends in a known
+// way: the awaited reply, a refusal, wrong replies or silence after the
+// resends, or the end of the run.
+//
+// The engine never blocks and never reads a clock: the front end hands it
+// datagrams and the time, and asks when to wake it next.
+//
+// Per module the pace is the window's: 30 ms from a reply to the next query,
+// 300 ms between two sets, 2000 ms before reading back a factory default.
+// Frames are broadcast like the window's: freshly unpacked modules often
+// share one factory IP address, which unicast could not tell apart. Every
+// module hears every frame, so at most `parallel` modules are worked on at
+// once.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "fleet/FleetPorts.h"
+#include "fleet/Session.h"
+#include "protocol/ControllerPorts.h"
+
+namespace lumiq::fleet {
+
+struct EngineOptions {
+    int parallel = 32;
+    int timeoutMs = 1000;      // an exchange without a reply, sent again
+    int longTimeoutMs = 3000;  // after a destination-IP or MAC set, which the module takes longer over
+    int maxResends = 3;        // a frame goes out at most four times
+    int queryPaceMs = 30;      // a reply -> the next query or a resend
+    int setPaceMs = 300;       // a set's reply -> the next set
+    // Our own broadcasts come back to a socket bound to every address; their
+    // header names the module they were sent to. Datagrams from these
+    // addresses (network order) are dropped.
+    std::vector<std::uint32_t> ownAddresses;
+};
+
+// On a serial port the module's reply is read at the end of a receive
+// window instead of arriving as an event.
+struct SerialTiming {
+    int receiveWindowMs = 300;
+    int macReceiveWindowMs = 1800;  // the module restarts after a MAC change
+    int replyToNextMs = 150;        // the window's sender tick
+};
+
+class FleetEngine {
+public:
+    FleetEngine(DatagramPort& port, EngineOptions options);
+    // One module wired to a serial port: bare command lines, no envelope.
+    FleetEngine(SerialLink& serial, EngineOptions options, SerialTiming timing = {});
+    FleetEngine(const FleetEngine&) = delete;
+    FleetEngine& operator=(const FleetEngine&) = delete;
+
+    // Before start(). Sessions are worked on in the order they were added.
+    Session& add(std::string mac, Route route, std::unique_ptr<Plan> plan);
+
+    void start(Millis now);
+    // A datagram from the UDP socket, as received.
+    void onDatagram(std::uint32_t peerIp, std::string_view datagram, Millis now);
+    // Does whatever is due by `now`.
+    void advance(Millis now);
+    // When advance() next has something to do; nothing once finished.
+    std::optional<Millis> nextWake() const;
+    bool finished() const;
+    // Ends the run: open exchanges end Cancelled, nothing more is sent.
+    void cancel(Millis now);
+
+    const std::vector<std::unique_ptr<Session>>& sessions() const { return sessions_; }
+    std::size_t finishedCount() const;
+
+private:
+    void startQueued(Millis now);
+    void beginNextStep(Session& session, Millis now, std::optional<Step> previous);
+    void sendStep(Session& session, Millis now);
+    void onWake(Session& session, Millis now);
+    void onReply(Session& session, std::string_view payload, Millis now);
+    void onSilence(Session& session, Millis now);
+    void retryOrFail(Session& session, Outcome outcome, Millis now);
+    void endStep(Session& session, Outcome outcome, Millis now);
+    void finish(Session& session, SessionState state, Millis now);
+    int waitAfterSend(const Step& step) const;
+    void route(Session& session, const std::string& mac);
+    void unroute(const std::string& mac);
+    bool serial() const { return serial_ != nullptr; }
+
+    DatagramPort* port_ = nullptr;
+    SerialLink* serial_ = nullptr;
+    EngineOptions options_;
+    SerialTiming serialTiming_;
+    std::vector<std::unique_ptr<Session>> sessions_;
+    std::unordered_map<std::string, Session*> byMac_;  // lower-case MAC text
+    std::size_t nextQueued_ = 0;
+    std::size_t running_ = 0;
+    bool started_ = false;
+    bool starting_ = false;  // inside startQueued(): a session that ends at once does not recurse
+    bool cancelled_ = false;
+};
+
+}  // namespace lumiq::fleet

@@ -1,0 +1,98 @@
+#include "fleet/ModuleSearch.h"
+
+#include <algorithm>
+
+#include "protocol/Frames.h"
+#include "protocol/ReplyFields.h"
+#include "state/AddressText.h"
+
+namespace lumiq::fleet {
+namespace {
+
+// A module's MAC text is 17 characters; anything much longer is no module.
+constexpr std::size_t kMaxMacText = 32;
+
+}  // namespace
+
+ModuleSearch::ModuleSearch(DatagramPort& port, std::vector<SearchAdapter> adapters, SearchOptions options,
+                           std::vector<std::uint32_t> own)
+    : port_(port), adapters_(std::move(adapters)), options_(options), own_(std::move(own)) {
+    options_.rounds = std::max(1, options_.rounds);
+    options_.waitMs = std::max(1, options_.waitMs);
+}
+
+void ModuleSearch::start(Millis now) {
+    started_ = true;
+    sendRound();
+    roundEnds_ = now + options_.waitMs;
+}
+
+void ModuleSearch::sendRound() {
+    ++roundsSent_;
+    const std::uint32_t everyone = ParseIp(kBroadcastText);
+    for (const SearchAdapter& adapter : adapters_) {
+        const std::string frame = DiscoveryFrame(adapter.route.localMac);
+        port_.send(adapter.route, everyone, frame);
+        if (adapter.broadcast != 0 && adapter.broadcast != everyone) port_.send(adapter.route, adapter.broadcast, frame);
+    }
+}
+
+const SearchAdapter* ModuleSearch::adapterOf(unsigned ifindex) const {
+    for (const SearchAdapter& adapter : adapters_) {
+        if (adapter.route.ifindex == ifindex) return &adapter;
+    }
+    return nullptr;
+}
+
+void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
+    if (!started_ || finished()) return;
+    if (std::find(own_.begin(), own_.end(), arrival.peerIp) != own_.end()) return;
+    // Only answers on the adapters searched count; a module elsewhere could
+    // not be reached through the adapter it would be recorded with.
+    const SearchAdapter* adapter = adapterOf(arrival.ifindex);
+    if (adapter == nullptr) return;
+    const std::string mac = ReplyMac(datagram);
+    if (!HasMacEnd(datagram) || mac.empty() || mac.size() > kMaxMacText) return;
+
+    for (FoundModule& module : found_) {
+        if (module.mac == mac && module.ip == arrival.peerIp) {
+            ++module.replies;
+            return;
+        }
+    }
+    FoundModule module;
+    module.mac = mac;
+    module.ip = arrival.peerIp;
+    module.port = arrival.peerPort;
+    module.route = adapter->route;
+    module.byBroadcast = arrival.broadcast;
+    module.replies = 1;
+    module.firstAt = now;
+    for (FoundModule& other : found_) {
+        if (other.mac == mac) other.duplicateMac = module.duplicateMac = true;
+        if (other.ip == arrival.peerIp) other.duplicateIp = module.duplicateIp = true;
+    }
+    found_.push_back(std::move(module));
+}
+
+void ModuleSearch::advance(Millis now) {
+    if (!started_ || finished() || now < roundEnds_) return;
+    if (roundsSent_ < options_.rounds) {
+        sendRound();
+        roundEnds_ = now + options_.waitMs;
+    } else {
+        roundEnds_ = -1;  // the last round has been waited out
+    }
+}
+
+std::optional<Millis> ModuleSearch::nextWake() const {
+    if (!started_ || finished()) return std::nullopt;
+    return roundEnds_;
+}
+
+bool ModuleSearch::finished() const {
+    if (cancelled_ || (started_ && roundEnds_ < 0)) return true;
+    return options_.expect > 0 && found_.size() >= static_cast<std::size_t>(options_.expect);
+}
+
+}  // namespace lumiq::fleet

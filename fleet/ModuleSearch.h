@@ -1,0 +1,83 @@
+#pragma once
+// The search on one adapter or many: on each, the search frame is broadcast
+// to 255.255.255.255 and to the adapter's own directed broadcast address, so
+// that every module answers (most of them twice). Every answer is kept with
+// the adapter it arrived on, the sender, and whether it came by broadcast;
+// modules that share a MAC text or an IP address are flagged.
+//
+// Like the engine, it never blocks and never reads a clock.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fleet/FleetPorts.h"
+
+namespace lumiq::fleet {
+
+struct SearchAdapter {
+    Route route;
+    std::uint32_t broadcast = 0;  // directed broadcast, network order; 0: none
+};
+
+// Where a datagram came from, as the socket's packet info tells it.
+struct Arrival {
+    std::uint32_t peerIp = 0;  // network order
+    std::uint16_t peerPort = 0;
+    unsigned ifindex = 0;
+    bool broadcast = false;  // sent to a broadcast address, not to ours
+};
+
+struct FoundModule {
+    std::string mac;  // as the module wrote it (GBK bytes, normally ASCII)
+    std::uint32_t ip = 0;
+    std::uint16_t port = 0;
+    Route route;  // the adapter of its first answer
+    bool byBroadcast = false;
+    int replies = 0;
+    bool duplicateMac = false;  // another module answered with this MAC text
+    bool duplicateIp = false;   // another module answered from this address
+    Millis firstAt = 0;
+};
+
+struct SearchOptions {
+    int waitMs = 1000;  // per round, after the frames went out
+    int expect = 0;     // end as soon as this many modules answered; 0: wait out every round
+    int rounds = 1;     // repeat and merge, for answers lost in a burst
+};
+
+class ModuleSearch {
+public:
+    // `own`: this host's addresses; our own broadcasts come back from them.
+    ModuleSearch(DatagramPort& port, std::vector<SearchAdapter> adapters, SearchOptions options,
+                 std::vector<std::uint32_t> own);
+
+    void start(Millis now);
+    void onDatagram(const Arrival& arrival, std::string_view datagram, Millis now);
+    void advance(Millis now);
+    std::optional<Millis> nextWake() const;
+    bool finished() const;
+    void cancel() { cancelled_ = true; }
+
+    // In the order of their first answers; one entry per MAC and address.
+    const std::vector<FoundModule>& found() const { return found_; }
+
+private:
+    void sendRound();
+    const SearchAdapter* adapterOf(unsigned ifindex) const;
+
+    DatagramPort& port_;
+    std::vector<SearchAdapter> adapters_;
+    SearchOptions options_;
+    std::vector<std::uint32_t> own_;
+    std::vector<FoundModule> found_;
+    int roundsSent_ = 0;
+    Millis roundEnds_ = 0;
+    bool started_ = false;
+    bool cancelled_ = false;
+};
+
+}  // namespace lumiq::fleet

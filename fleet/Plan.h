@@ -1,0 +1,62 @@
+#pragma once
+// What to do with one module, step by step. A plan may look at what the
+// module has reported so far before it names its next step (a partial UART
+// change must first read the other UART settings).
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "fleet/ModuleValues.h"
+#include "fleet/Step.h"
+#include "fleet/ValueRules.h"
+
+namespace lumiq::fleet {
+
+class Plan {
+public:
+    virtual ~Plan() = default;
+    // The next step, or nothing when the plan is complete. Asked only after
+    // the previous step ended Ok.
+    virtual std::optional<Step> next(const ModuleValues& values) = 0;
+};
+
+class StepList : public Plan {
+public:
+    explicit StepList(std::vector<Step> steps) : steps_(steps.begin(), steps.end()) {}
+    std::optional<Step> next(const ModuleValues& values) override;
+
+private:
+    std::deque<Step> steps_;
+};
+
+// The read-all chain of the command table: the link test, every parameter in
+// the module's order, the firmware version.
+std::vector<Step> ReadAllSteps();
+
+std::unique_ptr<Plan> ReadAllPlan();
+// The queries for the given parameters, in the read-all order; the UART
+// settings are read once for all four.
+std::unique_ptr<Plan> QueryPlan(const std::vector<Param>& params);
+// The factory default, then after 2000 ms the read-all chain.
+std::unique_ptr<Plan> DefaultPlan();
+
+// Writes checked values in the one-key order (MAC last). A UART change that
+// names only some of the four settings reads the others first. Two values
+// for one parameter: the last one counts.
+class SetPlan : public Plan {
+public:
+    explicit SetPlan(std::vector<Value> values);
+    std::optional<Step> next(const ModuleValues& values) override;
+
+    // The set step for one group of values (a UART group merges with what
+    // was read); public for plans that write computed differences.
+    static Step StepFor(const std::vector<Value>& group, const ModuleValues& values);
+
+private:
+    std::deque<std::vector<Value>> groups_;  // one set command each, in order
+    bool uartReadPending_ = false;
+};
+
+}  // namespace lumiq::fleet

@@ -1,0 +1,66 @@
+#pragma once
+// One module's part of a run: its plan, where the current exchange stands,
+// what the module reported and how each step ended. The engine drives it;
+// front ends only read it.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fleet/FleetPorts.h"
+#include "fleet/ModuleValues.h"
+#include "fleet/Plan.h"
+#include "fleet/Step.h"
+
+namespace lumiq::fleet {
+
+enum class SessionState : unsigned char {
+    Queued,     // waiting for room in the parallel window
+    Running,
+    Done,       // every step ended Ok
+    Failed,     // a step ended otherwise; failure() says which
+    Cancelled,  // the run ended before this module was done
+};
+
+std::string_view SessionStateName(SessionState state);  // "queued", "running", "done", ...
+
+class Session {
+public:
+    Session(std::string mac, Route route, std::unique_ptr<Plan> plan);
+
+    // The MAC text the module answers to now (a MAC set changes it).
+    const std::string& mac() const { return mac_; }
+    // The MAC text it had when the run began.
+    const std::string& firstMac() const { return firstMac_; }
+    const Route& route() const { return route_; }
+    SessionState state() const { return state_; }
+    bool finished() const { return state_ == SessionState::Done || state_ == SessionState::Failed ||
+                                   state_ == SessionState::Cancelled; }
+    const ModuleValues& values() const { return values_; }
+    // Every step begun, in order; the last one may still be open while running.
+    const std::vector<StepRecord>& records() const { return records_; }
+    // The step that ended the module, when it failed or was cancelled mid-step.
+    const StepRecord* failure() const;
+    Plan& plan() { return *plan_; }
+    const Plan& plan() const { return *plan_; }
+
+private:
+    friend class FleetEngine;
+    enum class Phase : unsigned char { Pacing, Awaiting };
+
+    std::string mac_;
+    std::string firstMac_;
+    std::string pendingMac_;  // the new MAC while a MAC set awaits its reply
+    Route route_;
+    std::unique_ptr<Plan> plan_;
+    SessionState state_ = SessionState::Queued;
+    Phase phase_ = Phase::Pacing;
+    std::optional<Step> step_;  // the step in progress
+    bool stepOpen_ = false;     // the step has been sent and its record is records_.back()
+    Millis wakeAt_ = 0;         // Pacing: the next send; Awaiting: the end of the wait
+    ModuleValues values_;
+    std::vector<StepRecord> records_;
+};
+
+}  // namespace lumiq::fleet

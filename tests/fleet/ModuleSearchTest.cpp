@@ -1,0 +1,46 @@
+// The search over adapters, against simulated modules in fake time.
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+#include "fleet/ModuleSearch.h"
+#include "tests/fleet/FakeLan.h"
+
+namespace lumiq::fleet {
+namespace {
+
+using testing::FakeLan;
+
+TEST(ModuleSearch, ListsEachModuleOnceAndFlagsSharedAddresses) {
+    FakeLan lan(3);
+    // Two modules share a MAC text.
+    lan.module(1).params()["MAC"] = lan.module(0).mac();
+    const SearchAdapter adapter{FakeLan::HostRoute(), inet_addr("10.77.255.255")};
+    ModuleSearch search(lan, {adapter}, SearchOptions{500, 0, 2}, {adapter.route.source});
+    search.start(0);
+    // An answer on an adapter not searched is no module of ours.
+    search.onDatagram(Arrival{inet_addr("192.168.9.9"), 5000, 99, true}, "<02:4c:51:00:99:99>,OK", 1);
+    lan.run(search);
+
+    // Two frames per adapter and round: the limited and the directed broadcast.
+    EXPECT_EQ(lan.framesTo("00:00:00:00:00:00", "AT\r\n").size(), 4u);
+    const auto& found = search.found();
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].replies, 4);
+    EXPECT_TRUE(found[0].duplicateMac);
+    EXPECT_TRUE(found[1].duplicateMac);
+    EXPECT_FALSE(found[2].duplicateMac);
+    EXPECT_EQ(found[2].route.adapter, "veth0");
+}
+
+TEST(ModuleSearch, EndsAsSoonAsTheExpectedModulesAnswered) {
+    FakeLan lan(4);
+    ModuleSearch search(lan, {SearchAdapter{FakeLan::HostRoute(), 0}}, SearchOptions{5000, 4, 3}, {});
+    search.start(0);
+    EXPECT_LT(lan.run(search), 100);
+    EXPECT_EQ(search.found().size(), 4u);
+}
+
+}  // namespace
+}  // namespace lumiq::fleet
