@@ -1,0 +1,90 @@
+#include "fleet/CsvText.h"
+
+namespace lumiq::fleet {
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        const std::string& field = fields[i];
+        // A leading blank would be lost to readers that trim.
+        const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos ||
+                            (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+        if (!quoted) {
+            line += field;
+            continue;
+        }
+        line += '"';
+        for (const char c : field) {
+            if (c == '"') line += '"';
+            line += c;
+        }
+        line += '"';
+    }
+    line += '\n';
+    return line;
+}
+
+std::vector<CsvRow> ParseCsv(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<CsvRow> rows;
+    CsvRow row;
+    std::string field;
+    int line = 1;
+    bool inQuotes = false;
+    bool afterQuote = false;  // a quoted field has just closed
+    bool rowHasText = false;
+    row.line = 1;
+    const auto endRow = [&]() {
+        if (rowHasText) {
+            row.fields.push_back(std::move(field));
+            rows.push_back(std::move(row));
+        }
+        row = CsvRow{};
+        field.clear();
+        rowHasText = false;
+        afterQuote = false;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inQuotes) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                inQuotes = false;
+                afterQuote = true;
+            } else {
+                if (c == '\n') ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == ',') {
+            row.fields.push_back(std::move(field));
+            field.clear();
+            rowHasText = true;
+            afterQuote = false;
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            endRow();
+            ++line;
+            row.line = line;
+        } else if (afterQuote) {
+            throw CsvError(line, "text after a closing quote");
+        } else if (c == '"' && field.empty()) {
+            if (!rowHasText) row.line = line;
+            inQuotes = true;
+            rowHasText = true;
+        } else {
+            if (!rowHasText) row.line = line;
+            field += c;
+            rowHasText = true;
+        }
+    }
+    if (inQuotes) throw CsvError(row.line, "a quote is never closed");
+    endRow();
+    return rows;
+}
+
+}  // namespace lumiq::fleet

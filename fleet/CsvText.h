@@ -1,0 +1,35 @@
+#pragma once
+// Comma-separated text as spreadsheets write it (RFC 4180): fields with a
+// comma, a quote or a line break are quoted, quotes doubled. The reader
+// keeps the line each row starts on, so that errors can name it.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumiq::fleet {
+
+// One row, ended by "\n".
+std::string CsvLine(const std::vector<std::string>& fields);
+
+struct CsvRow {
+    int line = 0;  // 1-based line of the row's first character
+    std::vector<std::string> fields;
+};
+
+class CsvError : public std::runtime_error {
+public:
+    CsvError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
+    int line() const { return line_; }
+
+private:
+    int line_;
+};
+
+// Rows of `text`; empty lines are skipped, a leading UTF-8 byte-order mark
+// and CRLF line ends are taken. Throws CsvError for a quote left open or
+// text after a closing quote.
+std::vector<CsvRow> ParseCsv(std::string_view text);
+
+}  // namespace lumiq::fleet
