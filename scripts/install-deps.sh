@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building, testing and the demo need.
 # Skips apt entirely when everything is already there.
+# Usage: install-deps.sh [PACKAGE...]   more packages wanted along with these
+# (scripts/fuzz.sh asks for clang and its libFuzzer).
 set -eu
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev gettext \
-iproute2 util-linux xvfb xauth fonts-wqy-microhei"
+iproute2 util-linux xvfb xauth fonts-wqy-microhei $*"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

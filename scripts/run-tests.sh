@@ -2,7 +2,8 @@
 # Installs what the build needs, builds twice (plain, and with AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs every test of both builds. The whole
 # run happens inside a private network namespace, and every test inside one of
-# its own, so no datagram can leave the machine.
+# its own, so no datagram can leave the machine. Last, the parsers that take
+# outside bytes get a few seconds of fuzzing each (scripts/fuzz.sh, clang).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -14,4 +15,5 @@ for variant in plain asan; do
   cmake --build "$dir" -j "$jobs"
   scripts/in-netns ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 done
+sh scripts/fuzz.sh 4
 echo "All tests passed in both builds."
