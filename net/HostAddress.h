@@ -9,22 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "net/AdapterList.h"
+
 namespace lumiq {
-
-// One IPv4 address of one adapter, in getifaddrs order.
-struct AdapterAddress {
-    std::uint32_t address = 0;  // network order
-    unsigned flags = 0;         // IFF_UP, IFF_LOOPBACK, IFF_BROADCAST, ...
-    unsigned index = 0;         // interface index, 0 when unknown
-};
-
-std::vector<AdapterAddress> ListAdapterAddresses();
 
 // The host's own address given the one its name resolved to: that address when
 // an adapter holds it and it is not loopback, else the first address of an
 // adapter that is up, is not loopback and can broadcast; when there is no such
 // adapter, the resolved address all the same.
-std::uint32_t ChooseLocalAddress(std::uint32_t resolved, const std::vector<AdapterAddress>& adapters);
+// `adapters` as ListAdaptersWithLoopback() gives them.
+std::uint32_t ChooseLocalAddress(std::uint32_t resolved, const std::vector<Adapter>& adapters);
 
 // The first IPv4 address of a host name from the host database (/etc/hosts,
 // DNS, ...), in the database's own order.

@@ -94,7 +94,7 @@ CallResult SendCall(int fd, const char* data, std::size_t length) {
     return Checked(send(fd, data, length, MSG_NOSIGNAL));
 }
 
-CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* from) {
+CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* from, ReceiptInfo* receipt) {
     iovec part{buffer, size};
     msghdr message{};
     if (from != nullptr) {
@@ -103,11 +103,18 @@ CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* 
     }
     message.msg_iov = &part;
     message.msg_iovlen = 1;
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    if (receipt != nullptr) {
+        *receipt = {};
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+    }
     const CallResult result = Checked(recvmsg(fd, &message, 0));
     // Linux hands over the first `size` bytes of a longer datagram and drops
     // the rest; Windows fails the call. The datagram is gone either way, but a
     // cut-off frame must not pass for a whole one.
     if (!result.failed() && (message.msg_flags & MSG_TRUNC) != 0) return {-1, kWsaMessageSize};
+    if (!result.failed() && receipt != nullptr) *receipt = ReceiptFromControl(message);
     return result;
 }
 

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "net/PacketInfoReceive.h"
+
 namespace lumiq {
 
 struct CallResult {
@@ -44,8 +46,11 @@ CallResult SendFromCall(int fd, const char* data, std::size_t length, const sock
 CallResult SendCall(int fd, const char* data, std::size_t length);
 
 // A datagram longer than `size` is discarded and fails with WSAEMSGSIZE, as on
-// Windows, instead of arriving cut short. `from` may be null.
-CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* from);
+// Windows, instead of arriving cut short. `from` may be null. With `receipt`,
+// the packet info of a socket that has IP_PKTINFO on is taken as well
+// (receipt->known stays false when none came).
+CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* from,
+                           ReceiptInfo* receipt = nullptr);
 CallResult ReceiveCall(int fd, char* buffer, std::size_t size);
 // Looks at the next byte of a stream without taking it: 0 means the peer
 // closed its end.

@@ -79,6 +79,8 @@ void TcmSocket::Open() {
         if (SetIntOptionCall(socket_, SOL_SOCKET, SO_RCVBUFFORCE, KernelReceiveBuffer).failed())
             SetIntOptionCall(socket_, SOL_SOCKET, SO_RCVBUF, KernelReceiveBuffer);
     }
+    packetInfo_ = Protocol == cmUDP && ReceivePacketInfo &&
+                  !SetIntOptionCall(socket_, IPPROTO_IP, IP_PKTINFO, 1).failed();
     // Linux keeps a listening port blocked while old connections wait out
     // TIME_WAIT; unlike Windows it still refuses a second live listener.
     if (Protocol == cmTcpServer) SetIntOptionCall(socket_, SOL_SOCKET, SO_REUSEADDR, 1);
@@ -119,6 +121,9 @@ void TcmSocket::Close() {
     active_ = false;
     bound_ = false;
     anyAddressBound_ = false;
+    packetInfo_ = false;
+    lastReceipt_ = {};
+    grantedReceiveBuffer_ = 0;
     ++generation_;
     closing_ = false;
     DeclareConnect(false);
@@ -176,6 +181,8 @@ void TcmSocket::DeclareConnect(bool activated) {
             if (!anyAddressBound_) LocalHost = IpToText(own.sin_addr.s_addr);
         }
         if (recvBuffer_.empty()) SetBufferSize(maxBufSize_);
+        int granted = 0;
+        grantedReceiveBuffer_ = GetIntOptionCall(socket_, SOL_SOCKET, SO_RCVBUF, granted).failed() ? 0 : granted;
     }
     raise(OnActiveChanged);
 }

@@ -80,6 +80,10 @@ public:
     // the kernel's default. A burst of replies waits there while the loop is
     // busy elsewhere.
     int KernelReceiveBuffer = 0;
+    // When set, a cmUDP socket takes each datagram's packet info (IP_PKTINFO)
+    // with it: LastReceipt() tells, while OnReceive runs, which adapter it
+    // arrived on and where it was sent. Read at every activation.
+    bool ReceivePacketInfo = false;
 
     ErrorEvent OnError;
     ReceiveEvent OnReceive;
@@ -95,6 +99,13 @@ public:
     int MaxBufSize() const { return maxBufSize_; }
     // Takes effect at once while active, else at the next activation.
     void SetBufferSize(int size);
+    // The kernel receive buffer the socket got (SO_RCVBUF as the kernel
+    // reports it, so twice the size granted); 0 while inactive. Without
+    // CAP_NET_ADMIN net.core.rmem_max caps what KernelReceiveBuffer asks for.
+    int GrantedReceiveBuffer() const { return active_ ? grantedReceiveBuffer_ : 0; }
+    // The packet info of the latest datagram received; `known` is false
+    // without ReceivePacketInfo.
+    const ReceiptInfo& LastReceipt() const { return lastReceipt_; }
 
     // --- Operations --------------------------------------------------------
     void Open();
@@ -108,6 +119,13 @@ public:
     // A length of 0 or less sends `data` as a zero-terminated text.
     bool SendTo(std::uint32_t address, std::uint16_t port, const char* data, int length);
     bool SendTo(const std::string& host, std::uint16_t port, const char* data, int length);
+    // One datagram with `source` as its sender address, leaving through the
+    // adapter `ifindex` (0: the kernel picks it by `source`): how a socket
+    // bound to every address reaches the modules behind one chosen adapter,
+    // by the limited or the adapter's directed broadcast or by unicast.
+    // A length of 0 or less sends a zero-terminated text, as SendTo does.
+    bool SendFrom(std::uint32_t address, std::uint16_t port, const char* data, int length, std::uint32_t source,
+                  unsigned ifindex);
     // Sends on `socket` (a server's peer); true only when every byte went.
     bool SendTo(int socket, const char* data, int length);
     bool Send(const char* data, int length);
@@ -178,6 +196,9 @@ private:
     bool destroying_ = false;  // nothing is reported or raised any more
     bool anyAddressBound_ = false;
     std::uint32_t sendSource_ = 0;  // LocalHost's address while bound to every address
+    bool packetInfo_ = false;       // IP_PKTINFO is on for this activation
+    ReceiptInfo lastReceipt_;
+    int grantedReceiveBuffer_ = 0;
     QTimer readResume_;             // re-arms reading paused for want of a handler
 };
 

@@ -44,7 +44,7 @@ std::uint32_t TcmSocket::get_ip_data(const std::string& host, TcmCastMode mode) 
     if (isValidIP(host))
         address = inet_addr(host.c_str());
     else if (host.empty())
-        address = ChooseLocalAddress(ResolveFirstIpv4(HostName()).value_or(0), ListAdapterAddresses());
+        address = ChooseLocalAddress(ResolveFirstIpv4(HostName()).value_or(0), ListAdaptersWithLoopback());
     else
         address = ResolveFirstIpv4(host).value_or(0);
     return mode == cmBroadcast ? IP_UnicastToBroadcast(address) : address;

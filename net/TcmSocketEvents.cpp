@@ -152,10 +152,12 @@ int TcmSocket::Receive(char* buffer, int size, int socket, sockaddr_in* address)
     const std::size_t capacity = size > 0 ? static_cast<std::size_t>(size) : 0;
     int count = -1;
     if (address != nullptr) {
-        count = ErrorCheck(ReceiveFromCall(socket, buffer, capacity, address), "recvfrom() failed");
+        ReceiptInfo* receipt = packetInfo_ ? &lastReceipt_ : nullptr;
+        count = ErrorCheck(ReceiveFromCall(socket, buffer, capacity, address, receipt), "recvfrom() failed");
         // A stream's receive names no sender.
         if (count != -1 && isStream()) ErrorCheck(PeerNameCall(socket, *address), "getpeername() failt!");
     } else {
+        lastReceipt_ = {};
         count = ErrorCheck(ReceiveCall(socket, buffer, capacity), "recv() failed");
     }
     return count == -1 ? 0 : count;

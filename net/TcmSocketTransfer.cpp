@@ -16,15 +16,20 @@ std::size_t LengthOf(const char* data, int length) {
     return length > 0 ? static_cast<std::size_t>(length) : std::strlen(data);
 }
 
+sockaddr_in Destination(std::uint32_t address, std::uint16_t port) {
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_port = htons(port);
+    destination.sin_addr.s_addr = address;
+    return destination;
+}
+
 }  // namespace
 
 bool TcmSocket::SendTo(std::uint32_t address, std::uint16_t port, const char* data, int length) {
     if (data == nullptr || socket_ == -1) return false;
     const std::size_t count = LengthOf(data, length);
-    sockAddr_ = {};
-    sockAddr_.sin_family = AF_INET;
-    sockAddr_.sin_port = htons(port);
-    sockAddr_.sin_addr.s_addr = address;
+    sockAddr_ = Destination(address, port);
     // Bound to every address, the kernel would pick the sender by route, and
     // has none at all for the limited broadcast without a default route. The
     // datagram names LocalHost as its sender instead, and a limited broadcast
@@ -33,6 +38,14 @@ bool TcmSocket::SendTo(std::uint32_t address, std::uint16_t port, const char* da
     const CallResult sent =
         ifindex != 0 ? SendFromCall(socket_, data, count, sockAddr_, sendSource_, address == INADDR_BROADCAST ? ifindex : 0)
                      : SendToCall(socket_, data, count, sockAddr_);
+    return ErrorCheck(sent, "send to() failed") != -1;
+}
+
+bool TcmSocket::SendFrom(std::uint32_t address, std::uint16_t port, const char* data, int length,
+                         std::uint32_t source, unsigned ifindex) {
+    if (data == nullptr || socket_ == -1) return false;
+    sockAddr_ = Destination(address, port);
+    const CallResult sent = SendFromCall(socket_, data, LengthOf(data, length), sockAddr_, source, ifindex);
     return ErrorCheck(sent, "send to() failed") != -1;
 }
 

@@ -4,19 +4,16 @@
 // request is sent on the network: the tool asks only for its own address.
 
 #include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <net/if_arp.h>
-#include <netpacket/packet.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "net/AdapterList.h"
 #include "state/AddressText.h"
 
 namespace lumiq {
@@ -25,65 +22,20 @@ namespace {
 
 using HardwareAddress = std::array<unsigned char, 6>;
 
-std::string MacText(const HardwareAddress& mac) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2], mac[3],
-                  mac[4], mac[5]);
-    return text;
-}
-
 bool IsAllZero(const HardwareAddress& mac) {
     for (unsigned char byte : mac)
         if (byte != 0) return false;
     return true;
 }
 
-class InterfaceList {
-public:
-    InterfaceList() {
-        if (getifaddrs(&list_) != 0) list_ = nullptr;
-    }
-    ~InterfaceList() {
-        if (list_ != nullptr) freeifaddrs(list_);
-    }
-    InterfaceList(const InterfaceList&) = delete;
-    InterfaceList& operator=(const InterfaceList&) = delete;
-    const ifaddrs* begin() const { return list_; }
-
-private:
-    ifaddrs* list_ = nullptr;
-};
-
 // The adapter's own hardware address when `address` is held by one of this
 // host's adapters. Loopback and adapters without a six-byte hardware address
 // (tunnels, for example) have none to give, so they count as no answer:
 // std::nullopt means "not ours", an empty text "ours, but no address".
 std::optional<std::string> OwnAdapterMac(in_addr_t address) {
-    InterfaceList interfaces;
-    const char* holder = nullptr;
-    bool loopback = false;
-    for (const ifaddrs* i = interfaces.begin(); i != nullptr; i = i->ifa_next) {
-        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET) continue;
-        const auto* inet = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-        if (inet->sin_addr.s_addr == address) {
-            holder = i->ifa_name;
-            loopback = (i->ifa_flags & IFF_LOOPBACK) != 0;
-            break;
-        }
-    }
-    if (holder == nullptr) return std::nullopt;
-    if (loopback) return std::string();
-
-    for (const ifaddrs* i = interfaces.begin(); i != nullptr; i = i->ifa_next) {
-        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_PACKET) continue;
-        if (std::strcmp(i->ifa_name, holder) != 0) continue;
-        const auto* link = reinterpret_cast<const sockaddr_ll*>(i->ifa_addr);
-        if (link->sll_halen != 6) return std::string();
-        HardwareAddress mac{};
-        std::memcpy(mac.data(), link->sll_addr, mac.size());
-        return IsAllZero(mac) ? std::string() : MacText(mac);
-    }
-    return std::string();
+    for (const Adapter& adapter : ListAdaptersWithLoopback())
+        if (adapter.address == address) return adapter.loopback ? std::string() : adapter.macText;
+    return std::nullopt;
 }
 
 bool ParseMac(const std::string& text, HardwareAddress& mac) {
@@ -112,7 +64,7 @@ std::string NeighbourMac(in_addr_t address) {
         // An entry still being resolved, or one that failed, has no address yet.
         if ((std::strtoul(flags.c_str(), nullptr, 16) & ATF_COM) == 0) continue;
         HardwareAddress bytes{};
-        if (ParseMac(mac, bytes) && !IsAllZero(bytes)) return MacText(bytes);
+        if (ParseMac(mac, bytes) && !IsAllZero(bytes)) return HardwareAddressText(bytes.data());
     }
     return std::string();
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <net/if.h>
 #include <unistd.h>
 
 #include "net/HostAddress.h"
@@ -60,15 +59,22 @@ TEST(GetIpData, KeepsTheResolvedAddressWhenNoAdapterCanBroadcast) {
     EXPECT_EQ(TcmSocket::get_ip_data("", cmUnicast), *resolved);
 }
 
-constexpr unsigned kUsable = IFF_UP | IFF_BROADCAST;
+Adapter Entry(const char* address, bool up, bool canBroadcast, bool loopback = false) {
+    Adapter adapter;
+    adapter.address = Ip(address);
+    adapter.up = up;
+    adapter.canBroadcast = canBroadcast;
+    adapter.loopback = loopback;
+    return adapter;
+}
 
 TEST(ChooseLocalAddress, FallsBackToTheFirstAdapterThatCanBroadcast) {
-    const std::vector<AdapterAddress> adapters = {
-        {Ip("127.0.0.1"), IFF_UP | IFF_LOOPBACK, 1},
-        {Ip("10.0.0.1"), IFF_BROADCAST, 2},           // down
-        {Ip("10.8.0.1"), IFF_UP | IFF_POINTOPOINT, 3},  // cannot broadcast
-        {Ip("192.168.1.5"), kUsable, 4},
-        {Ip("192.168.2.5"), kUsable, 5},
+    const std::vector<Adapter> adapters = {
+        Entry("127.0.0.1", true, false, true),
+        Entry("10.0.0.1", false, true),  // down
+        Entry("10.8.0.1", true, false),  // point-to-point: cannot broadcast
+        Entry("192.168.1.5", true, true),
+        Entry("192.168.2.5", true, true),
     };
     struct Case {
         const char* resolved;
@@ -86,8 +92,7 @@ TEST(ChooseLocalAddress, FallsBackToTheFirstAdapterThatCanBroadcast) {
 }
 
 TEST(ChooseLocalAddress, KeepsTheResolvedAddressWithoutAUsableAdapter) {
-    const std::vector<AdapterAddress> adapters = {{Ip("127.0.0.1"), IFF_UP | IFF_LOOPBACK, 1},
-                                                  {Ip("10.0.0.1"), IFF_BROADCAST, 2}};
+    const std::vector<Adapter> adapters = {Entry("127.0.0.1", true, false, true), Entry("10.0.0.1", false, true)};
     EXPECT_EQ(ChooseLocalAddress(Ip("127.0.1.1"), adapters), Ip("127.0.1.1"));
     EXPECT_EQ(ChooseLocalAddress(Ip("172.20.0.9"), {}), Ip("172.20.0.9"));
 }
