@@ -3,7 +3,6 @@
 #include "state/ProgramFolder.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 
 #include "state/GbkText.h"
 #include "state/IniFile.h"
+#include "state/UserFolders.h"
 
 namespace lumiq {
 
@@ -23,11 +23,6 @@ namespace {
 constexpr const char* kFileName = "CFG.ini";
 constexpr const char* kSection = "CFG";
 constexpr const char* kMissingValue = "0";
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
 
 bool Exists(const std::string& path) {
     struct stat st {};
@@ -47,30 +42,6 @@ bool IsWritableFolder(const std::string& folder) {
            ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-// Creates the folder and its missing parents, private to the user as the XDG
-// base directory rules ask. True when it exists afterwards.
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
-}
-
 }  // namespace
 
 SettingsFile::SettingsFile(std::string programDir, std::string configDir)
@@ -88,14 +59,7 @@ SettingsFile SettingsFile::ForThisProgram() {
     return SettingsFile(programDir, configDir);
 }
 
-std::string SettingsFile::UserConfigDir() {
-    // The XDG rules ignore a relative XDG_CONFIG_HOME.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return JoinPath(xdg, "lumiq-config");
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    return JoinPath(JoinPath(home, ".config"), "lumiq-config");
-}
+std::string SettingsFile::UserConfigDir() { return XdgProgramFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string SettingsFile::Path() const {
     // An installed program's folder (/usr/bin) is not writable by its user;
