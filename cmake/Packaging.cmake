@@ -9,6 +9,9 @@
 #   share/lumiq-config/example-modules.ini   modules for lumiq-sim; the folder
 #       also tells lumiq-config that it runs installed (state/SettingsFile.cpp)
 #   share/doc/lumiq-config/README.md
+#   lib/<multiarch>/wireshark/plugins/lumiq.lua   the module protocol's
+#       dissector, in the folder where Debian's Wireshark and tshark load
+#       Lua plugins (tshark -G folders: "Global Lua Plugins")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lumiq-config.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -18,6 +21,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/sim/example-modules.ini
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/wireshark/lumiq.lua
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/wireshark/plugins)
 
 set(LUMIQ_PACKAGE_MAINTAINER "Lumiq tools team <lumiq-tools@tevaro.com>"
     CACHE STRING "Maintainer named in the Debian package")

@@ -25,6 +25,7 @@
 
 #include "net/ServerConnections.h"
 #include "net/SocketCalls.h"
+#include "trace/TrafficTap.h"
 
 namespace lumiq {
 
@@ -84,6 +85,10 @@ public:
     // with it: LastReceipt() tells, while OnReceive runs, which adapter it
     // arrived on and where it was sent. Read at every activation.
     bool ReceivePacketInfo = false;
+    // When set, every datagram a cmUDP socket sends (SendTo, SendFrom) or
+    // receives is reported to it with its ends, as it went or came. The
+    // front end that records a trace owns the tap; nothing is done without.
+    TrafficTap* Tap = nullptr;
 
     ErrorEvent OnError;
     ReceiveEvent OnReceive;
@@ -171,6 +176,8 @@ private:
     void closePeers();
     void pauseReading(int fd);
     void resumeReading();
+    void tapSent(const sockaddr_in& to, std::uint32_t source, unsigned ifindex, const char* data, int sent);
+    void tapReceived(const sockaddr_in& from, const char* data, int received);
     // Through a copy: a handler may reassign its own event while it runs.
     template <class Event, class... Args>
     void raise(const Event& event, Args... args) {

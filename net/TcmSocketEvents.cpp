@@ -139,6 +139,7 @@ void TcmSocket::receiveLoop(int socket) {
             bufOffset_ += received;
             recvBuffer_[static_cast<std::size_t>(bufOffset_)] = 0;
             const char* data = recvBuffer_.data() + bufOffset_ - received;
+            if (Tap != nullptr) tapReceived(sockAddr_, data, received);
             raise(OnReceive, socket, ntohs(sockAddr_.sin_port), sockAddr_.sin_addr.s_addr, data, received);
         }
         // The handler may have closed the socket or taken the buffer away.

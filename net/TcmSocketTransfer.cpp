@@ -35,9 +35,11 @@ bool TcmSocket::SendTo(std::uint32_t address, std::uint16_t port, const char* da
     // datagram names LocalHost as its sender instead, and a limited broadcast
     // leaves through LocalHost's adapter.
     const unsigned ifindex = anyAddressBound_ ? InterfaceIndexOf(sendSource_) : 0;
-    const CallResult sent =
-        ifindex != 0 ? SendFromCall(socket_, data, count, sockAddr_, sendSource_, address == INADDR_BROADCAST ? ifindex : 0)
-                     : SendToCall(socket_, data, count, sockAddr_);
+    const unsigned leavingBy = address == INADDR_BROADCAST ? ifindex : 0;
+    const CallResult sent = ifindex != 0 ? SendFromCall(socket_, data, count, sockAddr_, sendSource_, leavingBy)
+                                         : SendToCall(socket_, data, count, sockAddr_);
+    if (Tap != nullptr && !sent.failed())
+        tapSent(sockAddr_, ifindex != 0 ? sendSource_ : 0, leavingBy, data, sent.value);
     return ErrorCheck(sent, "send to() failed") != -1;
 }
 
@@ -46,6 +48,7 @@ bool TcmSocket::SendFrom(std::uint32_t address, std::uint16_t port, const char* 
     if (data == nullptr || socket_ == -1) return false;
     sockAddr_ = Destination(address, port);
     const CallResult sent = SendFromCall(socket_, data, LengthOf(data, length), sockAddr_, source, ifindex);
+    if (Tap != nullptr && !sent.failed()) tapSent(sockAddr_, source, ifindex, data, sent.value);
     return ErrorCheck(sent, "send to() failed") != -1;
 }
 

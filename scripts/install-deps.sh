@@ -6,6 +6,8 @@
 set -eu
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev gettext \
 iproute2 util-linux xvfb xauth fonts-wqy-microhei $*"
+# Packet traces: libpcap writes them, tshark reads them back in the tests.
+packages="$packages libpcap-dev tshark"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

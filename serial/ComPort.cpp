@@ -151,6 +151,8 @@ int TCustomComPort::Write(const void* buffer, int count) {
         WriteWithTimeouts(device_.fd(), static_cast<const char*>(buffer), count, appliedTimeouts_);
     if (written > 0 && thread_)
         thread_->NoteWriteDone();
+    if (TrafficTap* tap = tap_.load(); tap != nullptr && written > 0)
+        tap->serialWritten(std::string_view(static_cast<const char*>(buffer), static_cast<std::size_t>(written)));
     return written;
 }
 
@@ -159,7 +161,10 @@ int TCustomComPort::WriteStr(const std::string& text) {
 }
 
 int TCustomComPort::Read(void* buffer, int count) {
-    return ReadWithTimeouts(device_.fd(), static_cast<char*>(buffer), count, appliedTimeouts_);
+    const int got = ReadWithTimeouts(device_.fd(), static_cast<char*>(buffer), count, appliedTimeouts_);
+    if (TrafficTap* tap = tap_.load(); tap != nullptr && got > 0)
+        tap->serialRead(std::string_view(static_cast<const char*>(buffer), static_cast<std::size_t>(got)));
+    return got;
 }
 
 int TCustomComPort::ReadStr(std::string& text, int count) {

@@ -22,6 +22,7 @@
 #include "serial/ComTransfer.h"
 #include "serial/ComTypes.h"
 #include "serial/LineCounters.h"
+#include "trace/TrafficTap.h"
 
 namespace lumiq {
 
@@ -72,6 +73,10 @@ public:
     int Read(void* buffer, int count);
     // text becomes the bytes read (at most count).
     int ReadStr(std::string& text, int count);
+    // When set, the bytes of every write and read (those that went or came,
+    // none when nothing did) are reported to it, from whichever thread the
+    // call ran on. The front end that records a trace owns the tap.
+    void SetTap(TrafficTap* tap) { tap_ = tap; }
 
     int InputCount();                          // bytes queued for reading; code 10
     int OutputCount();                         // bytes not sent yet; code 10
@@ -221,6 +226,7 @@ private:
     LineCounterSet lastErrorCounters_{};
     bool haveErrorCounters_ = false;
     std::atomic<bool> deviceLost_{false};
+    std::atomic<TrafficTap*> tap_{nullptr};
 };
 
 // The published component: every setting and event of TCustomComPort.
