@@ -1,5 +1,7 @@
 #include "protocol/PanelSettings.h"
 
+#include <vector>
+
 #include "state/IntText.h"
 #include "state/SettingsFile.h"
 
@@ -32,12 +34,14 @@ constexpr std::array<StoredControl, kSettingKeyCount> kStoredControls{{
 }  // namespace
 
 void SavePanel(const PanelView& panel, const SettingsFile& file, const SettingKeyNames& keys) {
+    std::vector<IniValue> values;
+    values.reserve(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const StoredControl& control = kStoredControls[i];
-        const std::string value =
-            control.isCombo ? std::to_string(panel.itemIndex(control.field)) : panel.text(control.field);
-        file.SaveSetting(keys[i], value);
+        values.push_back({keys[i], control.isCombo ? std::to_string(panel.itemIndex(control.field))
+                                                   : panel.text(control.field)});
     }
+    file.SaveSettings(values);
 }
 
 void RestorePanel(PanelView& panel, const SettingsFile& file, const SettingKeyNames& keys) {

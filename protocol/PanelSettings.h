@@ -16,8 +16,8 @@ class SettingsFile;
 
 using SettingKeyNames = std::array<std::string, kSettingKeyCount>;
 
-// Writes every key in order; a failed write throws ("Unable to write to
-// <path>") and leaves the keys before it written.
+// Writes every key in order with one replacement of the file; a failed save
+// throws ("Unable to write to <path>") and leaves the old file as it was.
 void SavePanel(const PanelView& panel, const SettingsFile& file, const SettingKeyNames& keys);
 
 // Reads every key in order; a missing key reads "0". A combo value that is

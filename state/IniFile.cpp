@@ -112,6 +112,31 @@ struct IniLines {
         }
         return end;
     }
+
+    // Replaces the key's value in its line, or adds the key (and the section).
+    void Store(std::string_view section, std::string_view key, std::string_view value) {
+        const std::string newLine = std::string(key) + "=" + std::string(value);
+        const std::size_t header = FindSection(section);
+        if (header == lines.size()) {
+            if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+            lines.push_back("[" + std::string(section) + "]");
+            lines.push_back(newLine);
+            return;
+        }
+        const std::size_t end = SectionEnd(header);
+        const std::size_t line = FindKey(header, end, key);
+        if (line != end) {
+            // The key keeps its spelling in the file, and its place.
+            lines[line] = std::string(KeyLineOf(lines[line])->key) + "=" + std::string(value);
+            return;
+        }
+        // After the section's last line that is not blank, so that a blank
+        // line before the next section stays where it is.
+        std::size_t insertAt = header + 1;
+        for (std::size_t i = header + 1; i < end; ++i)
+            if (!Trim(lines[i]).empty()) insertAt = i + 1;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    }
 };
 
 void CheckWritable(std::string_view section, std::string_view key, std::string_view value) {
@@ -151,36 +176,18 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-    CheckWritable(section, key, value);
+    WriteStrings(section, {IniValue{std::string(key), std::string(value)}});
+}
+
+void IniFile::WriteStrings(std::string_view section, const std::vector<IniValue>& values) const {
+    for (const IniValue& entry : values) CheckWritable(section, entry.key, entry.value);
     section = Trim(section);
-    key = Trim(key);
     const std::string failure = "Unable to write to " + path_;
     try {
         // A file that exists but cannot be read is not overwritten: its other
         // lines would be lost.
         IniLines ini = IniLines::Parse(ReadWholeFile(path_).value_or(""));
-        const std::string newLine = std::string(key) + "=" + std::string(value);
-
-        const std::size_t header = ini.FindSection(section);
-        if (header == ini.lines.size()) {
-            if (!ini.lines.empty() && !Trim(ini.lines.back()).empty()) ini.lines.emplace_back();
-            ini.lines.push_back("[" + std::string(section) + "]");
-            ini.lines.push_back(newLine);
-        } else {
-            const std::size_t end = ini.SectionEnd(header);
-            const std::size_t line = ini.FindKey(header, end, key);
-            if (line != end) {
-                // The key keeps its spelling in the file, and its place.
-                ini.lines[line] = std::string(KeyLineOf(ini.lines[line])->key) + "=" + std::string(value);
-            } else {
-                // After the section's last line that is not blank, so that a
-                // blank line before the next section stays where it is.
-                std::size_t insertAt = header + 1;
-                for (std::size_t i = header + 1; i < end; ++i)
-                    if (!Trim(ini.lines[i]).empty()) insertAt = i + 1;
-                ini.lines.insert(ini.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-            }
-        }
+        for (const IniValue& entry : values) ini.Store(section, Trim(entry.key), entry.value);
         ReplaceFileContents(path_, ini.Serialize());
     } catch (const std::system_error&) {
         throw std::runtime_error(failure);

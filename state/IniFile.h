@@ -16,12 +16,18 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumiq {
 
 // The Windows reader hands values through a 2048-byte buffer, so longer
 // values come back cut to this many bytes.
 inline constexpr std::size_t kProfileValueLimit = 2047;
+
+struct IniValue {
+    std::string key;
+    std::string value;
+};
 
 class IniFile {
 public:
@@ -41,6 +47,11 @@ public:
     // std::invalid_argument for a name or value that a line cannot hold (a
     // line break, or "=" in a key), which would otherwise change other keys.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+    // Stores the values in order, as that many WriteString calls would, with
+    // one replacement of the file: either all of them are written or none.
+    // Throws as WriteString does, before writing anything.
+    void WriteStrings(std::string_view section, const std::vector<IniValue>& values) const;
 
 private:
     std::string path_;

@@ -79,11 +79,18 @@ std::string SettingsFile::LoadSetting(const std::string& key) const {
 }
 
 void SettingsFile::SaveSetting(const std::string& key, const std::string& value) const {
+    SaveSettings({IniValue{key, value}});
+}
+
+void SettingsFile::SaveSettings(const std::vector<IniValue>& values) const {
     const std::string path = Path();
     if (!configDir_.empty() && path == JoinPath(configDir_, kFileName) && !MakeFolders(configDir_))
         throw std::runtime_error("Unable to write to " + path);
     // The Windows tool wrote its ANSI code page; files stay exchangeable.
-    IniFile(path).WriteString(kSection, Utf8ToGbk(key), Utf8ToGbk(value));
+    std::vector<IniValue> stored;
+    stored.reserve(values.size());
+    for (const IniValue& entry : values) stored.push_back({Utf8ToGbk(entry.key), Utf8ToGbk(entry.value)});
+    IniFile(path).WriteStrings(kSection, stored);
 }
 
 }  // namespace lumiq

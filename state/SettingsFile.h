@@ -1,8 +1,11 @@
 #pragma once
-// The settings file CFG.ini, section "CFG". Every key is read or written with
-// its own pass over the file; nothing is cached between keys.
+// The settings file CFG.ini, section "CFG". Every read, and every save, is a
+// pass of its own over the file; nothing is cached between them.
 
 #include <string>
+#include <vector>
+
+#include "state/IniFile.h"
 
 namespace lumiq {
 
@@ -37,6 +40,11 @@ public:
     // a failed save never leaves it truncated. Throws std::runtime_error
     // "Unable to write to <path>".
     void SaveSetting(const std::string& key, const std::string& value) const;
+
+    // Writes the keys and values (UTF-8) in order with one replacement of
+    // the file: all of them, or, when the save fails, none. Throws as
+    // SaveSetting does.
+    void SaveSettings(const std::vector<IniValue>& values) const;
 
 private:
     std::string programDir_;

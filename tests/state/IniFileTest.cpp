@@ -135,6 +135,8 @@ TEST_F(IniFileTest, RefusesLinesThatWouldChangeOtherKeys) {
     EXPECT_THROW(ini.WriteString("CFG", "IP=", "1"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("CFG", "", "1"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("C]FG", "IP", "1"), std::invalid_argument);
+    // Several values are written all together or not at all.
+    EXPECT_THROW(ini.WriteStrings("CFG", {{"IP", "6.6.6.6"}, {"MAC", "x\ny"}}), std::invalid_argument);
     EXPECT_EQ(ReadBytes(path), "[CFG]\nIP=1.2.3.4\n");
 }
 
