@@ -5,12 +5,11 @@
 #include <cstdint>
 
 #include "net/TcmSocket.h"
+#include "protocol/Frames.h"  // kModulePort
 #include "state/ToolState.h"
 
 namespace lumiq {
 
-// Modules listen, and answer, on UDP port 5000.
-inline constexpr std::uint16_t kModulePort = 5000;
 inline constexpr int kLinkBufferSize = 65535;
 // A search makes a full registry of 256 modules answer, maybe twice, while the
 // window may sit in a modal box; each small datagram costs the kernel about

@@ -41,7 +41,6 @@ struct QueryCommand {
     PanelField field;  // where a Text or Digit value is shown
     AfterRightReply after;
     std::uint16_t nextCode;  // next send code of the read-all chain
-    bool resent;             // a wrong reply asks for the command again
     const char* successLine;
     const char* failureLine;
 

@@ -9,6 +9,7 @@
 
 namespace lumiq {
 
+// Modules listen, and answer, on UDP port 5000; the tool binds it too.
 inline constexpr std::uint16_t kModulePort = 5000;
 // Every frame is broadcast; the envelope alone picks the module.
 inline constexpr std::string_view kBroadcastText = "255.255.255.255";
