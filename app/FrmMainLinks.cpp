@@ -15,6 +15,7 @@
 #include "net/TcmSocket.h"
 #include "net/UdpLinkSetup.h"
 #include "protocol/ModuleController.h"
+#include "protocol/NoticeQueue.h"
 #include "serial/ComPort.h"
 #include "serial/ComPortSerialLink.h"
 
@@ -59,7 +60,7 @@ void TFrmMain::SetUpLinks() {
     udpLink_ = std::make_unique<SocketUdpLink>(*MySocket);
     serialLink_ = std::make_unique<ComPortSerialLink>(*ComPort);
     controller_ = std::make_unique<ModuleController>(
-        services_.state, ControllerPorts{*panel_, *moduleList_, *log_, *dialogs_, *readTimer_, *portResTimer_,
+        services_.state, ControllerPorts{*panel_, *moduleList_, *log_, *notices_, *readTimer_, *portResTimer_,
                                          *outTimer_, *pause_, *udpLink_, *serialLink_});
 }
 
@@ -85,7 +86,7 @@ void TFrmMain::TakeLinksDown() noexcept {
 
 void TFrmMain::MySocketReceive(TcmSocket&, int, std::uint16_t peerPort, std::uint32_t peerIp, const char* data,
                                int length) {
-    RunGuarded(this, [&] {
+    RunGuarded(*notices_, [&] {
         controller_->onDatagram(peerIp, peerPort, data, length > 0 ? static_cast<std::size_t>(length) : 0);
     });
 }

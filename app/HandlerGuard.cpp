@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/ApplicationTitle.h"
-#include "app/MessageBoxSeam.h"
+#include "app/SeamDialogs.h"
 
 namespace lumiq {
 namespace {
@@ -22,7 +22,7 @@ std::string TextOf(const std::exception_ptr& error) {
 
 }  // namespace
 
-void ReportException(std::exception_ptr error, QWidget* parent) noexcept {
+void ReportException(std::exception_ptr error, OperatorDialogs& boxes) noexcept {
     std::string text;
     try {
         text = TextOf(error);
@@ -31,7 +31,7 @@ void ReportException(std::exception_ptr error, QWidget* parent) noexcept {
         request.caption = ApplicationTitle().toStdString();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Stop;
-        ShowMessage(request, parent);
+        boxes.showMessage(request);
     } catch (...) {
         // The box itself failed (out of memory, a throwing responder): the
         // text must still reach someone, and nothing may escape into Qt.
@@ -39,11 +39,21 @@ void ReportException(std::exception_ptr error, QWidget* parent) noexcept {
     }
 }
 
+void ReportException(std::exception_ptr error, QWidget* parent) noexcept {
+    SeamDialogs boxes(parent);
+    ReportException(error, boxes);
+}
+
 void RunGuarded(QWidget* parent, const std::function<void()>& handler) noexcept {
+    SeamDialogs boxes(parent);
+    RunGuarded(boxes, handler);
+}
+
+void RunGuarded(OperatorDialogs& boxes, const std::function<void()>& handler) noexcept {
     try {
         handler();
     } catch (...) {
-        ReportException(std::current_exception(), parent);
+        ReportException(std::current_exception(), boxes);
     }
 }
 

@@ -1,6 +1,7 @@
-// The main window's event handlers. The handlers of the panel commands, the
-// search, the engine's timers and the link switching are connected but left
-// to the protocol core's integration; the window's own handlers are complete.
+// The main window's event handlers, all of them complete. Those of the panel
+// commands, the search, the module list, the engine's timers and the link
+// switch forward to the protocol core (ModuleController); the window's own
+// look after the log, the 文件 menu, the product page, About and closing.
 
 #include "app/TFrmMain.h"
 
@@ -25,6 +26,7 @@
 #include "app/WidgetPanelView.h"
 #include "net/SocketUdpLink.h"
 #include "protocol/ModuleController.h"
+#include "protocol/NoticeQueue.h"
 #include "serial/ComPortSerialLink.h"
 
 namespace lumiq {
@@ -46,6 +48,7 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
     moduleList_ = std::make_unique<WidgetModuleList>(*ListBoxIP, *But_UDPFind);
     log_ = std::make_unique<MemoInfoLog>(*MemoInfo);
     dialogs_ = std::make_unique<SeamDialogs>(this);
+    notices_ = std::make_unique<NoticeQueue>(*dialogs_, *log_);
     readTimer_ = std::make_unique<QtEngineTimer>(*TimerRead);
     portResTimer_ = std::make_unique<QtEngineTimer>(*TimerPortRes);
     outTimer_ = std::make_unique<QtEngineTimer>(*TimerOut);
@@ -71,14 +74,14 @@ void TFrmMain::AppendPlain(const QString& text) { log_->appendPlain(text.toStdSt
 PanelView& TFrmMain::Panel() { return *panel_; }
 ModuleListView& TFrmMain::ModuleList() { return *moduleList_; }
 InfoLog& TFrmMain::Log() { return *log_; }
-OperatorDialogs& TFrmMain::Dialogs() { return *dialogs_; }
+OperatorDialogs& TFrmMain::Dialogs() { return *notices_; }
 EngineTimer& TFrmMain::ReadTimer() { return *readTimer_; }
 EngineTimer& TFrmMain::PortResTimer() { return *portResTimer_; }
 EngineTimer& TFrmMain::OutTimer() { return *outTimer_; }
 Pause& TFrmMain::EnginePause() { return *pause_; }
 
 void TFrmMain::RunHandler(void (TFrmMain::*handler)()) {
-    RunGuarded(this, [this, handler] { (this->*handler)(); });
+    RunGuarded(*notices_, [this, handler] { (this->*handler)(); });
 }
 
 void TFrmMain::FormCreate() {
@@ -157,7 +160,10 @@ void TFrmMain::But_NameCheckClick() { controller_->query(QueryButton::Name); }
 void TFrmMain::But_SetUARTClick() { controller_->set(SetButton::Uart); }
 void TFrmMain::But_UARTCheckClick() { controller_->query(QueryButton::Uart); }
 void TFrmMain::But_UDPFindClick() { controller_->search(); }
-void TFrmMain::ListBoxIPClick() { controller_->selectModule(ListBoxIP->currentRow()); }
+void TFrmMain::ListBoxIPClick() {
+    const QList<QListWidgetItem*> selected = ListBoxIP->selectedItems();
+    controller_->selectModule(selected.isEmpty() ? -1 : ListBoxIP->row(selected.front()));
+}
 void TFrmMain::But_ReadClick() { controller_->readAll(); }
 void TFrmMain::But_DefaultClick() { controller_->set(SetButton::Default); }
 void TFrmMain::But_OneKeyClick() { controller_->oneKeyWrite(); }

@@ -36,6 +36,7 @@ namespace lumiq {
 class ComPortSerialLink;
 class MemoInfoLog;
 class ModuleController;
+class NoticeQueue;
 class SocketUdpLink;
 class TComPort;
 class TcmSocket;
@@ -79,7 +80,7 @@ public:
     ModuleController& Controller() { return *controller_; }
 
     // Runs a handler the way the event loop does: an exception ends it and is
-    // shown by the standard error report.
+    // shown by the standard error report, through the window's notice queue.
     void RunHandler(void (TFrmMain::*handler)());
 
     // Takes the UDP link down; FormClose runs it. Filled by the link set-up.
@@ -234,6 +235,8 @@ private:
     std::unique_ptr<WidgetModuleList> moduleList_;
     std::unique_ptr<MemoInfoLog> log_;
     std::unique_ptr<SeamDialogs> dialogs_;
+    // Every box the window's handlers raise goes through it: one open at a time.
+    std::unique_ptr<NoticeQueue> notices_;
     std::unique_ptr<QtEngineTimer> readTimer_;
     std::unique_ptr<QtEngineTimer> portResTimer_;
     std::unique_ptr<QtEngineTimer> outTimer_;

@@ -1,7 +1,10 @@
 #pragma once
 // The protocol core's face towards a front end: one call per button, menu
 // item, timer tick and received datagram. The main window's handlers only
-// forward here; a command-line front end can drive the same calls.
+// forward here; a command-line front end can drive the same calls. Datagrams
+// and ticks keep coming while a box is open, and may ask for boxes of their
+// own: a front end whose boxes run nested loops hands the core its dialogs
+// through a NoticeQueue.
 
 #include <cstddef>
 #include <cstdint>

@@ -42,9 +42,9 @@ void ClearModules(ToolState& state) {
 std::string AddModule(ToolState& state, std::uint32_t ip, std::uint16_t port, const std::string& mac,
                       const DuplicateWarning& warn) {
     const std::string dottedIp = IpToText(ip);
-    // Each warning waits for the operator in a nested event loop that may
-    // register further replies (or even empty the registry), so the count is
-    // read afresh at every step and nothing is held across the call.
+    // A warning may wait for the operator in a nested event loop that
+    // registers further replies (or even empties the registry), so the count
+    // is read afresh at every step and nothing is held across the call.
     for (int i = 0; i < state.ModuleCount; ++i) {
         const std::string warning = DuplicateText(state, i, ip, mac, dottedIp);
         if (!warning.empty() && warn) warn(warning);

@@ -9,9 +9,10 @@
 
 namespace lumiq {
 
-// Shows one duplicate warning (UTF-8 text) and returns when the operator has
-// answered. It may run a nested event loop, during which further replies are
-// registered.
+// Shows one duplicate warning (UTF-8 text). It returns when the operator has
+// answered, or at once when the warning only joined the queue behind a box
+// already open. While it waits, a nested event loop may register further
+// replies.
 using DuplicateWarning = std::function<void(const std::string& utf8Text)>;
 
 void ClearModules(ToolState& state);
