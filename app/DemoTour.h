@@ -4,7 +4,7 @@
 // again, change the device name, one-key write, factory default.
 //
 // Every step goes through the real widgets (a button's own clicked signal,
-// the list's itemClicked), so the handlers run inside the standard error
+// the list's selection), so the handlers run inside the standard error
 // report exactly as for an operator. A step is done when its outcome shows
 // in the window (list lines, log lines); it fails at once on a failure line
 // ("...失败") or a message box, and at its deadline otherwise. Nothing here

@@ -62,6 +62,15 @@ QLabel* MakeLabel(const QString& text, QWidget* buddy) {
     return label;
 }
 
+// A group box named by its own title. Without a name of its own, a group
+// inside another group would be read out under the outer group's title.
+QGroupBox* MakeGroup(const char* name, const QString& title) {
+    auto* group = new QGroupBox(title);
+    group->setObjectName(QString::fromLatin1(name));
+    group->setAccessibleName(title);
+    return group;
+}
+
 // "模块IP：" names its row "模块IP".
 QString RowName(const QString& label) {
     return label.endsWith(u'：') ? label.chopped(1) : label;
@@ -93,15 +102,13 @@ void TFrmMain::CreateComponents() {
 }
 
 QWidget* TFrmMain::CreateParameterGroup() {
-    auto* group = new QGroupBox(QStringLiteral("TCPIP参数设置区："));
-    group->setObjectName(QStringLiteral("GroupTCPIP"));
+    QGroupBox* group = MakeGroup("GroupTCPIP", QStringLiteral("TCPIP参数设置区："));
     group->setFixedWidth(kLeftGroupWidth);
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(6, 4, 6, 6);
     column->setSpacing(4);
 
-    auto* listGroup = new QGroupBox(QStringLiteral("IP及端口号："));
-    listGroup->setObjectName(QStringLiteral("GroupIP"));
+    QGroupBox* listGroup = MakeGroup("GroupIP", QStringLiteral("IP及端口号："));
     auto* listLayout = new QVBoxLayout(listGroup);
     listLayout->setContentsMargins(4, 2, 4, 4);
     ListBoxIP = new QListWidget;
@@ -174,8 +181,7 @@ void TFrmMain::CreateModuleRows(QGridLayout* rows) {
 }
 
 QWidget* TFrmMain::CreateUartGroup() {
-    auto* group = new QGroupBox(QStringLiteral("串口参数设置："));
-    group->setObjectName(QStringLiteral("GroupUART"));
+    QGroupBox* group = MakeGroup("GroupUART", QStringLiteral("串口参数设置："));
     Cmb_Baud = MakeCombo("Cmb_Baud",
                          {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000",
                           "57600", "115200", "128000", "256000"},
@@ -207,8 +213,7 @@ QWidget* TFrmMain::CreateUartGroup() {
 }
 
 QWidget* TFrmMain::CreateInfoGroup() {
-    auto* group = new QGroupBox(QStringLiteral("信息显示："));
-    group->setObjectName(QStringLiteral("GroupInfo"));
+    QGroupBox* group = MakeGroup("GroupInfo", QStringLiteral("信息显示："));
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(6, 4, 6, 6);
     column->setSpacing(4);

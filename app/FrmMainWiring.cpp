@@ -2,11 +2,11 @@
 // entered through RunHandler, the standard error report.
 
 #include <QAction>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <utility>
 
+#include "app/ListChoice.h"
 #include "app/TFrmMain.h"
 
 namespace lumiq {
@@ -62,8 +62,10 @@ void TFrmMain::WireHandlers() {
     for (const auto& [timer, handler] : ticks)
         connect(timer, &QTimer::timeout, this, [this, h = handler] { RunHandler(h); });
 
-    // A click on a line (the handler itself ignores a click beside the lines).
-    connect(ListBoxIP, &QListWidget::itemClicked, this, [this] { RunHandler(&TFrmMain::ListBoxIPClick); });
+    // A line chosen with the mouse or the keyboard selects and reads its
+    // module, once per choice.
+    connect(new ListChoice(*ListBoxIP), &ListChoice::chosen, this,
+            [this] { RunHandler(&TFrmMain::ListBoxIPClick); });
 }
 
 }  // namespace lumiq

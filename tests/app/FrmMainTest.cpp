@@ -2,6 +2,7 @@
 // size, caption, menu and the start-up lines of the information log.
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -171,6 +172,8 @@ TEST_F(FrmMainTest, OtherComponentsAreNamedAndInPlace) {
         auto* group = window->findChild<QGroupBox*>(QString::fromLatin1(g.name));
         ASSERT_NE(group, nullptr) << g.name;
         EXPECT_EQ(group->title(), QString::fromUtf8(g.title));
+        // What a screen reader says; a group inside another must not take the outer one's title.
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(group)->text(QAccessible::Name), group->title());
     }
     EXPECT_TRUE(window->findChild<QGroupBox*>(QStringLiteral("GroupIP"))->isAncestorOf(window->ListBoxIP));
     EXPECT_TRUE(window->findChild<QGroupBox*>(QStringLiteral("GroupUART"))->isAncestorOf(window->Cmb_Parity));

@@ -1,9 +1,11 @@
 // What the window's own menu items and buttons do: About, product page,
-// clear, close and exit, and the standard error report around handlers.
+// clear, close and exit, choosing a line of the module list, and the
+// standard error report around handlers.
 
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include <stdexcept>
 
 #include "app/ApplicationTitle.h"
+#include "state/ModuleRegistry.h"
 #include "tests/app/MessageRecorder.h"
 #include "tests/app/WindowFixture.h"
 
@@ -123,6 +126,32 @@ TEST_F(WindowActionsTest, MenuShortcutsReachTheirHandlers) {
     window->Edt_IP->setText(QStringLiteral("10.0.0.9"));
     QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);  // 还原配置
     EXPECT_EQ(window->Edt_IP->text(), QStringLiteral("192.168.1.199"));
+}
+
+TEST_F(WindowActionsTest, ALineChosenByMouseOrKeyboardIsSelectedAndReadOncePerChoice) {
+    for (const std::uint32_t ip : {0x0100000au, 0x0200000au, 0x0300000au})
+        window->ModuleList().appendLine(AddModule(state, ip, 5000, "00:1a:2b:3c:4d:5e", nullptr));
+    window->show();
+    QCoreApplication::processEvents();
+    QListWidget* list = window->ListBoxIP;
+    QWidget* lines = list->viewport();
+    const QPoint second = list->visualItemRect(list->item(1)).center();
+    // A read starts the read-all chain at the link test (42); 100 stands
+    // for "no read since".
+    const auto reads = [this](const std::function<void()>& act) {
+        state.PendingCommand = 100;
+        act();
+        return state.PendingCommand == 42;
+    };
+    // The press on another line selects and reads it; its release reads nothing more.
+    EXPECT_TRUE(reads([&] { QTest::mousePress(lines, Qt::LeftButton, {}, second); }));
+    EXPECT_EQ(state.SelectedModule, 1);
+    EXPECT_FALSE(reads([&] { QTest::mouseRelease(lines, Qt::LeftButton, {}, second); }));
+    // A click on the selected line reads it again.
+    EXPECT_TRUE(reads([&] { QTest::mouseClick(lines, Qt::LeftButton, {}, second); }));
+    EXPECT_TRUE(reads([&] { QTest::keyClick(list, Qt::Key_Down); }));
+    EXPECT_EQ(state.SelectedModule, 2);
+    EXPECT_FALSE(reads([&] { QTest::keyClick(list, Qt::Key_End); }));  // already at the end
 }
 
 // The standard error report: the text of whatever a handler throws is shown

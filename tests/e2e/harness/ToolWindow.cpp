@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTest>
 
 namespace lumiq::test {
 
@@ -31,8 +32,9 @@ void ToolWindow::trigger(QAction* item) { item->trigger(); }
 
 void ToolWindow::clickModule(int row) {
     QListWidget* list = window_->ListBoxIP;
-    list->setCurrentRow(row);
-    emit list->itemClicked(list->item(row));
+    QListWidgetItem* line = list->item(row);
+    list->scrollToItem(line);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(line).center());
 }
 
 void ToolWindow::idle(int ms) {

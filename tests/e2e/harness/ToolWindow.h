@@ -37,7 +37,8 @@ public:
     // handler runs inside the standard error report.
     static void click(QAbstractButton* button);
     static void trigger(QAction* item);
-    // A click on line `row` of the module list.
+    // A mouse click on line `row` of the module list: the press selects the
+    // line, the release clicks it.
     void clickModule(int row);
 
     // Runs the event loop until `done` holds; false at the deadline.
