@@ -1,8 +1,11 @@
-# What an installation adds beside the two programs and the catalogs, and the
+# What an installation adds beside the programs and the catalogs, and the
 # Debian package built from it by CPack (packaging/build-deb.sh).
 #
 # Installed tree (prefix /usr for the package):
-#   bin/lumiq-config, bin/lumiq-sim
+#   bin/lumiq-config, bin/lumiq-sim, bin/lumiq
+#   share/man/man1/lumiq.1.gz, share/bash-completion/completions/lumiq
+#   share/lumiq-config/lumiq-output.schema.json   the schema of lumiq --json
+#       (these three and lumiq itself: cli/CMakeLists.txt)
 #   share/locale/<language>/LC_MESSAGES/cport.mo
 #   share/applications/lumiq-config.desktop
 #   share/icons/hicolor/scalable/apps/lumiq-config.svg
@@ -45,6 +48,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "network or through a serial port wired to a module. A prepared set of\n"
   "parameters can be kept in CFG.ini.\n"
   "\n"
+  "The command lumiq does the same from the command line, for many modules at\n"
+  "once on every network adapter, with table, JSON and CSV output for scripts.\n"
+  "\n"
   "The package also holds lumiq-sim, a simulator of such modules for training\n"
   "and for testing a set-up without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -60,6 +66,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tevaro.com/lumiq")
 # the font because without a CJK font the whole window shows boxes.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
+# lumiq's completion is read by bash-completion.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

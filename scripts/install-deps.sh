@@ -5,7 +5,7 @@
 # (scripts/fuzz.sh asks for clang and its libFuzzer).
 set -eu
 packages="build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev gettext \
-iproute2 util-linux xvfb xauth fonts-wqy-microhei $*"
+iproute2 util-linux xvfb xauth fonts-wqy-microhei libcli11-dev nlohmann-json3-dev python3-jsonschema $*"
 # Packet traces: libpcap writes them, tshark reads them back in the tests.
 packages="$packages libpcap-dev tshark"
 missing=""

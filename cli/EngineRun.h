@@ -1,0 +1,26 @@
+#pragma once
+// What the engine does for a command, and the engine's run on the Qt loop.
+
+#include <memory>
+#include <string>
+
+#include "cli/Request.h"
+#include "cli/WorkLoop.h"
+#include "fleet/FleetEngine.h"
+#include "fleet/Plan.h"
+
+namespace lumiq::cli {
+
+// The options the command line gives, over the engine's defaults.
+fleet::EngineOptions EngineOptionsOf(const Request& request, std::vector<std::uint32_t> ownAddresses);
+// One module's plan: read all, query, set, or the factory default.
+std::unique_ptr<fleet::Plan> PlanOf(const Request& request);
+
+// Runs every session to its end; false after Ctrl+C (the engine is
+// cancelled then, its records kept).
+bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loop);
+
+// What a set wrote: the values asked for whose set the module confirmed.
+fleet::ModuleValues WrittenValues(const fleet::Session& session, const std::vector<fleet::Value>& asked);
+
+}  // namespace lumiq::cli

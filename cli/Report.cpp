@@ -1,0 +1,84 @@
+#include "cli/Report.h"
+
+#include <algorithm>
+
+#include "cli/Targets.h"
+#include "fleet/ValueRules.h"
+#include "state/AddressText.h"
+
+namespace lumiq::cli {
+namespace {
+
+StepReport StepOf(const fleet::StepRecord& record, fleet::Millis origin) {
+    return StepReport{record.step.title(),  std::string(fleet::OutcomeName(record.outcome)),
+                      record.sends,         record.reply,
+                      record.error,         record.started - origin,
+                      record.ended - origin};
+}
+
+std::string CanonicalMac(const std::string& mac) {
+    return fleet::CanonicalReading(fleet::Param::Mac, mac);
+}
+
+}  // namespace
+
+ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin) {
+    ModuleRow row;
+    row.mac = CanonicalMac(session.mac());
+    if (LowerCase(session.firstMac()) != LowerCase(session.mac())) row.macBefore = CanonicalMac(session.firstMac());
+    row.adapter = session.route().adapter;
+    row.values = session.values();
+    for (const fleet::StepRecord& record : session.records()) row.steps.push_back(StepOf(record, origin));
+    switch (session.state()) {
+    case fleet::SessionState::Done: row.status = "ok"; break;
+    case fleet::SessionState::Failed: row.status = "failed"; break;
+    default: row.status = "cancelled"; break;
+    }
+    if (const fleet::StepRecord* failure = session.failure()) {
+        row.failure = StepOf(*failure, origin);
+        row.detail = DescribeFailure(*row.failure);
+    } else if (row.status == "cancelled") {
+        row.detail = session.records().empty() ? "not started" : "cancelled after " + row.steps.back().step;
+    }
+    return row;
+}
+
+ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin) {
+    ModuleRow row;
+    row.mac = CanonicalMac(module.mac);
+    row.address = IpToText(module.ip);
+    row.adapter = module.route.adapter;
+    row.status = "found";
+    row.search = SearchReport{module.port,         module.byBroadcast, module.replies,
+                              module.duplicateMac, module.duplicateIp, module.firstAt - origin};
+    return row;
+}
+
+std::string DescribeFailure(const StepReport& step) {
+    std::string text = step.step + " " + step.outcome;
+    if (step.sends > 1) text += " after " + std::to_string(step.sends) + " sends";
+    if (!step.reply.empty()) text += ", reply \"" + step.reply + "\"";
+    if (!step.error.empty()) text += ": " + step.error;
+    return text;
+}
+
+std::vector<fleet::Param> ColumnsOf(const Request& request) {
+    std::vector<fleet::Param> columns;
+    const auto wanted = [&](fleet::Param param) {
+        switch (request.command) {
+        case Command::Get: return std::find(request.keys.begin(), request.keys.end(), param) != request.keys.end();
+        case Command::Set:
+            return std::any_of(request.values.begin(), request.values.end(),
+                               [&](const fleet::Value& value) { return value.param == param; });
+        case Command::Read:
+        case Command::Default: return true;
+        default: return false;
+        }
+    };
+    for (const fleet::Param param : fleet::kAllParams) {
+        if (param != fleet::Param::Mac && wanted(param)) columns.push_back(param);
+    }
+    return columns;
+}
+
+}  // namespace lumiq::cli

@@ -1,0 +1,73 @@
+#pragma once
+// What a run found and did, module by module, as the three outputs (table,
+// JSON, CSV) show it. Rows are copies: nothing points into the engine.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Request.h"
+#include "fleet/ModuleSearch.h"
+#include "fleet/ModuleValues.h"
+#include "fleet/Session.h"
+#include "net/AdapterList.h"
+
+namespace lumiq::cli {
+
+struct StepReport {
+    std::string step;     // "query name", "set ip", "factory default", ...
+    std::string outcome;  // "ok", "refused", "timeout", ...
+    int sends = 0;
+    std::string reply;  // the last reply's first line, UTF-8
+    std::string error;
+    fleet::Millis startedMs = 0;  // from the start of the run
+    fleet::Millis endedMs = 0;
+};
+
+struct SearchReport {
+    std::uint16_t port = 0;
+    bool byBroadcast = false;
+    int replies = 0;
+    bool duplicateMac = false;
+    bool duplicateIp = false;
+    fleet::Millis firstMs = 0;  // first answer, from the start of the search
+};
+
+struct ModuleRow {
+    std::string mac;        // the MAC text it answers to now
+    std::string macBefore;  // when a set changed it
+    std::string target;     // as named on the command line; empty for `all`
+    std::string address;    // the address it answered from
+    std::string adapter;    // the adapter it answered on, or the serial port
+    std::string status;     // found, ok, failed, not-found, ambiguous, cancelled
+    std::string detail;     // why it did not succeed, in words
+    fleet::ModuleValues values;
+    std::optional<StepReport> failure;
+    std::vector<StepReport> steps;
+    std::optional<SearchReport> search;
+};
+
+struct Report {
+    Command command = Command::Search;
+    std::vector<fleet::Param> columns;  // the parameters shown, in order
+    std::vector<ModuleRow> modules;
+    std::vector<Adapter> adapters;  // `lumiq adapters`
+    bool interrupted = false;
+    int exitStatus = 0;
+    std::optional<fleet::Millis> searchMs;
+    std::optional<fleet::Millis> workMs;
+
+    bool succeeded(const ModuleRow& row) const { return row.status == "ok" || row.status == "found"; }
+};
+
+// A row from a module's session at the end of (or during) a run.
+ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin);
+// A row for a module of a search.
+ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin);
+// "set dport refused, reply \"ERROR\"", "query name timeout after 4 sends"
+std::string DescribeFailure(const StepReport& step);
+
+// The parameter columns a command shows.
+std::vector<fleet::Param> ColumnsOf(const Request& request);
+
+}  // namespace lumiq::cli

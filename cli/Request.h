@@ -1,0 +1,47 @@
+#pragma once
+// What one lumiq invocation asks for, checked in full: every target, key and
+// value is known good before anything is sent.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fleet/ModuleSearch.h"
+#include "fleet/Parameter.h"
+#include "fleet/ValueRules.h"
+
+namespace lumiq::cli {
+
+enum class Command : unsigned char { Adapters, Search, Read, Get, Set, Default };
+std::string_view CommandName(Command command);
+
+enum class Format : unsigned char { Table, Json, Csv };
+
+struct Target {
+    enum class Kind : unsigned char { Mac, Ip, All };
+    Kind kind = Kind::All;
+    std::string text;       // as given
+    std::string canonical;  // lower-case MAC text or dotted address
+    std::uint32_t ip = 0;   // Kind::Ip, network order
+};
+
+struct Request {
+    Command command = Command::Search;
+    Format format = Format::Table;
+    std::vector<std::string> adapters;  // names or addresses; empty: every adapter
+    fleet::SearchOptions search;
+    std::vector<Target> targets;       // in the order given, each once
+    std::vector<fleet::Param> keys;    // get
+    std::vector<fleet::Value> values;  // set
+    int parallel = 0;                  // 0: the engine's default
+    int timeoutMs = 0;                 // 0: the engine's default
+    std::string serialPort;            // empty: over the network
+    int baud = 9600;
+    bool yes = false;  // default: no confirmation asked
+
+    bool worksOnModules() const { return command >= Command::Read; }
+    bool allTargets() const;
+};
+
+}  // namespace lumiq::cli

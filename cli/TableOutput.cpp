@@ -1,0 +1,128 @@
+#include <QByteArray>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/ReportOutput.h"
+#include "cli/TextWidth.h"
+#include "state/AddressText.h"
+
+namespace lumiq::cli {
+namespace {
+
+using Line = std::vector<std::string>;
+
+std::string Upper(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toUpper().toStdString();
+}
+
+std::string Shown(const std::string& text) {
+    return text.empty() ? "-" : text;
+}
+
+// Columns padded to their widest cell, two blanks apart; the last one unpadded.
+void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
+    std::vector<std::size_t> widths;
+    for (const Line& line : lines) {
+        widths.resize(std::max(widths.size(), line.size()), 0);
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], TextWidth(line[i]));
+    }
+    for (const Line& line : lines) {
+        std::string text;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            text += line[i];
+            if (i + 1 < line.size()) text.append(widths[i] - TextWidth(line[i]) + 2, ' ');
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out << text << '\n';
+    }
+}
+
+std::string Flags(const SearchReport& search) {
+    std::string flags;
+    if (search.duplicateMac) flags = "duplicate MAC";
+    if (search.duplicateIp) flags += std::string(flags.empty() ? "" : ", ") + "duplicate IP";
+    return flags;
+}
+
+void WriteAdapters(const Report& report, std::ostream& out) {
+    std::vector<Line> lines{{"NAME", "ADDRESS", "BROADCAST", "MAC", "STATE"}};
+    for (const Adapter& adapter : report.adapters) {
+        std::string state = adapter.up ? "up" : "down";
+        if (!adapter.canBroadcast) state += ", no broadcast";
+        lines.push_back({adapter.name, IpToText(adapter.address) + "/" + std::to_string(adapter.prefix),
+                         adapter.broadcast != 0 ? IpToText(adapter.broadcast) : "-", Shown(adapter.macText), state});
+    }
+    WriteAligned(lines, out);
+}
+
+void WriteFound(const Report& report, std::ostream& out) {
+    std::vector<Line> lines{{"MAC", "ADDRESS", "ADAPTER", "REPLY", "FLAGS"}};
+    for (const ModuleRow& row : report.modules) {
+        const SearchReport& search = *row.search;
+        lines.push_back(
+            {row.mac, row.address, row.adapter, search.byBroadcast ? "broadcast" : "unicast", Flags(search)});
+    }
+    WriteAligned(lines, out);
+}
+
+std::string MacShown(const ModuleRow& row) {
+    return Shown(row.mac) + (row.macBefore.empty() ? "" : " (was " + row.macBefore + ")");
+}
+
+// One module: a parameter a line.
+void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
+    std::vector<Line> lines{{"mac", MacShown(row)}};
+    if (!row.target.empty() && row.target != row.mac && row.target != row.address)
+        lines.push_back({"target", row.target});
+    lines.push_back({"address", Shown(row.address)});
+    lines.push_back({"adapter", Shown(row.adapter)});
+    lines.push_back({"status", row.status});
+    if (!row.detail.empty()) lines.push_back({"detail", row.detail});
+    for (const fleet::Param param : report.columns)
+        lines.push_back({std::string(fleet::KeyOf(param)), Shown(fleet::ValueOf(row.values, param))});
+    WriteAligned(lines, out);
+}
+
+// Many modules: a module a line, the parameters as columns.
+void WriteMany(const Report& report, std::ostream& out) {
+    const bool details = std::any_of(report.modules.begin(), report.modules.end(),
+                                     [](const ModuleRow& row) { return !row.detail.empty(); });
+    Line header{"MAC", "ADDRESS", "ADAPTER", "STATUS"};
+    for (const fleet::Param param : report.columns) header.push_back(Upper(fleet::KeyOf(param)));
+    if (details) header.push_back("DETAIL");
+    std::vector<Line> lines{header};
+    for (const ModuleRow& row : report.modules) {
+        Line line{MacShown(row), Shown(row.address), Shown(row.adapter), row.status};
+        for (const fleet::Param param : report.columns) line.push_back(Shown(fleet::ValueOf(row.values, param)));
+        if (details) line.push_back(row.detail);
+        lines.push_back(std::move(line));
+    }
+    WriteAligned(lines, out);
+}
+
+}  // namespace
+
+void WriteTable(const Report& report, std::ostream& out) {
+    if (report.command == Command::Adapters) {
+        WriteAdapters(report, out);
+    } else if (report.command == Command::Search) {
+        if (!report.modules.empty()) WriteFound(report, out);
+    } else if (report.modules.size() == 1) {
+        WriteOne(report, report.modules.front(), out);
+    } else if (!report.modules.empty()) {
+        WriteMany(report, out);
+    }
+}
+
+void WriteReport(const Report& report, Format format, std::ostream& out) {
+    switch (format) {
+    case Format::Table: WriteTable(report, out); break;
+    case Format::Json: WriteJson(report, out); break;
+    case Format::Csv: WriteCsv(report, out); break;
+    }
+    out.flush();
+}
+
+}  // namespace lumiq::cli

@@ -1,0 +1,45 @@
+#pragma once
+// Targets as people name them (a MAC text in any case, an IP address, or
+// "all") and the modules of a search they stand for. A target that names
+// two modules is refused: frames go to a MAC, and an address two modules
+// answer from cannot tell them apart.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Request.h"
+#include "fleet/ModuleSearch.h"
+
+namespace lumiq::cli {
+
+// True for texts shaped like a target ("all", anything with ":", digits and
+// dots), which ParseTarget then checks.
+bool LooksLikeTarget(std::string_view text);
+// Throws UsageError for a malformed MAC text or address.
+Target ParseTarget(std::string_view text);
+
+// One target per line, or several separated by blanks or commas; "#" starts
+// a comment. A file whose first line begins with the column "mac" is a CSV
+// table (as `lumiq read --csv` writes it): the first field of each row.
+// Throws UsageError naming the file and line.
+std::vector<Target> ReadTargetsFile(const std::string& path);
+
+// Each target once, in the order first given.
+void AddTarget(std::vector<Target>& targets, Target target);
+
+struct Resolved {
+    const Target* target = nullptr;              // null for modules of `all`
+    const fleet::FoundModule* module = nullptr;  // null when none or several answered
+    std::string status;                          // "ok" (to be worked on), "not-found", "ambiguous"
+    std::string detail;
+};
+
+// Every target against the modules found. `all` stands for every module
+// found; a module named twice is worked on once.
+std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const std::vector<fleet::FoundModule>& found);
+
+std::string LowerCase(std::string_view text);
+
+}  // namespace lumiq::cli

@@ -1,0 +1,33 @@
+#include "cli/TextWidth.h"
+
+#include <locale.h>
+#include <wchar.h>
+
+#include <QList>
+#include <QString>
+
+namespace lumiq::cli {
+namespace {
+
+// The widths are the UTF-8 locale's, whatever locale the user runs in.
+locale_t Utf8Locale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+}  // namespace
+
+std::size_t TextWidth(std::string_view utf8) {
+    const QList<uint> codes = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4();
+    const locale_t locale = Utf8Locale();
+    const locale_t previous = locale != nullptr ? uselocale(locale) : nullptr;
+    std::size_t width = 0;
+    for (const uint code : codes) {
+        const int columns = wcwidth(static_cast<wchar_t>(code));
+        width += columns < 0 ? 1 : static_cast<std::size_t>(columns);
+    }
+    if (previous != nullptr) uselocale(previous);
+    return width;
+}
+
+}  // namespace lumiq::cli

@@ -1,0 +1,208 @@
+// The lumiq program against simulated modules on two LANs, one adapter each:
+// three modules on the first, one reachable only through the second.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "tests/support/ProgramRun.h"
+#include "tests/support/simbed/SimLan.h"
+#include "tests/support/simbed/SimPty.h"
+
+namespace lumiq {
+namespace {
+
+using nlohmann::json;
+using testbed::FrameRecord;
+using testbed::ProgramResult;
+using testbed::SimLan;
+
+constexpr const char* kMacA0 = "02:4c:51:00:00:01";
+constexpr const char* kMacA1 = "02:4c:51:00:00:02";
+constexpr const char* kMacA2 = "02:4c:51:00:00:03";
+constexpr const char* kMacB0 = "02:4c:51:00:0b:01";
+
+ProgramResult Lumiq(std::vector<std::string> args) {
+    args.insert(args.begin(), std::string(std::getenv("LUMIQ_BINARY_DIR")) + "/cli/lumiq");
+    return testbed::RunProgram(args);
+}
+
+// The sender field of a frame's envelope "<target>,<sender>,".
+std::string SenderOf(const FrameRecord& frame) {
+    const std::size_t open = frame.bytes.find(",<");
+    const std::size_t close = frame.bytes.find('>', open);
+    return open == std::string::npos || close == std::string::npos ? ""
+                                                                   : frame.bytes.substr(open + 2, close - open - 2);
+}
+
+json ModuleOf(const json& document, const std::string& mac) {
+    for (const json& module : document.at("modules"))
+        if (module.at("mac") == mac) return module;
+    ADD_FAILURE() << "no module " << mac << " in " << document.dump();
+    return json::object();
+}
+
+void ExpectMatchesSchema(const std::string& document) {
+    testbed::ScratchDir scratch;
+    std::ofstream(scratch.file("out.json")) << document;
+    const ProgramResult check = testbed::RunProgram(
+        {"/usr/bin/python3", "-c",
+         "import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
+         "json.load(open(sys.argv[2])))",
+         scratch.file("out.json"), std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/cli/lumiq-output.schema.json"});
+    EXPECT_EQ(check.exitStatus, 0) << check.err;
+}
+
+class LumiqOnTwoLans : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        lanA = std::make_unique<SimLan>(testbed::SimLanOptions{3});
+        std::ofstream(scratch->file("b.ini")) << "[module]\nmac = " << kMacB0 << "\nname = 二号线\n";
+        lanB = std::make_unique<SimLan>(testbed::SimLanOptions{0, scratch->file("b.ini"), {}, "10.78"});
+    }
+    static void TearDownTestSuite() {
+        lanB.reset();
+        lanA.reset();
+    }
+    void SetUp() override {
+        for (SimLan* lan : {lanA.get(), lanB.get()}) {
+            lan->control().resetAll();
+            lan->control().clearLog();
+        }
+    }
+
+    // Every frame a LAN's modules received came through that LAN's adapter.
+    static void ExpectSentThroughItsOwnAdapter() {
+        for (SimLan* lan : {lanA.get(), lanB.get()}) {
+            for (const FrameRecord& frame : lan->control().received())
+                EXPECT_EQ(SenderOf(frame), lan->hostMac()) << frame.bytes;
+        }
+    }
+
+    static inline std::unique_ptr<testbed::ScratchDir> scratch = std::make_unique<testbed::ScratchDir>();
+    static inline std::unique_ptr<SimLan> lanA;
+    static inline std::unique_ptr<SimLan> lanB;
+};
+
+TEST_F(LumiqOnTwoLans, SearchOnEveryAdapterTellsWhereEachModuleAnsweredAndFlagsDuplicates) {
+    const ProgramResult search = Lumiq({"search", "--json"});
+    ASSERT_EQ(search.exitStatus, 0) << search.err;
+    ExpectMatchesSchema(search.out);
+    const json found = json::parse(search.out);
+    EXPECT_EQ(found.at("modules").size(), 4u);
+    for (const char* mac : {kMacA0, kMacA1, kMacA2})
+        EXPECT_EQ(ModuleOf(found, mac).at("adapter"), lanA->hostInterface());
+    EXPECT_EQ(ModuleOf(found, kMacB0).at("adapter"), lanB->hostInterface());
+    EXPECT_EQ(ModuleOf(found, kMacB0).at("address"), "10.78.1.1");
+    ExpectSentThroughItsOwnAdapter();
+
+    lanA->control().set(1, "MAC", kMacA0);
+    const ProgramResult duplicates = Lumiq({"search", "--csv"});
+    EXPECT_EQ(duplicates.exitStatus, 0);
+    EXPECT_NE(
+        duplicates.out.find(std::string(kMacA0) + ",10.77.1.1,5000," + lanA->hostInterface() + ",unicast,2,yes,no"),
+        std::string::npos)
+        << duplicates.out;
+    EXPECT_NE(duplicates.out.find(std::string(kMacA0) + ",10.77.1.2,"), std::string::npos);
+    // Frames go to a MAC: one that two modules share names neither.
+    const ProgramResult read = Lumiq({"read", kMacA0});
+    EXPECT_EQ(read.exitStatus, 1);
+    EXPECT_NE(read.out.find("ambiguous"), std::string::npos) << read.out;
+}
+
+TEST_F(LumiqOnTwoLans, ReadAllGoesThroughEachModulesAdapterWhileATooSlowModuleTimesOut) {
+    // It answers the search, which waits; to the read it is silent.
+    lanA->control().fault(2, "delay 3000");
+    const ProgramResult read = Lumiq({"read", "all", "--json", "--expect", "4", "--wait", "6000", "--timeout", "400"});
+    EXPECT_EQ(read.exitStatus, 1) << read.err;
+    ExpectMatchesSchema(read.out);
+    const json document = json::parse(read.out);
+    ASSERT_EQ(document.at("modules").size(), 4u);
+    for (const char* mac : {kMacA0, kMacA1, kMacB0}) EXPECT_EQ(ModuleOf(document, mac).at("status"), "ok") << mac;
+    const json slow = ModuleOf(document, kMacA2);
+    EXPECT_EQ(slow.at("status"), "failed");
+    EXPECT_EQ(slow.at("failure").at("step"), "link test");
+    EXPECT_EQ(slow.at("failure").at("outcome"), "timeout");
+    EXPECT_EQ(slow.at("failure").at("sends"), 4);
+    const json b = ModuleOf(document, kMacB0).at("values");
+    EXPECT_EQ(b.at("name"), "二号线");
+    EXPECT_EQ(b.at("ip"), "10.78.1.1");
+    EXPECT_EQ(b.at("version"), "V2.0");
+    EXPECT_EQ(ModuleOf(document, kMacA1).at("values").at("mode"), "TCP_Client");
+    ExpectSentThroughItsOwnAdapter();
+}
+
+TEST_F(LumiqOnTwoLans, ARefusedValueStopsOnlyItsModuleAndADefaultReadsBackThroughTheRightAdapter) {
+    lanA->control().fault(1, "wrong 100");
+    const ProgramResult set = Lumiq({"set", kMacA0, "10.77.1.2", kMacB0, "dport=9100", "name=Line 7", "--csv"});
+    EXPECT_EQ(set.exitStatus, 1) << set.err;
+    EXPECT_NE(set.out.find("mac,dport,name,address,adapter,status,detail,mac_before\n"), std::string::npos) << set.out;
+    EXPECT_NE(set.out.find(std::string(kMacA0) + ",9100,Line 7,10.77.1.1,"), std::string::npos) << set.out;
+    EXPECT_NE(set.out.find(std::string(kMacA1) + ",,,10.77.1.2," + lanA->hostInterface() +
+                           ",failed,\"set dport refused, reply \"\"ERROR\"\"\""),
+              std::string::npos)
+        << set.out;
+    EXPECT_EQ(lanA->control().params(0).at("NAME"), "Line 7");
+    EXPECT_EQ(lanA->control().params(1).at("NAME"), "LUMIQ-002");
+    EXPECT_EQ(lanB->control().params(0).at("DPORT"), "9100");
+
+    lanA->control().clearLog();
+    lanB->control().clearLog();
+    const ProgramResult reset = Lumiq({"default", kMacB0, "--yes", "--json"});
+    EXPECT_EQ(reset.exitStatus, 0) << reset.err;
+    EXPECT_EQ(ModuleOf(json::parse(reset.out), kMacB0).at("values").at("dport"), "9000");
+    EXPECT_EQ(lanB->control().params(0).at("DPORT"), "9000");
+    std::size_t defaults = 0;
+    for (const FrameRecord& frame : lanB->control().received())
+        defaults += frame.bytes.find("AT+DEFAULT") != std::string::npos;
+    EXPECT_EQ(defaults, 1u);
+    for (const FrameRecord& frame : lanA->control().received())
+        EXPECT_EQ(frame.bytes.find("AT+DEFAULT"), std::string::npos);
+    ExpectSentThroughItsOwnAdapter();
+}
+
+TEST_F(LumiqOnTwoLans, BadInputExitsWithStatusTwoBeforeAnythingIsSent) {
+    const std::vector<std::vector<std::string>> refused{
+        {"set", "all", "ip=300.1.1.1"},
+        {"set", "all", "mac=01:00:5e:00:00:01"},
+        {"set", kMacA0, "10.78.1.1", "ip=10.77.9.9"},
+        {"set", "all", "name=0123456789abcdef"},
+        {"get", "all", "colour"},
+        {"read", "02:4c:51"},
+        {"read"},
+        {"read", "all", "--adapter", "nosuch0"},
+        {"default", "all"},  // stdin is no terminal, and no --yes
+    };
+    for (const auto& args : refused) {
+        const ProgramResult run = Lumiq(args);
+        EXPECT_EQ(run.exitStatus, 2) << args.front() << " " << args.back() << ": " << run.err;
+        EXPECT_NE(run.err.find("lumiq: "), std::string::npos);
+    }
+    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_TRUE(lan->control().received().empty());
+
+    // How many modules `all` stands for is known after the search, and only that went out.
+    const ProgramResult shared = Lumiq({"set", "all", "ip=10.77.9.9", "--expect", "4"});
+    EXPECT_EQ(shared.exitStatus, 2);
+    EXPECT_NE(shared.err.find("for 4 modules"), std::string::npos) << shared.err;
+    for (SimLan* lan : {lanA.get(), lanB.get()}) {
+        for (const FrameRecord& frame : lan->control().received())
+            EXPECT_EQ(frame.bytes.substr(frame.bytes.size() - 4), "AT\r\n");
+    }
+}
+
+TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
+    testbed::SimPty pty;
+    const ProgramResult read = Lumiq({"read", "--serial", pty.devicePath(), "--json"});
+    ASSERT_EQ(read.exitStatus, 0) << read.err;
+    const json module = json::parse(read.out).at("modules").at(0);
+    EXPECT_EQ(module.at("adapter"), pty.devicePath());
+    EXPECT_EQ(module.at("mac"), pty.control().params(0).at("MAC"));
+    EXPECT_EQ(module.at("values").at("version"), "V2.0");
+}
+
+}  // namespace
+}  // namespace lumiq
