@@ -194,4 +194,18 @@ void IniFile::WriteStrings(std::string_view section, const std::vector<IniValue>
     }
 }
 
+std::vector<IniEntry> IniEntries(std::string_view contents) {
+    std::vector<IniEntry> entries;
+    std::string section;
+    const IniLines ini = IniLines::Parse(contents);
+    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
+        if (const auto name = SectionNameOf(ini.lines[i])) {
+            section = std::string(*name);
+        } else if (const auto keyLine = KeyLineOf(ini.lines[i])) {
+            entries.push_back({section, std::string(keyLine->key), std::string(keyLine->value), static_cast<int>(i + 1)});
+        }
+    }
+    return entries;
+}
+
 }  // namespace lumiq

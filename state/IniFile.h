@@ -57,4 +57,15 @@ private:
     std::string path_;
 };
 
+// One "key=value" line of an INI text, with its section (empty before the
+// first header) and its 1-based line number, blanks around names and values
+// dropped. Readers of whole files use it to say where a bad value stands.
+struct IniEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+    int line = 0;
+};
+std::vector<IniEntry> IniEntries(std::string_view contents);
+
 }  // namespace lumiq

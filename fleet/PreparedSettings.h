@@ -1,0 +1,71 @@
+#pragma once
+// Prepared settings for many modules: a profile of what a group of modules
+// shares, and an identity table of what each one has of its own. Every value
+// is checked when the files are read, before anything is sent; an error
+// names the file, the line, the key and the rule.
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "fleet/ValueRules.h"
+
+namespace lumiq::fleet {
+
+// Bad input in a file. what(): "FILE:LINE: ..." (or "FILE: ..." for the whole file).
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SourcedValue {
+    Value value;
+    std::string where;  // "FILE:LINE"
+};
+
+// An INI file with a [profile] section: work mode, gateway, mask, destination
+// IP, ports, DHCP, UART settings, device name (and a module IP, for one
+// module). A CFG.ini saved by the window is taken as well: its combo boxes
+// are stored as item numbers, and its module IP and MAC are left out unless
+// `takeIdentity`, since loading them copies one module's identity onto the
+// next. A profile never writes a MAC.
+struct Profile {
+    std::string path;
+    std::vector<SourcedValue> values;
+    bool windowSettings = false;             // it was a CFG.ini
+    std::vector<std::string> leftOutKeys;    // the CFG.ini keys left out ("IP", "MAC")
+};
+Profile LoadProfile(const std::string& path, bool takeIdentity);
+
+// A CSV file keyed by MAC text (column "mac"), one row per module, with any
+// parameter as a column; an empty cell leaves that parameter to the profile.
+// A MAC change is asked for in the column "new_mac". The CSV that
+// `lumiq read --csv` writes is an identity table: its columns that are not
+// settings (address, adapter, status, version, ...) are left alone.
+struct IdentityRow {
+    std::string mac;    // canonical
+    std::string where;  // "FILE:LINE"
+    std::vector<SourcedValue> values;  // a new MAC among them, from "new_mac"
+};
+struct IdentityTable {
+    std::string path;
+    std::vector<IdentityRow> rows;
+    const IdentityRow* find(const std::string& mac) const;  // any letter case
+};
+IdentityTable LoadIdentityTable(const std::string& path);
+
+// The columns of an identity table that are not settings.
+const std::vector<std::string>& InformationColumns();
+
+// What one module should be: the profile, overridden by its row.
+std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row);
+
+// Refuses, before anything is sent, two modules that would end with one MAC
+// or one IP address: two rows asking for the same one, a row asking for
+// another row's current MAC, or a profile's module IP for more than one
+// module. Throws InputError naming both places.
+void CheckDistinctIdentities(const Profile& profile, const IdentityTable* table, std::size_t moduleCount);
+
+}  // namespace lumiq::fleet
