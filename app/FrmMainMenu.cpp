@@ -48,6 +48,8 @@ void TFrmMain::CreateMenu() {
     N9 = MakeMenu(MainMenu1, "N9", QStringLiteral("文件"));
     N10 = MakeItem(N9, "N10", QStringLiteral("还原配置"), Qt::CTRL | Qt::Key_D);
     N11 = MakeItem(N9, "N11", QStringLiteral("保存配置"), Qt::CTRL | Qt::Key_S);
+    N13 = MakeItem(N9, "N13", QStringLiteral("保存通讯记录…"), Qt::Key_unknown);
+    N13->setCheckable(true);
     N12 = MakeItem(N9, "N12", QStringLiteral("退出"), Qt::CTRL | Qt::Key_Q);
 
     N2 = MakeMenu(MainMenu1, "N2", QStringLiteral("通讯方式"));

@@ -3,6 +3,7 @@
 // tests can point CFG.ini at a temporary folder and replace the browser. The
 // link set-up adds the socket and the serial port here when they exist.
 
+#include <QString>
 #include <QUrl>
 #include <functional>
 
@@ -18,6 +19,9 @@ struct FrmMainServices {
     // Opens a web address in the default browser; false when it cannot.
     // Empty: QDesktopServices::openUrl.
     std::function<bool(const QUrl&)> openUrl;
+    // Asks for the file a trace goes to; empty when the operator cancels.
+    // Empty: a save-file dialog.
+    std::function<QString(QWidget* parent)> chooseTraceFile{};
 };
 
 }  // namespace lumiq

@@ -49,7 +49,7 @@ void TFrmMain::WireHandlers() {
     const std::pair<QAction*, Handler> items[] = {
         {N10, &TFrmMain::N10Click}, {N11, &TFrmMain::N11Click},    {N12, &TFrmMain::N12Click},
         {N8, &TFrmMain::N8Click},   {TCPIP1, &TFrmMain::TCPIP1Click}, {N3, &TFrmMain::N3Click},
-        {N4, &TFrmMain::N4Click},
+        {N4, &TFrmMain::N4Click},   {N13, &TFrmMain::N13Click},
     };
     for (const auto& [item, handler] : items)
         connect(item, &QAction::triggered, this, [this, h = handler] { RunHandler(h); });

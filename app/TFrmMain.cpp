@@ -28,6 +28,7 @@
 #include "protocol/ModuleController.h"
 #include "protocol/NoticeQueue.h"
 #include "serial/ComPortSerialLink.h"
+#include "trace/PacketTrace.h"
 
 namespace lumiq {
 
@@ -63,6 +64,7 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
 }
 
 TFrmMain::~TFrmMain() {
+    StopTrace();
     TakeLinksDown();
     delete FrmAbout.data();  // an About window still open goes with the program
 }

@@ -37,6 +37,7 @@ class ComPortSerialLink;
 class MemoInfoLog;
 class ModuleController;
 class NoticeQueue;
+class PacketTrace;
 class SocketUdpLink;
 class TComPort;
 class TcmSocket;
@@ -93,6 +94,7 @@ public:
     QMenu* N9 = nullptr;  // 文件
     QAction* N10 = nullptr;
     QAction* N11 = nullptr;
+    QAction* N13 = nullptr;  // 保存通讯记录…, checked while a trace runs
     QAction* N12 = nullptr;
     QMenu* N2 = nullptr;  // 通讯方式
     QAction* N8 = nullptr;
@@ -211,6 +213,7 @@ public slots:
     void N10Click();
     void N11Click();
     void N12Click();
+    void N13Click();
     void FormCreate();
     void FormClose();
 
@@ -229,6 +232,7 @@ private:
     void SetUpLinks();
     void TakeLinksDown() noexcept;
     void WireHandlers();
+    void StopTrace() noexcept;
 
     FrmMainServices services_;
     std::unique_ptr<WidgetPanelView> panel_;
@@ -244,6 +248,8 @@ private:
     std::unique_ptr<SocketUdpLink> udpLink_;
     std::unique_ptr<ComPortSerialLink> serialLink_;
     std::unique_ptr<ModuleController> controller_;
+    // The running trace; the socket and the port report to it.
+    std::unique_ptr<PacketTrace> trace_;
 };
 
 }  // namespace lumiq

@@ -145,6 +145,8 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     CLI::App app("Configures Lumiq serial-to-Ethernet modules over the network or a serial port.", "lumiq");
     app.set_version_flag("--version", "lumiq " LUMIQ_VERSION);
     app.require_subcommand(1);
+    app.add_option("--trace", request.tracePath, "record every datagram and serial exchange to FILE (pcap)")
+        ->type_name("FILE");
     app.footer("Exit status: 0 all targets succeeded, 1 one failed, 2 bad usage (nothing sent),\n"
                "3 nothing found or no network, 130 interrupted. See lumiq(1).");
 

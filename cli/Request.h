@@ -10,6 +10,7 @@
 #include "fleet/ModuleSearch.h"
 #include "fleet/Parameter.h"
 #include "fleet/ValueRules.h"
+#include "trace/TrafficTap.h"
 
 namespace lumiq::cli {
 
@@ -39,6 +40,8 @@ struct Request {
     std::string serialPort;            // empty: over the network
     int baud = 9600;
     bool yes = false;  // default: no confirmation asked
+    std::string tracePath;      // --trace: empty for none
+    TrafficTap* tap = nullptr;  // that trace, set by main: the socket and the port report to it
 
     bool worksOnModules() const { return command >= Command::Read; }
     bool allTargets() const;

@@ -30,7 +30,10 @@ private:
 }  // namespace
 
 NetworkSearch::NetworkSearch(const Request& request, Interrupt& interrupt)
-    : listed_(ListAdapters()), chosen_(ChooseAdapters(listed_, request.adapters)), port_(listed_), loop_(interrupt) {}
+    : listed_(ListAdapters()),
+      chosen_(ChooseAdapters(listed_, request.adapters)),
+      port_(listed_, request.tap),
+      loop_(interrupt) {}
 
 SearchResult NetworkSearch::run(const fleet::SearchOptions& options) {
     std::vector<fleet::SearchAdapter> searched;

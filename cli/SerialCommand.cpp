@@ -23,6 +23,7 @@ void SetUp(TComPort& port, const Request& request) {
     port.FlowControl().SetFlowControl(fcNone);
     // The engine reads at the end of each receive window: no line events needed.
     port.SetEvents(TComEvents());
+    port.SetTap(request.tap);
 }
 
 class ClosedAtEnd {

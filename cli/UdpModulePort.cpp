@@ -12,7 +12,7 @@
 
 namespace lumiq::cli {
 
-UdpModulePort::UdpModulePort(std::vector<Adapter> adapters) : adapters_(std::move(adapters)) {
+UdpModulePort::UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap) : adapters_(std::move(adapters)) {
     socket_.OnError = [this](TcmSocket&, int code, const std::string& message) { onError(code, message); };
     socket_.OnReceive = [this](TcmSocket&, int, std::uint16_t port, std::uint32_t ip, const char* data, int length) {
         onReceive(port, ip, data, length);
@@ -25,6 +25,7 @@ UdpModulePort::UdpModulePort(std::vector<Adapter> adapters) : adapters_(std::mov
     socket_.KernelReceiveBuffer = kLinkKernelReceiveBuffer;
     socket_.LocalHost = adapters_.empty() ? std::string("0") : IpToText(adapters_.front().address);
     socket_.LocalPort = kModulePort;
+    socket_.Tap = tap;
     socket_.SetActive(true);
     opening_ = false;
     if (socket_.Active()) return;

@@ -23,8 +23,9 @@ public:
 
     // `adapters`: every adapter of the host, to tell broadcast replies and our
     // own frames coming back. Throws Unusable when port 5000 cannot be had,
-    // naming the program that holds it where the system tells.
-    explicit UdpModulePort(std::vector<Adapter> adapters);
+    // naming the program that holds it where the system tells. The socket
+    // reports every datagram to `tap` when there is one.
+    explicit UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap = nullptr);
     ~UdpModulePort() override;
 
     void send(const fleet::Route& route, std::uint32_t destination, const std::string& bytes) override;

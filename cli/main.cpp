@@ -5,16 +5,34 @@
 #include <QCoreApplication>
 
 #include <iostream>
+#include <memory>
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "cli/ReportOutput.h"
+#include "trace/LastTrace.h"
+#include "trace/PacketTrace.h"
 
 namespace {
 
 using namespace lumiq::cli;
+
+// --trace: the file is made before any socket or port exists, so that it
+// holds everything; when it cannot be made, nothing is sent.
+std::unique_ptr<lumiq::PacketTrace> StartTrace(Request& request) {
+    if (request.tracePath.empty()) return nullptr;
+    std::unique_ptr<lumiq::PacketTrace> trace;
+    try {
+        trace = std::make_unique<lumiq::PacketTrace>(request.tracePath);
+    } catch (const lumiq::TraceFileError& error) {
+        throw UsageError(error.what());
+    }
+    request.tap = trace.get();
+    lumiq::RememberLastTrace(request.tracePath);
+    return trace;
+}
 
 int Run(const Request& request, Interrupt& interrupt, Report& report) {
     switch (request.command) {
@@ -45,8 +63,9 @@ void ReportFailures(const Report& report, Format format) {
 int main(int argc, char** argv) {
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.request) return parsed.exitStatus;
-    const Request& request = *parsed.request;
+    Request request = *parsed.request;
     try {
+        const std::unique_ptr<lumiq::PacketTrace> trace = StartTrace(request);
         QCoreApplication application(argc, argv);
         Interrupt interrupt;
         Report report;
@@ -56,6 +75,7 @@ int main(int argc, char** argv) {
         WriteReport(report, request.format, std::cout);
         if (request.worksOnModules()) ReportFailures(report, request.format);
         if (report.interrupted) std::cerr << "lumiq: interrupted\n";
+        if (trace && !trace->recording()) std::cerr << "lumiq: " << trace->failure() << '\n';
         return report.exitStatus;
     } catch (const UsageError& error) {
         std::cerr << "lumiq: " << error.what() << '\n';

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "tests/support/ProgramRun.h"
+#include "tests/support/TraceRows.h"
 #include "tests/support/simbed/SimLan.h"
 #include "tests/support/simbed/SimPty.h"
 
@@ -176,6 +177,7 @@ TEST_F(LumiqOnTwoLans, BadInputExitsWithStatusTwoBeforeAnythingIsSent) {
         {"read"},
         {"read", "all", "--adapter", "nosuch0"},
         {"default", "all"},  // stdin is no terminal, and no --yes
+        {"--trace", "/nonexistent-folder/trace.pcap", "search"},
     };
     for (const auto& args : refused) {
         const ProgramResult run = Lumiq(args);
@@ -194,10 +196,34 @@ TEST_F(LumiqOnTwoLans, BadInputExitsWithStatusTwoBeforeAnythingIsSent) {
     }
 }
 
+TEST_F(LumiqOnTwoLans, TracesKeepTheSearchTheReadAllAndTheSetOfACommand) {
+    ::setenv("XDG_STATE_HOME", scratch->path().c_str(), 1);
+    const std::string readTrace = scratch->file("read.pcap");
+    const std::string setTrace = scratch->file("set.pcap");
+    const std::map<std::string, std::string> params = lanB->control().params(0);
+    ASSERT_EQ(Lumiq({"--trace", readTrace, "read", kMacB0}).exitStatus, 0);
+    ASSERT_EQ(Lumiq({"--trace", setTrace, "set", kMacB0, "name=三号线"}).exitStatus, 0);
+
+    const std::vector<testbed::TraceRow> read = testbed::DissectTrace(readTrace);
+    EXPECT_GE(testbed::CountRows(read, testbed::SearchSent(lanB->hostMac())), 1);
+    EXPECT_EQ(testbed::MissingReadAll(read, params, {{"lumiq.target_mac", kMacB0}}, {{"lumiq.module_mac", kMacB0}}),
+              std::vector<std::string>{});
+    EXPECT_EQ(testbed::CountRows(testbed::DissectTrace(setTrace), testbed::SetSent("NAME", "三号线", kMacB0)), 1);
+    std::string remembered;
+    std::getline(std::ifstream(scratch->file("lumiq-config/last-trace")), remembered);
+    EXPECT_EQ(remembered, setTrace);
+}
+
 TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
     testbed::SimPty pty;
-    const ProgramResult read = Lumiq({"read", "--serial", pty.devicePath(), "--json"});
+    testbed::ScratchDir scratch;
+    ::setenv("XDG_STATE_HOME", scratch.path().c_str(), 1);
+    const ProgramResult read =
+        Lumiq({"--trace", scratch.file("serial.pcap"), "read", "--serial", pty.devicePath(), "--json"});
     ASSERT_EQ(read.exitStatus, 0) << read.err;
+    EXPECT_EQ(testbed::MissingReadAll(testbed::DissectTrace(scratch.file("serial.pcap")), pty.control().params(0),
+                                      {{"lumiq.direction", "tool to module"}}, {{"lumiq.direction", "module to tool"}}),
+              std::vector<std::string>{});
     const json module = json::parse(read.out).at("modules").at(0);
     EXPECT_EQ(module.at("adapter"), pty.devicePath());
     EXPECT_EQ(module.at("mac"), pty.control().params(0).at("MAC"));
