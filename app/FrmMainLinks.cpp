@@ -41,6 +41,9 @@ void TFrmMain::SetUpLinks() {
 
     MySocket = new TcmSocket(this);
     MySocket->setObjectName(QStringLiteral("MySocket"));
+    // Each reply known with the adapter it arrived on, for a search on
+    // chosen adapters (通讯方式 > 网卡).
+    MySocket->ReceivePacketInfo = true;
     SetUpUdpLink(*MySocket,
                  UdpLinkHandlers{
                      [this](TcmSocket& s, int peer, std::uint16_t port, std::uint32_t ip, const char* data,
@@ -84,10 +87,12 @@ void TFrmMain::TakeLinksDown() noexcept {
     }
 }
 
-void TFrmMain::MySocketReceive(TcmSocket&, int, std::uint16_t peerPort, std::uint32_t peerIp, const char* data,
-                               int length) {
+void TFrmMain::MySocketReceive(TcmSocket& sender, int, std::uint16_t peerPort, std::uint32_t peerIp,
+                               const char* data, int length) {
+    const unsigned arrivalAdapter = sender.LastReceipt().ifindex;
     RunGuarded(*notices_, [&] {
-        controller_->onDatagram(peerIp, peerPort, data, length > 0 ? static_cast<std::size_t>(length) : 0);
+        controller_->onDatagram(peerIp, peerPort, data, length > 0 ? static_cast<std::size_t>(length) : 0,
+                                arrivalAdapter);
     });
 }
 

@@ -5,7 +5,10 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include "app/AdapterMenu.h"
+#include "app/HandlerGuard.h"
 #include "app/TFrmMain.h"
+#include "protocol/NoticeQueue.h"
 
 namespace lumiq {
 namespace {
@@ -55,6 +58,10 @@ void TFrmMain::CreateMenu() {
     N2 = MakeMenu(MainMenu1, "N2", QStringLiteral("通讯方式"));
     N8 = MakeItem(N2, "N8", QStringLiteral("串口通讯"), Qt::CTRL | Qt::Key_P);
     TCPIP1 = MakeItem(N2, "TCPIP1", QStringLiteral("TCPIP通讯"), Qt::CTRL | Qt::Key_T);
+    adapterMenu_ = std::make_unique<AdapterMenu>(*N2, services_.settings.ConfigDir(),
+                                                 [this](const std::function<void()>& handler) {
+                                                     RunGuarded(*notices_, handler);
+                                                 });
 
     N3 = MakeItem(MainMenu1, "N3", QStringLiteral("产品介绍"), Qt::Key_unknown);
     N4 = MakeItem(MainMenu1, "N4", QStringLiteral("关于"), Qt::Key_unknown);

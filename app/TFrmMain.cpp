@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/AdapterMenu.h"
 #include "app/ApplicationTitle.h"
 #include "app/HandlerGuard.h"
 #include "app/MemoInfoLog.h"
@@ -161,7 +162,7 @@ void TFrmMain::But_SetNameClick() { controller_->set(SetButton::Name); }
 void TFrmMain::But_NameCheckClick() { controller_->query(QueryButton::Name); }
 void TFrmMain::But_SetUARTClick() { controller_->set(SetButton::Uart); }
 void TFrmMain::But_UARTCheckClick() { controller_->query(QueryButton::Uart); }
-void TFrmMain::But_UDPFindClick() { controller_->search(); }
+void TFrmMain::But_UDPFindClick() { controller_->search(adapterMenu_->searchRoutes()); }
 void TFrmMain::ListBoxIPClick() {
     const QList<QListWidgetItem*> selected = ListBoxIP->selectedItems();
     controller_->selectModule(selected.isEmpty() ? -1 : ListBoxIP->row(selected.front()));

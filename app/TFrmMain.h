@@ -33,6 +33,7 @@ class QTimer;
 
 namespace lumiq {
 
+class AdapterMenu;
 class ComPortSerialLink;
 class MemoInfoLog;
 class ModuleController;
@@ -248,6 +249,8 @@ private:
     std::unique_ptr<SocketUdpLink> udpLink_;
     std::unique_ptr<ComPortSerialLink> serialLink_;
     std::unique_ptr<ModuleController> controller_;
+    // 通讯方式 > 网卡: the adapters a search goes out on.
+    std::unique_ptr<AdapterMenu> adapterMenu_;
     // The running trace; the socket and the port report to it.
     std::unique_ptr<PacketTrace> trace_;
 };

@@ -16,6 +16,10 @@ void WidgetModuleList::replaceLine(int index, const std::string& utf8) {
     if (QListWidgetItem* line = list_.item(index)) line->setText(QString::fromStdString(utf8));
 }
 
+void WidgetModuleList::setLineTip(int index, const std::string& utf8) {
+    if (QListWidgetItem* line = list_.item(index)) line->setToolTip(QString::fromStdString(utf8));
+}
+
 void WidgetModuleList::setSearchEnabled(bool enabled) {
     searchButton_.setEnabled(enabled);
     list_.setEnabled(enabled);

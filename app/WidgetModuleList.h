@@ -16,6 +16,8 @@ public:
     // A line that does not exist is left alone.
     void replaceLine(int index, const std::string& utf8) override;
     void setSearchEnabled(bool enabled) override;
+    // The line's tooltip; a line that does not exist is left alone.
+    void setLineTip(int index, const std::string& utf8) override;
 
 private:
     QListWidget& list_;

@@ -3,15 +3,10 @@
 #include <algorithm>
 
 #include "cli/ExitStatus.h"
-#include "protocol/Frames.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
 namespace {
-
-bool Usable(const Adapter& adapter) {
-    return adapter.up && adapter.canBroadcast && adapter.address != 0;
-}
 
 std::string WhyUnusable(const Adapter& adapter) {
     if (!adapter.up) return "is down";
@@ -25,7 +20,7 @@ std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed, const st
     const bool every = names.empty() || std::find(names.begin(), names.end(), "all") != names.end();
     std::vector<Adapter> chosen;
     if (every) {
-        std::copy_if(listed.begin(), listed.end(), std::back_inserter(chosen), Usable);
+        std::copy_if(listed.begin(), listed.end(), std::back_inserter(chosen), CanSearchOn);
         if (chosen.empty()) throw Unusable("no network adapter is up that can broadcast (lumiq adapters lists them)");
         return chosen;
     }
@@ -36,7 +31,7 @@ std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed, const st
         }
         if (matches.empty()) throw UsageError("no adapter " + name + " (lumiq adapters lists them)");
         for (const Adapter* adapter : matches) {
-            if (!Usable(*adapter)) throw Unusable("adapter " + AdapterLabel(*adapter) + " " + WhyUnusable(*adapter));
+            if (!CanSearchOn(*adapter)) throw Unusable("adapter " + AdapterLabel(*adapter) + " " + WhyUnusable(*adapter));
             const bool taken = std::any_of(chosen.begin(), chosen.end(), [&](const Adapter& a) {
                 return a.index == adapter->index && a.address == adapter->address;
             });
@@ -44,16 +39,6 @@ std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed, const st
         }
     }
     return chosen;
-}
-
-fleet::Route RouteOf(const Adapter& adapter) {
-    // An adapter without a hardware address (a tunnel) still needs a sender field.
-    const std::string mac = adapter.macText.empty() ? std::string(kEveryModuleMac) : adapter.macText;
-    return fleet::Route{adapter.index, adapter.address, mac, adapter.name};
-}
-
-fleet::SearchAdapter SearchAdapterOf(const Adapter& adapter) {
-    return fleet::SearchAdapter{RouteOf(adapter), adapter.broadcast};
 }
 
 }  // namespace lumiq::cli

@@ -1,12 +1,12 @@
 #pragma once
-// The adapters a search goes out on, and the route through each.
+// The adapters a search goes out on; the route through each is
+// protocol/AdapterRoute.h's.
 
 #include <string>
 #include <vector>
 
-#include "fleet/FleetPorts.h"
-#include "fleet/ModuleSearch.h"
 #include "net/AdapterList.h"
+#include "protocol/AdapterRoute.h"
 
 namespace lumiq::cli {
 
@@ -14,9 +14,5 @@ namespace lumiq::cli {
 // addresses, "all" for every one) picks among them, empty meaning all.
 // Throws UsageError for a name no adapter has, Unusable when none is left.
 std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed, const std::vector<std::string>& names);
-
-// Through the adapter, from its address, with its MAC text as the frames' sender field.
-fleet::Route RouteOf(const Adapter& adapter);
-fleet::SearchAdapter SearchAdapterOf(const Adapter& adapter);
 
 }  // namespace lumiq::cli

@@ -37,7 +37,7 @@ NetworkSearch::NetworkSearch(const Request& request, Interrupt& interrupt)
 
 SearchResult NetworkSearch::run(const fleet::SearchOptions& options) {
     std::vector<fleet::SearchAdapter> searched;
-    for (const Adapter& adapter : chosen_) searched.push_back(SearchAdapterOf(adapter));
+    for (const Adapter& adapter : chosen_) searched.push_back(SearchRouteOf(adapter));
     fleet::ModuleSearch search(port_, std::move(searched), options, port_.ownAddresses());
     SearchWork work(search, chosen_.size());
     port_.setReceiver([&](const fleet::Arrival& arrival, std::string_view datagram) {

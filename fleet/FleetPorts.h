@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/AdapterRoute.h"
+
 namespace lumiq::fleet {
 
 // Milliseconds on a monotonic clock; the engine never reads a clock itself.
@@ -13,12 +15,7 @@ using Millis = std::int64_t;
 // How frames reach one module: through the adapter its reply arrived on,
 // from that adapter's address, with that adapter's MAC text as the sender
 // field of the envelope.
-struct Route {
-    unsigned ifindex = 0;
-    std::uint32_t source = 0;  // network order
-    std::string localMac;      // "xx:xx:xx:xx:xx:xx"
-    std::string adapter;       // "eth0", for people
-};
+using Route = AdapterRoute;
 
 class DatagramPort {
 public:

@@ -4,7 +4,6 @@
 
 #include "protocol/Frames.h"
 #include "protocol/ReplyFields.h"
-#include "state/AddressText.h"
 
 namespace lumiq::fleet {
 namespace {
@@ -29,19 +28,11 @@ void ModuleSearch::start(Millis now) {
 
 void ModuleSearch::sendRound() {
     ++roundsSent_;
-    const std::uint32_t everyone = ParseIp(kBroadcastText);
     for (const SearchAdapter& adapter : adapters_) {
         const std::string frame = DiscoveryFrame(adapter.route.localMac);
-        port_.send(adapter.route, everyone, frame);
-        if (adapter.broadcast != 0 && adapter.broadcast != everyone) port_.send(adapter.route, adapter.broadcast, frame);
+        for (const std::uint32_t destination : SearchDestinations(adapter))
+            port_.send(adapter.route, destination, frame);
     }
-}
-
-const SearchAdapter* ModuleSearch::adapterOf(unsigned ifindex) const {
-    for (const SearchAdapter& adapter : adapters_) {
-        if (adapter.route.ifindex == ifindex) return &adapter;
-    }
-    return nullptr;
 }
 
 void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
@@ -49,7 +40,7 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
     if (std::find(own_.begin(), own_.end(), arrival.peerIp) != own_.end()) return;
     // Only answers on the adapters searched count; a module elsewhere could
     // not be reached through the adapter it would be recorded with.
-    const SearchAdapter* adapter = adapterOf(arrival.ifindex);
+    const SearchAdapter* adapter = RouteByIndex(adapters_, arrival.ifindex);
     if (adapter == nullptr) return;
     const std::string mac = ReplyMac(datagram);
     if (!HasMacEnd(datagram) || mac.empty() || mac.size() > kMaxMacText) return;

@@ -18,10 +18,7 @@
 
 namespace lumiq::fleet {
 
-struct SearchAdapter {
-    Route route;
-    std::uint32_t broadcast = 0;  // directed broadcast, network order; 0: none
-};
+using SearchAdapter = SearchRoute;
 
 // Where a datagram came from, as the socket's packet info tells it.
 struct Arrival {
@@ -67,7 +64,6 @@ public:
 
 private:
     void sendRound();
-    const SearchAdapter* adapterOf(unsigned ifindex) const;
 
     DatagramPort& port_;
     std::vector<SearchAdapter> adapters_;

@@ -16,4 +16,10 @@ void SocketUdpLink::sendTo(std::uint32_t address, std::uint16_t port, const std:
     socket_.SendTo(address, port, bytes.data(), static_cast<int>(bytes.size()));
 }
 
+void SocketUdpLink::sendFrom(std::uint32_t address, std::uint16_t port, const std::string& bytes,
+                             std::uint32_t source, unsigned ifindex) {
+    if (bytes.size() > INT_MAX) return;
+    socket_.SendFrom(address, port, bytes.data(), static_cast<int>(bytes.size()), source, ifindex);
+}
+
 }  // namespace lumiq

@@ -14,6 +14,8 @@ public:
     void setActive(bool active) override;
     // One datagram holding exactly `bytes`, zero bytes included.
     void sendTo(std::uint32_t address, std::uint16_t port, const std::string& bytes) override;
+    void sendFrom(std::uint32_t address, std::uint16_t port, const std::string& bytes, std::uint32_t source,
+                  unsigned ifindex) override;
 
 private:
     TcmSocket& socket_;

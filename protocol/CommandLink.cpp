@@ -6,8 +6,8 @@
 
 namespace lumiq {
 
-CommandLink::CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial)
-    : state_(state), udp_(udp), serial_(serial) {}
+CommandLink::CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial, const std::vector<SearchRoute>& routes)
+    : state_(state), udp_(udp), serial_(serial), routes_(routes) {}
 
 void CommandLink::targetSelectedModule() {
     state_.SelectedMacText = SelectedMac(state_);
@@ -18,7 +18,15 @@ void CommandLink::send(const std::string& line) {
         serial_.writeStr(line);
         return;
     }
-    udp_.sendTo(ParseIp(kBroadcastText), kModulePort, UdpEnvelope(state_.SelectedMacText, state_.LocalMacText) + line);
+    const SearchRoute* through = RouteByIndex(routes_, SelectedAdapter(state_));
+    if (through == nullptr) {
+        udp_.sendTo(ParseIp(kBroadcastText), kModulePort,
+                    UdpEnvelope(state_.SelectedMacText, state_.LocalMacText) + line);
+        return;
+    }
+    const AdapterRoute& route = through->route;
+    udp_.sendFrom(ParseIp(kBroadcastText), kModulePort, UdpEnvelope(state_.SelectedMacText, route.localMac) + line,
+                  route.source, route.ifindex);
 }
 
 }  // namespace lumiq

@@ -1,9 +1,13 @@
 #pragma once
 // Hands one command line to the current link (LinkMode): on UDP wrapped in
-// the envelope and broadcast to port 5000, on the serial link bare.
+// the envelope and broadcast to port 5000, on the serial link bare. A module
+// found on a chosen adapter is reached through that adapter, with its MAC
+// text in the envelope; one found by a search as 自动 as the kernel routes.
 
 #include <string>
+#include <vector>
 
+#include "protocol/AdapterRoute.h"
 #include "protocol/ControllerPorts.h"
 #include "state/ToolState.h"
 
@@ -11,7 +15,8 @@ namespace lumiq {
 
 class CommandLink {
 public:
-    CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial);
+    // `routes`: the adapters of the latest search (Discovery keeps them).
+    CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial, const std::vector<SearchRoute>& routes);
 
     // Makes the selected entry's MAC (empty when none) the envelope's target.
     void targetSelectedModule();
@@ -25,6 +30,7 @@ private:
     ToolState& state_;
     UdpLink& udp_;
     SerialLink& serial_;
+    const std::vector<SearchRoute>& routes_;
 };
 
 }  // namespace lumiq

@@ -50,6 +50,12 @@ public:
     virtual void appendLine(const std::string& utf8) = 0;
     virtual void replaceLine(int index, const std::string& utf8) = 0;
     virtual void setSearchEnabled(bool enabled) = 0;  // search button and list
+    // A note shown over one line (the adapter its module answered on); a
+    // view without such notes ignores it.
+    virtual void setLineTip(int index, const std::string& utf8) {
+        (void)index;
+        (void)utf8;
+    }
 };
 
 // The information log.
@@ -96,6 +102,14 @@ public:
     virtual bool active() const = 0;
     virtual void setActive(bool active) = 0;
     virtual void sendTo(std::uint32_t address, std::uint16_t port, const std::string& bytes) = 0;
+    // One datagram from `source` (network order) through the adapter
+    // `ifindex`. A link that cannot pick its adapter sends as sendTo does.
+    virtual void sendFrom(std::uint32_t address, std::uint16_t port, const std::string& bytes, std::uint32_t source,
+                          unsigned ifindex) {
+        (void)source;
+        (void)ifindex;
+        sendTo(address, port, bytes);
+    }
 };
 
 // The serial port. Every operation may throw (a std::exception carrying the

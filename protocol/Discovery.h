@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "protocol/AdapterRoute.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/PanelCommands.h"
 #include "protocol/ReplyInterpreter.h"
@@ -15,17 +18,35 @@ namespace lumiq {
 
 class Discovery {
 public:
-    Discovery(ToolState& state, const ControllerPorts& ports, ReplyInterpreter& interpreter, PanelCommands& panel);
+    // `routes`: the adapters of the latest search, kept here for the frames
+    // that follow it (CommandLink reads them).
+    Discovery(ToolState& state, const ControllerPorts& ports, ReplyInterpreter& interpreter, PanelCommands& panel,
+              std::vector<SearchRoute>& routes);
 
-    void search();
+    // Without routes (自动) one search frame goes to the limited broadcast as
+    // the kernel routes it, from LocalIp's adapter. With routes, on each the
+    // frame goes to the limited and the directed broadcast from that adapter,
+    // with its own MAC text; only replies arriving on them are entered.
+    void search(std::vector<SearchRoute> routes = {});
     // Re-entrant: a duplicate warning runs a nested loop in which further
-    // datagrams arrive and are processed in full.
-    void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length);
+    // datagrams arrive and are processed in full. `arrivalAdapter`: the
+    // interface index it arrived on (0: not known).
+    void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length,
+                    unsigned arrivalAdapter = 0);
     // -1 (no line selected) and indexes past the list do nothing.
     void select(int index);
 
 private:
-    void registerModule(std::uint32_t peerIp, std::uint16_t peerPort, const std::string& mac);
+    // An answer the registry has no other copy of.
+    struct Answer {
+        std::uint32_t ip;
+        std::string mac;
+        unsigned adapter;
+    };
+
+    bool isOwnAddress(std::uint32_t ip) const;
+    bool entersRegistry(const Answer& answer) const;
+    void registerModule(const Answer& answer, std::uint16_t peerPort);
     void rememberSeen(const std::string& mac);
     bool seenListHasRoom() const;
 
@@ -33,6 +54,9 @@ private:
     ControllerPorts ports_;
     ReplyInterpreter& interpreter_;
     PanelCommands& panel_;
+    std::vector<SearchRoute>& routes_;
+    // Answers being entered while their warnings wait in a nested loop.
+    std::vector<Answer> entering_;
 };
 
 }  // namespace lumiq

@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "protocol/AdapterRoute.h"
 #include "protocol/CommandLink.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/Discovery.h"
@@ -31,7 +33,8 @@ public:
 
     // Buttons. Each may throw (for example "Range check error" for an empty
     // field); the front end's handler boundary shows the text.
-    void search();                 // 搜索模块
+    // 搜索模块: as 自动 without routes, else on the adapters of `routes`.
+    void search(std::vector<SearchRoute> routes = {});
     void selectModule(int index);  // a click in the module list; -1 when no line is selected
     void readAll();                // 读参数
     void oneKeyWrite();            // 一键写入
@@ -44,7 +47,9 @@ public:
     void onTimerRead();
     void onTimerPortRes();
     void onTimerOut();
-    void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length);
+    // `arrivalAdapter`: the interface index it arrived on, 0 when not known.
+    void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length,
+                    unsigned arrivalAdapter = 0);
     void interpretReply(std::string_view payload);  // payload bytes as received (GBK)
 
     std::uint8_t retryCount() const;
@@ -52,6 +57,7 @@ public:
 private:
     // Built in this order; each refers only to those above it.
     ControllerPorts ports_;
+    std::vector<SearchRoute> searchRoutes_;  // the latest search's adapters; empty: 自动
     CommandLink link_;
     PanelCommands panel_;
     ReplyInterpreter interpreter_;

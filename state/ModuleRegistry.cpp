@@ -36,11 +36,12 @@ void ClearModules(ToolState& state) {
     state.ModuleCount = 0;
     state.ModuleIp.fill(0);
     state.ModuleMac.fill("0");
+    state.ModuleAdapter.fill(0);
     // Ports are left as they are: only valid entries' ports are ever read.
 }
 
 std::string AddModule(ToolState& state, std::uint32_t ip, std::uint16_t port, const std::string& mac,
-                      const DuplicateWarning& warn) {
+                      const DuplicateWarning& warn, unsigned adapter) {
     const std::string dottedIp = IpToText(ip);
     // A warning may wait for the operator in a nested event loop that
     // registers further replies (or even empties the registry), so the count
@@ -54,8 +55,16 @@ std::string AddModule(ToolState& state, std::uint32_t ip, std::uint16_t port, co
     state.ModuleIp[index] = ip;
     state.ModulePort[index] = port;
     state.ModuleMac[index] = mac;
+    state.ModuleAdapter[index] = adapter;
     state.ModuleCount = index + 1;
     return EntryText(state, index);
+}
+
+bool HasEntry(const ToolState& state, std::uint32_t ip, const std::string& mac, unsigned adapter) {
+    for (int i = 0; i < state.ModuleCount; ++i) {
+        if (state.ModuleIp[i] == ip && state.ModuleMac[i] == mac && state.ModuleAdapter[i] == adapter) return true;
+    }
+    return false;
 }
 
 std::string EntryText(const ToolState& state, int index) {
@@ -66,6 +75,10 @@ std::string EntryText(const ToolState& state, int index) {
 std::string SelectedMac(const ToolState& state) {
     if (!IsValidEntry(state, state.SelectedModule)) return {};
     return state.ModuleMac[state.SelectedModule];
+}
+
+unsigned SelectedAdapter(const ToolState& state) {
+    return IsValidEntry(state, state.SelectedModule) ? state.ModuleAdapter[state.SelectedModule] : 0;
 }
 
 void ReplaceSelectedMac(ToolState& state, const std::string& mac) {

@@ -31,6 +31,10 @@ public:
     // writable, otherwise in the configuration folder. Built afresh each call.
     std::string Path() const;
 
+    // The configuration folder given; other files of the user's settings
+    // (adapter.ini) live there.
+    const std::string& ConfigDir() const { return configDir_; }
+
     // The stored value, blanks around it dropped; "0" when the file, the
     // section or the key is missing.
     std::string LoadSetting(const std::string& key) const;

@@ -31,6 +31,10 @@ struct ToolState {
     std::array<std::uint32_t, kRegistrySize> ModuleIp{};  // network order
     std::array<std::uint16_t, kRegistrySize> ModulePort{};
     std::array<std::string, kRegistrySize> ModuleMac{};
+    // The interface index each entry's reply arrived on, when the search went
+    // out on adapters the operator chose; 0 after a search as 自动, whose
+    // frames all leave as the kernel routes the limited broadcast.
+    std::array<unsigned, kRegistrySize> ModuleAdapter{};
     int ModuleCount = 0;
 
     std::uint32_t LocalIp = 0;  // network order; datagrams from it are our own

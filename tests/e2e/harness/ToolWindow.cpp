@@ -15,10 +15,20 @@ ToolWindow::ToolWindow()
           messages.push_back(request);
           return answer ? answer(request) : MessageAnswer::Ok;
       })) {
+    open();
+}
+
+void ToolWindow::open() {
     window_ = std::make_unique<TFrmMain>(FrmMainServices{
         state_, SettingsFile(folder_.path().toStdString(), folder_.filePath("config").toStdString()),
         [](const QUrl&) { return false; }});
     window_->show();
+}
+
+void ToolWindow::restart() {
+    window_.reset();
+    state_ = ToolState();
+    open();
 }
 
 ToolWindow::~ToolWindow() {

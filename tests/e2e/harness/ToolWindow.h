@@ -32,6 +32,9 @@ public:
     TFrmMain& window() { return *window_; }
     TFrmMain* operator->() { return window_.get(); }
     ToolState& state() { return state_; }
+    // Closes the window and opens a new one on a fresh state record, with
+    // the same settings folders: the program started again.
+    void restart();
 
     // As the operator would: the button's or item's own signal, so that the
     // handler runs inside the standard error report.
@@ -63,6 +66,8 @@ public:
     std::function<MessageAnswer(const MessageRequest&)> answer;
 
 private:
+    void open();
+
     QTemporaryDir folder_;
     ToolState state_;
     MessageResponder previousResponder_;
