@@ -29,6 +29,7 @@
 #include "protocol/ModuleController.h"
 #include "protocol/NoticeQueue.h"
 #include "serial/ComPortSerialLink.h"
+#include "state/InformationLog.h"
 #include "trace/PacketTrace.h"
 
 namespace lumiq {
@@ -105,6 +106,8 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFrmMain::FormClose() {
+    // For a support bundle; a log that cannot be kept is no reason to stay open.
+    KeepInformationLog(MemoInfo->toPlainText().toStdString());
     if (LinkShutdown) LinkShutdown();
 }
 
@@ -134,7 +137,8 @@ void TFrmMain::N11Click() { SavePanel(*panel_, services_.settings, services_.sta
 
 void TFrmMain::N12Click() {
     // At once and without FormClose: exit() leaves every running event loop,
-    // where quit() would first ask the windows to close.
+    // where quit() would first ask the windows to close. The log is kept all the same.
+    KeepInformationLog(MemoInfo->toPlainText().toStdString());
     QCoreApplication::exit(0);
 }
 

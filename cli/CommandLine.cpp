@@ -159,6 +159,15 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     AddOutputOptions(*search, raw);
     search->callback([&request] { request.command = Command::Search; });
 
+    CLI::App* doctor = app.add_subcommand("doctor", "check this host for what keeps modules from answering");
+    doctor->add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
+    doctor->callback([&request] { request.command = Command::Doctor; });
+
+    CLI::App* bundle =
+        app.add_subcommand("support-bundle", "one archive for a support request: doctor's report, network, trace, log");
+    bundle->add_option("--output,-o", request.bundlePath, "write the archive to FILE (.tar.gz)")->type_name("FILE");
+    bundle->callback([&request] { request.command = Command::SupportBundle; });
+
     AddModuleCommand(app, Command::Read, "read", "read every parameter and the firmware version", "TARGETS", request,
                      raw);
     AddModuleCommand(app, Command::Get, "get", "read single parameters", "TARGETS KEY...", request, raw);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/DoctorOutput.h"
 #include "cli/ReportOutput.h"
 #include "state/AddressText.h"
 
@@ -88,6 +89,7 @@ void WriteJson(const Report& report, std::ostream& out) {
     json modules = json::array();
     for (const ModuleRow& row : report.modules) modules.push_back(ModuleJson(report, row));
     document["modules"] = std::move(modules);
+    if (report.command == Command::Doctor) document["checks"] = FindingsJson(report.findings);
     // Module texts are converted from GBK already; a stray byte still must not end the run.
     out << document.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }

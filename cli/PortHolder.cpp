@@ -38,9 +38,9 @@ std::string CommandOf(const std::filesystem::path& process) {
 
 }  // namespace
 
-std::string UdpPortHolders(std::uint16_t port) {
+std::vector<PortHolder> UdpPortHolderList(std::uint16_t port) {
     const std::set<std::string> inodes = InodesOf(port);
-    std::string holders;
+    std::vector<PortHolder> holders;
     if (inodes.empty()) return holders;
     std::error_code error;
     try {
@@ -51,13 +51,20 @@ std::string UdpPortHolders(std::uint16_t port) {
             for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", ignored)) {
                 std::error_code unreadable;
                 if (inodes.count(std::filesystem::read_symlink(fd.path(), unreadable).string()) == 0) continue;
-                holders += (holders.empty() ? "" : ", ") + CommandOf(process.path()) + " (pid " + pid + ")";
+                holders.push_back(PortHolder{CommandOf(process.path()), std::stoi(pid)});
                 break;
             }
         }
     } catch (const std::filesystem::filesystem_error&) {
         // A process that ended while it was looked at: the holders found so far.
     }
+    return holders;
+}
+
+std::string UdpPortHolders(std::uint16_t port) {
+    std::string holders;
+    for (const PortHolder& holder : UdpPortHolderList(port))
+        holders += (holders.empty() ? "" : ", ") + holder.command + " (pid " + std::to_string(holder.pid) + ")";
     return holders;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/DoctorFinding.h"
 #include "cli/Request.h"
 #include "fleet/ModuleSearch.h"
 #include "fleet/ModuleValues.h"
@@ -47,11 +48,19 @@ struct ModuleRow {
     std::optional<SearchReport> search;
 };
 
+struct BundlePart {
+    std::string name;  // inside the archive
+    std::uintmax_t bytes = 0;
+};
+
 struct Report {
     Command command = Command::Search;
     std::vector<fleet::Param> columns;  // the parameters shown, in order
     std::vector<ModuleRow> modules;
-    std::vector<Adapter> adapters;  // `lumiq adapters`
+    std::vector<Adapter> adapters;  // `lumiq adapters`, `lumiq doctor`
+    std::vector<Finding> findings;  // `lumiq doctor`
+    std::string bundlePath;         // `lumiq support-bundle`: the archive written, and its parts
+    std::vector<BundlePart> bundleParts;
     bool interrupted = false;
     int exitStatus = 0;
     std::optional<fleet::Millis> searchMs;

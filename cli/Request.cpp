@@ -8,6 +8,8 @@ std::string_view CommandName(Command command) {
     switch (command) {
     case Command::Adapters: return "adapters";
     case Command::Search: return "search";
+    case Command::Doctor: return "doctor";
+    case Command::SupportBundle: return "support-bundle";
     case Command::Read: return "read";
     case Command::Get: return "get";
     case Command::Set: return "set";

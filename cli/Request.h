@@ -14,7 +14,7 @@
 
 namespace lumiq::cli {
 
-enum class Command : unsigned char { Adapters, Search, Read, Get, Set, Default };
+enum class Command : unsigned char { Adapters, Search, Doctor, SupportBundle, Read, Get, Set, Default };
 std::string_view CommandName(Command command);
 
 enum class Format : unsigned char { Table, Json, Csv };
@@ -40,6 +40,7 @@ struct Request {
     std::string serialPort;            // empty: over the network
     int baud = 9600;
     bool yes = false;  // default: no confirmation asked
+    std::string bundlePath;  // support-bundle --output; empty: a name of the moment, here
     std::string tracePath;      // --trace: empty for none
     TrafficTap* tap = nullptr;  // that trace, set by main: the socket and the port report to it
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/DoctorOutput.h"
 #include "cli/ReportOutput.h"
 #include "cli/TextWidth.h"
 #include "state/AddressText.h"
@@ -109,6 +110,10 @@ void WriteTable(const Report& report, std::ostream& out) {
         WriteAdapters(report, out);
     } else if (report.command == Command::Search) {
         if (!report.modules.empty()) WriteFound(report, out);
+    } else if (report.command == Command::Doctor) {
+        WriteFindings(report.findings, out);
+    } else if (report.command == Command::SupportBundle) {
+        WriteBundle(report, out);
     } else if (report.modules.size() == 1) {
         WriteOne(report, report.modules.front(), out);
     } else if (!report.modules.empty()) {

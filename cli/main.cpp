@@ -38,6 +38,8 @@ int Run(const Request& request, Interrupt& interrupt, Report& report) {
     switch (request.command) {
     case Command::Adapters: return RunAdapters(request, report);
     case Command::Search: return RunSearch(request, interrupt, report);
+    case Command::Doctor: return RunDoctor(request, report);
+    case Command::SupportBundle: return RunSupportBundle(request, report);
     default:
         return request.serialPort.empty() ? RunOnModules(request, interrupt, report)
                                           : RunOnSerialModule(request, interrupt, report);

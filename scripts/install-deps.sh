@@ -8,6 +8,8 @@ packages="build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev li
 iproute2 util-linux xvfb xauth fonts-wqy-microhei libcli11-dev nlohmann-json3-dev python3-jsonschema $*"
 # Packet traces: libpcap writes them, tshark reads them back in the tests.
 packages="$packages libpcap-dev tshark"
+# lumiq doctor asks nft; its support bundle is written by libarchive.
+packages="$packages nftables libarchive-dev"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

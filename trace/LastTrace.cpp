@@ -1,6 +1,7 @@
 #include "trace/LastTrace.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "state/AtomicFile.h"
@@ -11,6 +12,15 @@ namespace lumiq {
 std::string LastTraceRecordPath() {
     const std::string folder = XdgProgramFolder("XDG_STATE_HOME", ".local/state");
     return folder.empty() ? std::string() : JoinPath(folder, "last-trace");
+}
+
+std::string LastTracePath() {
+    const std::string record = LastTraceRecordPath();
+    if (record.empty()) return {};
+    std::ifstream file(record);
+    std::string path;
+    std::getline(file, path);
+    return path;
 }
 
 bool RememberLastTrace(const std::string& tracePath) {

@@ -11,6 +11,9 @@ namespace lumiq {
 // The record's own path; empty when the user has no home folder.
 std::string LastTraceRecordPath();
 
+// The path the record holds; empty when there is none.
+std::string LastTracePath();
+
 // Notes `tracePath` in the record, replacing what it held. False when the
 // record cannot be written: a trace is no worse for it.
 bool RememberLastTrace(const std::string& tracePath);

@@ -1,0 +1,82 @@
+// lumiq support-bundle: what a support request needs, in one archive that
+// stays on this machine until the user sends it.
+
+#include <QDateTime>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/Commands.h"
+#include "cli/ExitStatus.h"
+#include "cli/ProgramOutput.h"
+#include "cli/ProgramVersions.h"
+#include "cli/ReportOutput.h"
+#include "cli/TarGzArchive.h"
+#include "state/InformationLog.h"
+#include "trace/LastTrace.h"
+
+namespace lumiq::cli {
+namespace {
+
+class Bundle {
+public:
+    Bundle(const std::string& path, const std::string& folder) : archive_(path, folder) {}
+
+    void add(const std::string& name, const std::string& bytes) {
+        archive_.addBytes(name, bytes);
+        parts_.push_back(BundlePart{name, bytes.size()});
+    }
+    // A file that is gone, or never was, is left out.
+    void addFileIfThere(const std::string& name, const std::string& path) {
+        std::error_code error;
+        if (path.empty() || !std::filesystem::is_regular_file(path, error))
+            return;
+        parts_.push_back(BundlePart{name, archive_.addFile(name, path)});
+    }
+    void addOutputOf(const std::string& name, const std::string& program,
+                     const std::vector<std::string>& arguments) {
+        const ProgramOutput output = RunProgramForOutput(program, arguments);
+        if (output.exitStatus == 0)
+            add(name, output.out);
+    }
+    std::vector<BundlePart> finish() {
+        archive_.finish();
+        return parts_;
+    }
+
+private:
+    TarGzArchive archive_;
+    std::vector<BundlePart> parts_;
+};
+
+} // namespace
+
+int RunSupportBundle(const Request& request, Report& report) {
+    Report doctor;
+    doctor.command = Command::Doctor;
+    doctor.exitStatus = RunDoctor(request, doctor);
+    std::ostringstream text, json;
+    WriteTable(doctor, text);
+    WriteJson(doctor, json);
+
+    const std::string folder =
+        "lumiq-support-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    const std::string path = request.bundlePath.empty() ? folder + ".tar.gz" : request.bundlePath;
+    Bundle bundle(path, folder);
+    bundle.add("doctor.txt", text.str());
+    bundle.add("doctor.json", json.str());
+    bundle.addOutputOf("ip-addr.json", "ip", {"-j", "addr"});
+    bundle.addOutputOf("ip-route.json", "ip", {"-j", "route"});
+    bundle.add("versions.txt", ProgramVersions());
+    const std::string trace = LastTracePath();
+    bundle.addFileIfThere("last-trace/" + std::filesystem::path(trace).filename().string(), trace);
+    bundle.addFileIfThere("information.log", InformationLogPath());
+    report.bundleParts = bundle.finish();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    report.bundlePath = error ? path : absolute.lexically_normal().string();
+    return kExitOk;
+}
+
+} // namespace lumiq::cli

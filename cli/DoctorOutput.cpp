@@ -1,0 +1,56 @@
+#include "cli/DoctorOutput.h"
+
+#include <algorithm>
+#include <string>
+
+#include "cli/TextWidth.h"
+
+namespace lumiq::cli {
+namespace {
+
+std::string Padded(const std::string& text, std::size_t width) {
+    const std::size_t used = TextWidth(text);
+    return text + std::string(width > used ? width - used : 0, ' ');
+}
+
+} // namespace
+
+void WriteFindings(const std::vector<Finding>& findings, std::ostream& out) {
+    std::size_t checkWidth = 0;
+    for (const Finding& finding : findings)
+        checkWidth = std::max(checkWidth, TextWidth(finding.check));
+    const std::string indent(std::string("warning").size() + 2 + checkWidth + 2, ' ');
+    for (const Finding& finding : findings) {
+        out << Padded(VerdictName(finding.verdict), 9) << Padded(finding.check, checkWidth + 2)
+            << finding.summary << '\n';
+        for (const std::string& detail : finding.details)
+            out << indent << detail << '\n';
+        if (!finding.remedy.empty())
+            out << indent << "remedy: " << finding.remedy << '\n';
+    }
+}
+
+void WriteBundle(const Report& report, std::ostream& out) {
+    out << report.bundlePath << '\n';
+    std::size_t nameWidth = 0;
+    for (const BundlePart& part : report.bundleParts)
+        nameWidth = std::max(nameWidth, TextWidth(part.name));
+    for (const BundlePart& part : report.bundleParts)
+        out << "  " << Padded(part.name, nameWidth + 2) << part.bytes << " bytes\n";
+}
+
+nlohmann::ordered_json FindingsJson(const std::vector<Finding>& findings) {
+    nlohmann::ordered_json checks = nlohmann::ordered_json::array();
+    for (const Finding& finding : findings) {
+        nlohmann::ordered_json check{{"check", finding.check},
+                                     {"verdict", VerdictName(finding.verdict)},
+                                     {"summary", finding.summary},
+                                     {"details", finding.details}};
+        if (!finding.remedy.empty())
+            check["remedy"] = finding.remedy;
+        checks.push_back(std::move(check));
+    }
+    return checks;
+}
+
+} // namespace lumiq::cli

@@ -1,0 +1,150 @@
+#include "cli/FirewallCheck.h"
+
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+
+#include "cli/IptablesRules.h"
+#include "cli/NftRules.h"
+#include "cli/ProgramOutput.h"
+#include "cli/UfwRules.h"
+
+namespace lumiq::cli {
+namespace {
+
+std::string FirstLine(const std::string& text) {
+    std::string line = text.substr(0, text.find('\n'));
+    return line.empty() ? std::string("no message") : line;
+}
+
+// The tool's output, or the finding that says why there is none.
+struct Asked {
+    ProgramOutput output;
+    std::optional<Finding> unchecked;
+};
+
+Asked Ask(const std::string& check, const std::string& program, const std::vector<std::string>& arguments) {
+    Asked asked{RunProgramForOutput(program, arguments), std::nullopt};
+    const ProgramOutput& output = asked.output;
+    if (!output.found) {
+        asked.unchecked = Finding{check, Verdict::Ok, "not checked: " + program + " is not installed"};
+    } else if (output.exitStatus != 0) {
+        const std::string text = output.err + output.out;
+        const bool denied = text.find("ermission denied") != std::string::npos ||
+                            text.find("ot permitted") != std::string::npos ||
+                            text.find("be root") != std::string::npos;
+        asked.unchecked = denied ? Finding{check,
+                                           Verdict::Warning,
+                                           "not checked: " + program + " needs root",
+                                           {},
+                                           "sudo lumiq doctor"}
+                                 : Finding{check, Verdict::Warning,
+                                           "not checked: " + program + " failed: " + FirstLine(text)};
+    }
+    return asked;
+}
+
+using Reader = FilterRules (*)(const std::string& listing);
+using Remedy = std::string (*)(const std::string& chain);
+
+Finding Judged(const std::string& check, const std::string& program,
+               const std::vector<std::string>& arguments, Reader read, Remedy remedy) {
+    Asked asked = Ask(check, program, arguments);
+    if (asked.unchecked)
+        return *asked.unchecked;
+    try {
+        const FilterRules rules = read(asked.output.out);
+        if (rules.inputChains.empty())
+            return Finding{check, Verdict::Ok, "no chain on the input hook: nothing is filtered"};
+        const FilterVerdict verdict = JudgeModuleDatagram(rules);
+        return FirewallFinding(check, verdict, remedy(verdict.chain));
+    } catch (const std::exception& error) {
+        return Finding{check, Verdict::Warning, std::string("not checked: ") + error.what()};
+    }
+}
+
+// An inactive ufw filters nothing.
+FilterRules ReadUfwRules(const std::string& listing) {
+    UfwStatus status = ReadUfwStatus(listing);
+    return status.active ? std::move(status.rules) : FilterRules{};
+}
+
+Finding CheckFirewalld() {
+    const char* check = "firewalld";
+    Asked state = Ask(check, "firewall-cmd", {"--state"});
+    if (!state.output.found)
+        return *state.unchecked;
+    // --state exits with 252 while firewalld is not running.
+    if (state.output.out.find("not running") != std::string::npos || state.output.exitStatus == 252)
+        return Finding{check, Verdict::Ok, "firewalld is not running"};
+    if (state.unchecked)
+        return *state.unchecked;
+    Asked ports = Ask(check, "firewall-cmd", {"--list-ports"});
+    if (ports.unchecked)
+        return *ports.unchecked;
+    if (FirewalldPortsAdmit(ports.output.out))
+        return Finding{check, Verdict::Ok, "the default zone opens UDP port 5000"};
+    return Finding{check,
+                   Verdict::Problem,
+                   "the default zone does not open UDP port 5000 (ports: " +
+                       (ports.output.out.empty() ? std::string("none") : FirstLine(ports.output.out)) + ")",
+                   {},
+                   "sudo firewall-cmd --permanent --add-port=5000/udp && sudo firewall-cmd --reload"};
+}
+
+} // namespace
+
+Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, const std::string& remedy) {
+    switch (verdict.outcome) {
+    case FilterVerdict::Outcome::Accepted:
+        return Finding{check, Verdict::Ok, "UDP to port 5000 is let in", {"by " + verdict.decision}};
+    case FilterVerdict::Outcome::Dropped:
+        return Finding{check,
+                       Verdict::Problem,
+                       "UDP to port 5000 is dropped: modules' replies never arrive",
+                       {"by " + verdict.decision},
+                       remedy};
+    case FilterVerdict::Outcome::Uncertain:
+        break;
+    }
+    return Finding{check,
+                   Verdict::Warning,
+                   "UDP to port 5000 gets in only under a condition",
+                   {"only through " + verdict.doubt, "else " + verdict.decision},
+                   remedy};
+}
+
+bool FirewalldPortsAdmit(const std::string& ports) {
+    std::istringstream words(ports);
+    for (std::string word; words >> word;) {
+        const std::size_t slash = word.find('/');
+        if (slash == std::string::npos || word.substr(slash + 1) != "udp")
+            continue;
+        const std::size_t dash = word.find('-');
+        const long from = std::strtol(word.c_str(), nullptr, 10);
+        const long to = dash < slash ? std::strtol(word.c_str() + dash + 1, nullptr, 10) : from;
+        if (from <= 5000 && 5000 <= to)
+            return true;
+    }
+    return false;
+}
+
+std::vector<Finding> CheckFirewalls() {
+    return {
+        // Inserted first in the chain that decides, ahead of any drop.
+        Judged("nftables", "nft", {"-j", "list", "ruleset"}, ReadNftRuleset,
+               [](const std::string& chain) {
+                   return "sudo nft insert rule " + chain + " udp dport 5000 accept";
+               }),
+        Judged("iptables", "iptables", {"-S"}, ReadIptablesRules,
+               [](const std::string&) {
+                   return std::string("sudo iptables -I INPUT -p udp --dport 5000 -j ACCEPT");
+               }),
+        Judged("ufw", "ufw", {"status", "verbose"}, ReadUfwRules,
+               [](const std::string&) { return std::string("sudo ufw allow 5000/udp"); }),
+        CheckFirewalld(),
+    };
+}
+
+} // namespace lumiq::cli

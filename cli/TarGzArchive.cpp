@@ -1,0 +1,113 @@
+#include "cli/TarGzArchive.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+namespace lumiq::cli {
+
+TarGzArchive::TarGzArchive(const std::string& path, std::string folder)
+    : path_(path), folder_(std::move(folder)) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+    archive_ = archive_write_new();
+    if (archive_ == nullptr || archive_write_add_filter_gzip(archive_) != ARCHIVE_OK ||
+        archive_write_set_format_pax_restricted(archive_) != ARCHIVE_OK ||
+        archive_write_open_fd(archive_, fd_) != ARCHIVE_OK)
+        fail("cannot start the archive");
+}
+
+TarGzArchive::~TarGzArchive() {
+    if (archive_ != nullptr)
+        archive_write_free(archive_);
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!finished_)
+        ::unlink(path_.c_str());
+}
+
+void TarGzArchive::fail(const std::string& what) {
+    const char* reason = archive_ != nullptr ? archive_error_string(archive_) : nullptr;
+    throw std::runtime_error(path_ + ": " + what +
+                             (reason != nullptr ? std::string(": ") + reason : std::string()));
+}
+
+void TarGzArchive::header(const std::string& name, std::uintmax_t size) {
+    archive_entry* entry = archive_entry_new();
+    archive_entry_set_pathname(entry, (folder_ + "/" + name).c_str());
+    archive_entry_set_size(entry, static_cast<la_int64_t>(size));
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_perm(entry, 0600);
+    archive_entry_set_mtime(entry, std::time(nullptr), 0);
+    const int status = archive_write_header(archive_, entry);
+    archive_entry_free(entry);
+    if (status != ARCHIVE_OK)
+        fail("cannot add " + name);
+}
+
+void TarGzArchive::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const la_ssize_t written = archive_write_data(archive_, data, size);
+        if (written <= 0)
+            fail("cannot write");
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void TarGzArchive::addBytes(const std::string& name, std::string_view bytes) {
+    header(name, bytes.size());
+    write(bytes.data(), bytes.size());
+}
+
+std::uintmax_t TarGzArchive::addFile(const std::string& name, const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    struct stat info {};
+    if (!file || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw std::runtime_error("cannot read " + path);
+    // The size goes first into the header: a file that grows meanwhile (a
+    // trace still being written) is taken up to that size.
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    header(name, size);
+    std::vector<char> chunk(64 * 1024);
+    std::uintmax_t left = size;
+    while (left > 0) {
+        file.read(chunk.data(), static_cast<std::streamsize>(std::min<std::uintmax_t>(left, chunk.size())));
+        const auto got = static_cast<std::size_t>(file.gcount());
+        if (got == 0) {
+            // Shrunk meanwhile: the member keeps its announced size.
+            std::fill(chunk.begin(), chunk.end(), '\0');
+            const auto pad = static_cast<std::size_t>(std::min<std::uintmax_t>(left, chunk.size()));
+            write(chunk.data(), pad);
+            left -= pad;
+            continue;
+        }
+        write(chunk.data(), got);
+        left -= got;
+    }
+    return size;
+}
+
+void TarGzArchive::finish() {
+    if (archive_write_close(archive_) != ARCHIVE_OK)
+        fail("cannot finish the archive");
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        fail(std::string("cannot close: ") + std::strerror(errno));
+    }
+    fd_ = -1;
+    finished_ = true;
+}
+
+} // namespace lumiq::cli
