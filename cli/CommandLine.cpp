@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "cli/ApplyRequest.h"
 #include "cli/ExitStatus.h"
 #include "cli/Targets.h"
 #include "fleet/FleetEngine.h"
@@ -48,7 +49,7 @@ void AddSearchOptions(CLI::App& command, Request& request, CLI::Option_group* gr
 }
 
 CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, const char* help, const char* items,
-                           Request& request, Raw& raw) {
+                           Request& request, Raw& raw, bool overSerial = true) {
     CLI::App* sub = app.add_subcommand(name, help);
     sub->add_option("items", raw.items, items)->type_name("");
     sub->add_option("--targets", raw.targetsFile, "targets from FILE, one per line (or a CSV with a mac column)")
@@ -63,15 +64,17 @@ CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, con
         ->type_name("MS")
         ->check(CLI::Range(1, kLongestWaitMs))
         ->default_str(std::to_string(fleet::EngineOptions{}.timeoutMs));
-    CLI::Option_group* serial = sub->add_option_group("serial", "through a serial port wired to one module");
-    CLI::Option* port =
-        serial->add_option("--serial", request.serialPort, "the module on serial port PORT")->type_name("PORT");
-    serial->add_option("--baud", request.baud, "the port's baud rate")
-        ->type_name("RATE")
-        ->check(CLI::Range(50, 4000000))
-        ->capture_default_str()
-        ->needs(port);
-    network->excludes(serial);
+    if (overSerial) {
+        CLI::Option_group* serial = sub->add_option_group("serial", "through a serial port wired to one module");
+        CLI::Option* port =
+            serial->add_option("--serial", request.serialPort, "the module on serial port PORT")->type_name("PORT");
+        serial->add_option("--baud", request.baud, "the port's baud rate")
+            ->type_name("RATE")
+            ->check(CLI::Range(50, 4000000))
+            ->capture_default_str()
+            ->needs(port);
+        network->excludes(serial);
+    }
     AddOutputOptions(*sub, raw);
     sub->callback([&request, command] { request.command = command; });
     return sub;
@@ -123,6 +126,7 @@ void RefuseSharedIdentity(const Request& request) {
 void CheckRequest(Request& request) {
     const bool serial = !request.serialPort.empty();
     if (!request.worksOnModules()) return;
+    if (request.command == Command::Apply) PrepareApply(request);
     if (serial && !request.targets.empty())
         throw UsageError("--serial works on the one module wired to the port: name no targets");
     if (!serial && request.targets.empty())
@@ -176,6 +180,10 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     CLI::App* reset = AddModuleCommand(app, Command::Default, "default",
                                        "restore the factory values, then read them back", "TARGETS", request, raw);
     reset->add_flag("--yes,-y", request.yes, "do not ask for confirmation");
+    AddApplyOptions(*AddModuleCommand(app, Command::Apply, "apply",
+                                      "bring modules to prepared settings: write what differs, read it back",
+                                      "[TARGETS]", request, raw, false),
+                    request);
 
     try {
         app.parse(argc, argv);

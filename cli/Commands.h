@@ -17,6 +17,8 @@ int RunDoctor(const Request& request, Report& report);
 int RunSupportBundle(const Request& request, Report& report);
 // read, get, set and default over the network
 int RunOnModules(const Request& request, Interrupt& interrupt, Report& report);
+// apply and apply --check over the network
+int RunApply(const Request& request, Interrupt& interrupt, Report& report);
 // read, get, set and default on the module wired to --serial
 int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& report);
 

@@ -1,5 +1,6 @@
 #include "cli/ReportOutput.h"
 #include "fleet/CsvText.h"
+#include "fleet/PreparedSettings.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -31,20 +32,37 @@ void WriteFound(const Report& report, std::ostream& out) {
     }
 }
 
-// mac first and the parameters by key, so that the table can be fed back
-// keyed by mac; then what the run says about each module.
+std::string Changes(const ApplyReport& apply) {
+    std::vector<std::string> changes;
+    for (const fleet::Difference& change : apply.changes)
+        changes.push_back(std::string(fleet::KeyOf(change.param)) + ": " + change.now + " → " + change.wanted);
+    return Joined(changes, "; ");
+}
+
+// mac first and the parameters by key, then what the run says about each
+// module in the columns an identity table leaves alone: the table can be
+// edited and fed back keyed by mac.
 void WriteModules(const Report& report, std::ostream& out) {
-    const bool set = report.command == Command::Set;
-    Fields header{"mac"};
+    using fleet::ReportColumn;
+    const bool apply = report.command == Command::Apply;
+    const bool macChanges = apply || report.command == Command::Set;
+    Fields header{std::string(fleet::KeyOf(fleet::Param::Mac))};
     for (const fleet::Param param : report.columns) header.emplace_back(fleet::KeyOf(param));
-    header.insert(header.end(), {"address", "adapter", "status", "detail"});
-    if (set) header.emplace_back("mac_before");
+    std::vector<ReportColumn> columns{ReportColumn::Address, ReportColumn::Adapter, ReportColumn::Status,
+                                      ReportColumn::Detail};
+    if (macChanges) columns.push_back(ReportColumn::MacBefore);
+    if (apply) columns.insert(columns.end(), {ReportColumn::Changes, ReportColumn::Written, ReportColumn::NotWritten});
+    for (const ReportColumn column : columns) header.emplace_back(fleet::ReportColumnName(column));
     out << fleet::CsvLine(header);
     for (const ModuleRow& row : report.modules) {
         Fields fields{row.mac};
         for (const fleet::Param param : report.columns) fields.push_back(fleet::ValueOf(row.values, param));
         fields.insert(fields.end(), {row.address, row.adapter, row.status, row.detail});
-        if (set) fields.push_back(row.macBefore);
+        if (macChanges) fields.push_back(row.macBefore);
+        if (apply) {
+            const ApplyReport& done = *row.apply;
+            fields.insert(fields.end(), {Changes(done), Joined(done.written, "; "), Joined(done.notWritten, "; ")});
+        }
         out << fleet::CsvLine(fields);
     }
 }

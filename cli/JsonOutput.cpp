@@ -44,6 +44,19 @@ json ValuesJson(const Report& report, const ModuleRow& row) {
     return values;
 }
 
+json ApplyJson(const ApplyReport& apply) {
+    json changes = json::array();
+    for (const fleet::Difference& change : apply.changes)
+        changes.push_back({{"key", fleet::KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
+    json mismatches = json::array();
+    for (const fleet::Difference& mismatch : apply.mismatches)
+        mismatches.push_back({{"key", fleet::KeyOf(mismatch.param)}, {"wanted", mismatch.wanted}, {"got", mismatch.now}});
+    return json{{"changes", std::move(changes)},
+                {"mismatches", std::move(mismatches)},
+                {"written", apply.written},
+                {"notWritten", apply.notWritten}};
+}
+
 json ModuleJson(const Report& report, const ModuleRow& row) {
     json module{{"mac", row.mac}, {"status", row.status}};
     const auto put = [&](const char* key, const std::string& text) {
@@ -69,6 +82,7 @@ json ModuleJson(const Report& report, const ModuleRow& row) {
         module["steps"] = std::move(steps);
     }
     if (row.failure) module["failure"] = StepJson(*row.failure);
+    if (row.apply) module["apply"] = ApplyJson(*row.apply);
     return module;
 }
 
@@ -79,6 +93,7 @@ void WriteJson(const Report& report, std::ostream& out) {
                   {"command", std::string(CommandName(report.command))},
                   {"exitStatus", report.exitStatus},
                   {"interrupted", report.interrupted}};
+    if (report.command == Command::Apply) document["check"] = report.dryRun;
     json elapsed = json::object();
     if (report.searchMs) elapsed["search"] = *report.searchMs;
     if (report.workMs) elapsed["work"] = *report.workMs;

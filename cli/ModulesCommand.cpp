@@ -5,6 +5,7 @@
 #include "cli/EngineRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
+#include "cli/ModuleCommand.h"
 #include "cli/SearchRun.h"
 #include "cli/Targets.h"
 #include "state/AddressText.h"
@@ -45,17 +46,42 @@ std::string Named(const fleet::FoundModule& module) {
     return module.mac + "  " + IpToText(module.ip) + "  on " + module.route.adapter;
 }
 
-int StatusOf(const Report& report) {
-    if (report.interrupted) return kExitInterrupted;
-    for (const ModuleRow& row : report.modules) {
-        if (!report.succeeded(row)) return kExitFailed;
+// read, get, set and default.
+class BasicCommand final : public ModuleCommand {
+public:
+    BasicCommand(const Request& request, Interrupt& interrupt) : request_(request), interrupt_(interrupt) {}
+
+    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules) override {
+        RefuseSharedIdentity(request_, modules.size());
+        if (request_.command != Command::Default || request_.yes || modules.empty()) return std::nullopt;
+        std::vector<std::string> names;
+        for (const fleet::FoundModule* module : modules) names.push_back(Named(*module));
+        if (ConfirmDefault(names, interrupt_)) return std::nullopt;
+        std::cerr << "lumiq: nothing restored\n";
+        return interrupt_.pending() ? kExitInterrupted : kExitFailed;
     }
-    return kExitOk;
-}
+    std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule&) override { return PlanOf(request_); }
+    void finishRow(ModuleRow& row, const fleet::Session& session) override {
+        if (request_.command == Command::Set) row.values = WrittenValues(session, request_.values);
+    }
+    void finishUnworked(ModuleRow&) override {}
+    int statusOf(const Report& report) const override {
+        if (report.interrupted) return kExitInterrupted;
+        for (const ModuleRow& row : report.modules) {
+            if (!report.succeeded(row)) return kExitFailed;
+        }
+        return kExitOk;
+    }
+    int nothingFoundStatus() const override { return kExitUnusable; }
+
+private:
+    const Request& request_;
+    Interrupt& interrupt_;
+};
 
 }  // namespace
 
-int RunOnModules(const Request& request, Interrupt& interrupt, Report& report) {
+int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& report, ModuleCommand& command) {
     NetworkSearch network(request, interrupt);
     report.adapters = network.adapters();
     UdpModulePort& port = network.port();
@@ -67,32 +93,29 @@ int RunOnModules(const Request& request, Interrupt& interrupt, Report& report) {
     for (const Resolved& item : resolved) {
         if (item.status == "ok") work.push_back(item.module);
     }
+    const auto unworked = [&](const Resolved& item, const char* status) {
+        ModuleRow row = RowOf(item);
+        if (status != nullptr) row.status = status;
+        command.finishUnworked(row);
+        report.modules.push_back(std::move(row));
+    };
     if (search.interrupted) {
-        for (const Resolved& item : resolved) report.modules.push_back(RowOf(item));
-        for (ModuleRow& row : report.modules) row.status = "cancelled";
+        for (const Resolved& item : resolved) unworked(item, "cancelled");
         report.interrupted = true;
         return kExitInterrupted;
     }
-    RefuseSharedIdentity(request, work.size());
     if (search.found.empty()) {
         std::cerr << "lumiq: no module answered the search on " << report.adapters.size()
                   << (report.adapters.size() == 1 ? " adapter" : " adapters") << '\n';
-        for (const Resolved& item : resolved) report.modules.push_back(RowOf(item));
-        return kExitUnusable;
+        for (const Resolved& item : resolved) unworked(item, nullptr);
+        return command.nothingFoundStatus();
     }
-    if (request.command == Command::Default && !request.yes && !work.empty()) {
-        std::vector<std::string> names;
-        for (const fleet::FoundModule* module : work) names.push_back(Named(*module));
-        if (!ConfirmDefault(names, interrupt)) {
-            std::cerr << "lumiq: nothing restored\n";
-            return interrupt.pending() ? kExitInterrupted : kExitFailed;
-        }
-    }
+    if (const std::optional<int> status = command.beforeWork(work)) return *status;
 
     fleet::FleetEngine engine(port, EngineOptionsOf(request, port.ownAddresses()));
     std::vector<const fleet::Session*> sessions;
     for (const fleet::FoundModule* module : work)
-        sessions.push_back(&engine.add(module->mac, module->route, PlanOf(request)));
+        sessions.push_back(&engine.add(module->mac, module->route, command.planFor(*module)));
     port.setReceiver([&](const fleet::Arrival& arrival, std::string_view datagram) {
         loop.deliver([&](fleet::Millis now) { engine.onDatagram(arrival.peerIp, datagram, now); });
     });
@@ -104,16 +127,22 @@ int RunOnModules(const Request& request, Interrupt& interrupt, Report& report) {
     std::size_t next = 0;
     for (const Resolved& item : resolved) {
         if (item.status != "ok") {
-            report.modules.push_back(RowOf(item));
+            unworked(item, nullptr);
             continue;
         }
-        ModuleRow row = cli::RowOf(*sessions[next++], origin);
+        const fleet::Session& session = *sessions[next++];
+        ModuleRow row = cli::RowOf(session, origin);
         row.address = IpToText(item.module->ip);
         if (item.target != nullptr) row.target = item.target->text;
-        if (request.command == Command::Set) row.values = WrittenValues(*sessions[next - 1], request.values);
+        command.finishRow(row, session);
         report.modules.push_back(std::move(row));
     }
-    return StatusOf(report);
+    return command.statusOf(report);
+}
+
+int RunOnModules(const Request& request, Interrupt& interrupt, Report& report) {
+    BasicCommand command(request, interrupt);
+    return RunModuleCommand(request, interrupt, report, command);
 }
 
 }  // namespace lumiq::cli

@@ -62,6 +62,15 @@ std::string DescribeFailure(const StepReport& step) {
     return text;
 }
 
+std::string Joined(const std::vector<std::string>& items, std::string_view separator) {
+    std::string text;
+    for (const std::string& item : items) {
+        if (!text.empty()) text += separator;
+        text += item;
+    }
+    return text;
+}
+
 std::vector<fleet::Param> ColumnsOf(const Request& request) {
     std::vector<fleet::Param> columns;
     const auto wanted = [&](fleet::Param param) {
@@ -71,7 +80,8 @@ std::vector<fleet::Param> ColumnsOf(const Request& request) {
             return std::any_of(request.values.begin(), request.values.end(),
                                [&](const fleet::Value& value) { return value.param == param; });
         case Command::Read:
-        case Command::Default: return true;
+        case Command::Default:
+        case Command::Apply: return true;
         default: return false;
         }
     };

@@ -8,6 +8,7 @@
 
 #include "cli/DoctorFinding.h"
 #include "cli/Request.h"
+#include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
 #include "fleet/ModuleValues.h"
 #include "fleet/Session.h"
@@ -34,18 +35,27 @@ struct SearchReport {
     fleet::Millis firstMs = 0;  // first answer, from the start of the search
 };
 
+// What an apply found different, wrote, and read back.
+struct ApplyReport {
+    std::vector<fleet::Difference> changes;     // before anything was written
+    std::vector<fleet::Difference> mismatches;  // after the read-back; `now` is what was read
+    std::vector<std::string> written;           // "set port=7000", confirmed by the module
+    std::vector<std::string> notWritten;        // "port=7000", when the module ended first
+};
+
 struct ModuleRow {
     std::string mac;        // the MAC text it answers to now
     std::string macBefore;  // when a set changed it
     std::string target;     // as named on the command line; empty for `all`
     std::string address;    // the address it answered from
     std::string adapter;    // the adapter it answered on, or the serial port
-    std::string status;     // found, ok, failed, not-found, ambiguous, cancelled
+    std::string status;     // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
     std::string detail;     // why it did not succeed, in words
     fleet::ModuleValues values;
     std::optional<StepReport> failure;
     std::vector<StepReport> steps;
     std::optional<SearchReport> search;
+    std::optional<ApplyReport> apply;
 };
 
 struct BundlePart {
@@ -62,11 +72,16 @@ struct Report {
     std::string bundlePath;         // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;
+    bool dryRun = false;  // apply --check
     int exitStatus = 0;
     std::optional<fleet::Millis> searchMs;
     std::optional<fleet::Millis> workMs;
 
-    bool succeeded(const ModuleRow& row) const { return row.status == "ok" || row.status == "found"; }
+    // A module that --check finds different has done what was asked of it.
+    bool succeeded(const ModuleRow& row) const {
+        return row.status == "ok" || row.status == "found" || row.status == "unchanged" || row.status == "applied" ||
+               row.status == "differs";
+    }
 };
 
 // A row from a module's session at the end of (or during) a run.
@@ -75,6 +90,8 @@ ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin);
 ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin);
 // "set dport refused, reply \"ERROR\"", "query name timeout after 4 sends"
 std::string DescribeFailure(const StepReport& step);
+// The items one after another, `separator` between two.
+std::string Joined(const std::vector<std::string>& items, std::string_view separator);
 
 // The parameter columns a command shows.
 std::vector<fleet::Param> ColumnsOf(const Request& request);

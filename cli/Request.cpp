@@ -14,6 +14,7 @@ std::string_view CommandName(Command command) {
     case Command::Get: return "get";
     case Command::Set: return "set";
     case Command::Default: return "default";
+    case Command::Apply: return "apply";
     }
     return "unknown";
 }

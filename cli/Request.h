@@ -3,18 +3,20 @@
 // value is known good before anything is sent.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fleet/ModuleSearch.h"
 #include "fleet/Parameter.h"
+#include "fleet/PreparedSettings.h"
 #include "fleet/ValueRules.h"
 #include "trace/TrafficTap.h"
 
 namespace lumiq::cli {
 
-enum class Command : unsigned char { Adapters, Search, Doctor, SupportBundle, Read, Get, Set, Default };
+enum class Command : unsigned char { Adapters, Search, Doctor, SupportBundle, Read, Get, Set, Default, Apply };
 std::string_view CommandName(Command command);
 
 enum class Format : unsigned char { Table, Json, Csv };
@@ -41,6 +43,13 @@ struct Request {
     int baud = 9600;
     bool yes = false;  // default: no confirmation asked
     std::string bundlePath;  // support-bundle --output; empty: a name of the moment, here
+    // apply: the files as named, and what they hold, every value checked
+    std::string profilePath;
+    std::string identitiesPath;
+    bool check = false;         // read and compare only
+    bool takeIdentity = false;  // a CFG.ini's module IP and MAC as well
+    fleet::Profile profile;
+    std::optional<fleet::IdentityTable> identities;
     std::string tracePath;      // --trace: empty for none
     TrafficTap* tap = nullptr;  // that trace, set by main: the socket and the port report to it
 

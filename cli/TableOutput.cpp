@@ -23,12 +23,13 @@ std::string Shown(const std::string& text) {
 }
 
 // Columns padded to their widest cell, two blanks apart; the last one unpadded.
-void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
+std::vector<std::string> Aligned(const std::vector<Line>& lines) {
     std::vector<std::size_t> widths;
     for (const Line& line : lines) {
         widths.resize(std::max(widths.size(), line.size()), 0);
         for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], TextWidth(line[i]));
     }
+    std::vector<std::string> texts;
     for (const Line& line : lines) {
         std::string text;
         for (std::size_t i = 0; i < line.size(); ++i) {
@@ -36,8 +37,13 @@ void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
             if (i + 1 < line.size()) text.append(widths[i] - TextWidth(line[i]) + 2, ' ');
         }
         while (!text.empty() && text.back() == ' ') text.pop_back();
-        out << text << '\n';
+        texts.push_back(std::move(text));
     }
+    return texts;
+}
+
+void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
+    for (const std::string& text : Aligned(lines)) out << text << '\n';
 }
 
 std::string Flags(const SearchReport& search) {
@@ -103,6 +109,34 @@ void WriteMany(const Report& report, std::ostream& out) {
     WriteAligned(lines, out);
 }
 
+std::string Listed(const std::vector<std::string>& items) {
+    return items.empty() ? "nothing" : Joined(items, ", ");
+}
+
+// Refused, timed out, failed or cancelled: the writes may stop half-way.
+bool EndedEarly(const std::string& status) {
+    return status != "applied" && status != "mismatch" && status != "unchanged" && status != "differs";
+}
+
+// A module a line; below it what differed, "parameter: now → wanted", and
+// for a module that ended early what was written and what was not.
+void WriteApply(const Report& report, std::ostream& out) {
+    std::vector<Line> lines{{"MAC", "ADDRESS", "ADAPTER", "STATUS", "DETAIL"}};
+    for (const ModuleRow& row : report.modules)
+        lines.push_back({MacShown(row), Shown(row.address), Shown(row.adapter), row.status, row.detail});
+    const std::vector<std::string> texts = Aligned(lines);
+    out << texts.front() << '\n';
+    for (std::size_t i = 0; i < report.modules.size(); ++i) {
+        out << texts[i + 1] << '\n';
+        const ApplyReport& apply = *report.modules[i].apply;
+        for (const fleet::Difference& change : apply.changes)
+            out << "  " << fleet::KeyOf(change.param) << ": " << Shown(change.now) << " → " << change.wanted << '\n';
+        if (!EndedEarly(report.modules[i].status) || (apply.written.empty() && apply.notWritten.empty())) continue;
+        out << "  written: " << Listed(apply.written) << '\n';
+        out << "  not written: " << Listed(apply.notWritten) << '\n';
+    }
+}
+
 }  // namespace
 
 void WriteTable(const Report& report, std::ostream& out) {
@@ -114,6 +148,8 @@ void WriteTable(const Report& report, std::ostream& out) {
         WriteFindings(report.findings, out);
     } else if (report.command == Command::SupportBundle) {
         WriteBundle(report, out);
+    } else if (report.command == Command::Apply) {
+        if (!report.modules.empty()) WriteApply(report, out);
     } else if (report.modules.size() == 1) {
         WriteOne(report, report.modules.front(), out);
     } else if (!report.modules.empty()) {

@@ -40,6 +40,7 @@ int Run(const Request& request, Interrupt& interrupt, Report& report) {
     case Command::Search: return RunSearch(request, interrupt, report);
     case Command::Doctor: return RunDoctor(request, report);
     case Command::SupportBundle: return RunSupportBundle(request, report);
+    case Command::Apply: return RunApply(request, interrupt, report);
     default:
         return request.serialPort.empty() ? RunOnModules(request, interrupt, report)
                                           : RunOnSerialModule(request, interrupt, report);

@@ -102,7 +102,12 @@ ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRu
     }
     if (session.state() == SessionState::Cancelled) {
         summary.result = ApplyResult::Cancelled;
-        if (failure != nullptr) summary.detail = "ended during " + failure->step.title();
+        if (failure != nullptr) {
+            summary.detail = "ended during " + failure->step.title();
+        } else {
+            const auto& records = session.records();
+            summary.detail = records.empty() ? "not started" : "ended after " + records.back().step.title();
+        }
         return summary;
     }
     if (failure != nullptr) {

@@ -1,6 +1,7 @@
 #include "fleet/PreparedSettings.h"
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -19,6 +20,7 @@ constexpr std::string_view kKeyColumn = "mac";
 constexpr std::string_view kNewMacColumn = "new_mac";
 // Files of prepared settings are small; anything larger is not one.
 constexpr std::size_t kMaxFileBytes = 16 << 20;
+constexpr std::size_t kReportColumnCount = static_cast<std::size_t>(ReportColumn::NotWritten) + 1;
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -132,9 +134,19 @@ Profile LoadProfile(const std::string& path, bool takeIdentity) {
     return profile;
 }
 
+std::string_view ReportColumnName(ReportColumn column) {
+    static constexpr std::array<std::string_view, kReportColumnCount> kNames{
+        "address", "adapter", "status", "detail", "mac_before", "changes", "written", "not_written"};
+    return kNames[static_cast<std::size_t>(column)];
+}
+
 const std::vector<std::string>& InformationColumns() {
-    static const std::vector<std::string> columns{"address", "adapter", "reply", "replies", "status",
-                                                  "detail",  "step",    "error", "version"};
+    static const std::vector<std::string> columns = [] {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < kReportColumnCount; ++i)
+            names.emplace_back(ReportColumnName(static_cast<ReportColumn>(i)));
+        return names;
+    }();
     return columns;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fleet/ValueRules.h"
@@ -56,7 +57,13 @@ struct IdentityTable {
 };
 IdentityTable LoadIdentityTable(const std::string& path);
 
-// The columns of an identity table that are not settings.
+// The columns that lumiq's module CSV writes after the settings, about the
+// run rather than the module's settings. Named here, where identity tables
+// are read, so that such a CSV stays an identity table.
+enum class ReportColumn : unsigned char { Address, Adapter, Status, Detail, MacBefore, Changes, Written, NotWritten };
+std::string_view ReportColumnName(ReportColumn column);  // "address", ..., "not_written"
+
+// The columns of an identity table that are not settings: the report columns.
 const std::vector<std::string>& InformationColumns();
 
 // What one module should be: the profile, overridden by its row.

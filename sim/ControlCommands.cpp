@@ -67,7 +67,8 @@ std::vector<std::string> FaultLines(const Faults& faults) {
         malformed += (malformed.empty() ? "" : ",") + std::string(MalformedName(kind));
     return {"silent=" + std::string(faults.silent ? "on" : "off"),
             "wrong=" + std::to_string(faults.wrongAnswers), "delay_ms=" + std::to_string(faults.delayMs),
-            "twice=" + std::string(faults.twice ? "on" : "off"), "malformed=" + malformed};
+            "twice=" + std::string(faults.twice ? "on" : "off"), "malformed=" + malformed,
+            "refuse=" + (faults.refused.empty() ? std::string("off") : faults.refused)};
 }
 
 // The text after the first `count` words and the one blank after them,
@@ -111,6 +112,16 @@ std::string SetFault(const Words& words, Faults& faults) {
         const auto number = ParseNumber(argument);
         if (!number) return ControlError(kind + " takes a number");
         (kind == "wrong" ? faults.wrongAnswers : faults.delayMs) = static_cast<unsigned>(*number);
+        return ControlOk();
+    }
+    if (kind == "refuse" && words.size() == 4) {
+        std::string keyword = argument;
+        std::transform(keyword.begin(), keyword.end(), keyword.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        const ParamRule* rule = FindParamRule(keyword);
+        if (keyword != "OFF" && (rule == nullptr || !rule->settable))
+            return ControlError("refuse takes a settable parameter or off");
+        faults.refused = keyword == "OFF" ? "" : keyword;
         return ControlOk();
     }
     if (kind == "malformed" && (words.size() == 4 || words.size() == 5)) {

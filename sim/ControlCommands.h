@@ -10,12 +10,13 @@
 //   get <m>                       KEY=value for every parameter (values escaped, NAME as GBK bytes)
 //   set <m> <KEY> <value>         as "AT+KEY=value" would, without faults; NAME given in UTF-8
 //   reply <m> unicast|broadcast
-//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, malformed
+//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, malformed, refuse
 //   fault <m> silent on|off
 //   fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
 //   fault <m> delay <ms>          every reply this much later (0: at once)
 //   fault <m> twice on|off
 //   fault <m> malformed short|nogt|binary|oversized [count]
+//   fault <m> refuse <KEY>|off    sets of KEY ("NAME") are answered "ERROR\r\n"
 //   fault <m> clear
 //   reset <m>|all                 factory parameters, no faults
 //   log                           the frame log (FrameLog.h), one frame per line

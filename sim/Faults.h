@@ -29,6 +29,7 @@ struct Faults {
     unsigned delayMs = 0;            // every reply goes out this much later
     bool twice = false;              // every reply goes out two times
     std::deque<Malformed> malformed{};  // replies to the next frames, one each, changing nothing
+    std::string refused{};  // a keyword ("NAME"): its sets are answered "ERROR\r\n", changing nothing
 };
 
 }  // namespace lumiq::sim

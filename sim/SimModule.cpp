@@ -4,6 +4,16 @@
 #include "sim/UdpEnvelope.h"
 
 namespace lumiq::sim {
+namespace {
+
+// "AT+NAME=x" when NAME is refused; "AT+NAME=?" is a query and still answered.
+bool RefusedSet(std::string_view command, std::string_view keyword) {
+    if (keyword.empty() || !command.starts_with("AT+") || !command.substr(3).starts_with(keyword)) return false;
+    const std::string_view rest = command.substr(3 + keyword.size());
+    return rest.starts_with("=") && rest != "=?";
+}
+
+}  // namespace
 
 SimModule::SimModule(ModuleSetup setup) : setup_(std::move(setup)), params_(setup_.factory) {}
 
@@ -25,7 +35,7 @@ SimModule::Answer SimModule::answer(std::optional<std::string_view> command, boo
         if (faults.wrongAnswers > 0) {
             --faults.wrongAnswers;
             payload = kErrorReply;
-        } else if (!command) {
+        } else if (!command || RefusedSet(*command, faults.refused)) {
             payload = kErrorReply;
         } else {
             payload = ExecuteCommand(*command, params_, setup_.factory);

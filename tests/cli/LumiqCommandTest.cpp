@@ -9,6 +9,9 @@
 #include <fstream>
 #include <memory>
 
+#include "state/GbkText.h"
+#include "state/SettingsFile.h"
+#include "state/ToolState.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TraceRows.h"
 #include "tests/support/simbed/SimLan.h"
@@ -212,6 +215,130 @@ TEST_F(LumiqOnTwoLans, TracesKeepTheSearchTheReadAllAndTheSetOfACommand) {
     std::string remembered;
     std::getline(std::ifstream(scratch->file("lumiq-config/last-trace")), remembered);
     EXPECT_EQ(remembered, setTrace);
+}
+
+// Frames that write: "AT+KEY=value", not the query "AT+KEY=?".
+std::size_t SetFramesTo(SimLan& lan) {
+    std::size_t sets = 0;
+    for (const FrameRecord& frame : lan.control().received()) {
+        const std::size_t equals = frame.bytes.find('=', frame.bytes.find("AT+"));
+        sets += equals != std::string::npos && frame.bytes.compare(equals, 2, "=?") != 0;
+    }
+    return sets;
+}
+
+TEST_F(LumiqOnTwoLans, ApplyWritesOnlyWhatDiffersReadsItBackAndEndsEachModuleWithItsOwnResult) {
+    const std::string profile = scratch->file("line.ini");
+    const std::string identities = scratch->file("identities.csv");
+    std::ofstream(profile) << "# line 7\n[profile]\nmode=UDP\ndport=9100\n";
+    std::ofstream(identities) << "mac,ip,name,new_mac\n"
+                              << kMacA0 << ",10.77.1.11,一号机,02:4c:51:00:00:aa\n"
+                              << kMacA1 << ",,Line 2,\n"
+                              << kMacA2 << ",,,\n"
+                              << kMacB0 << ",,二号线,\n"
+                              << "02:4c:51:00:0f:0f,,,\n";
+    // The second LAN's module is right already.
+    lanB->control().set(0, "MODEL", "2");
+    lanB->control().set(0, "DPORT", "9100");
+
+    const std::vector<std::string> apply{"apply", "--profile", profile, "--identities", identities, "--expect", "4"};
+    std::vector<std::string> check = apply;
+    check.insert(check.end(), {"--check", kMacA0, kMacB0});
+    const ProgramResult differs = Lumiq(check);
+    EXPECT_EQ(differs.exitStatus, 1) << differs.err;
+    for (const char* change : {"  mode: TCP_Server → UDP\n", "  ip: 10.77.1.1 → 10.77.1.11\n",
+                               "  name: LUMIQ-001 → 一号机\n", "  mac: 02:4c:51:00:00:01 → 02:4c:51:00:00:aa\n"})
+        EXPECT_NE(differs.out.find(change), std::string::npos) << change << differs.out;
+    EXPECT_NE(differs.out.find("unchanged"), std::string::npos) << differs.out;
+    check.erase(check.end() - 2);  // the module that is right already, alone
+    EXPECT_EQ(Lumiq(check).exitStatus, 0);
+    // An inventory fed back as it is: an identity table that its modules match.
+    const std::string inventory = scratch->file("inventory.csv");
+    std::ofstream(inventory) << Lumiq({"read", kMacA1, kMacB0, "--csv", "--expect", "4"}).out;
+    EXPECT_EQ(Lumiq({"apply", "--identities", inventory, "--check", "--expect", "4"}).exitStatus, 0);
+    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_EQ(SetFramesTo(*lan), 0u);
+
+    lanA->control().fault(1, "refuse NAME");
+    lanA->control().fault(2, "delay 3000");  // answers the search, then times out
+    std::vector<std::string> run = apply;
+    run.insert(run.end(), {"--json", "--wait", "6000", "--timeout", "400"});
+    const ProgramResult applied = Lumiq(run);
+    EXPECT_EQ(applied.exitStatus, 1) << applied.err;
+    ExpectMatchesSchema(applied.out);
+    const json document = json::parse(applied.out);
+    EXPECT_EQ(document.at("check"), false);
+    const json a0 = ModuleOf(document, "02:4c:51:00:00:aa");
+    EXPECT_EQ(a0.at("status"), "applied") << a0.dump();
+    EXPECT_EQ(a0.at("macBefore"), kMacA0);
+    EXPECT_EQ(a0.at("apply").at("written").back(), "set mac=02:4c:51:00:00:aa");
+    const json a1 = ModuleOf(document, kMacA1);
+    EXPECT_EQ(a1.at("status"), "refused");
+    EXPECT_EQ(a1.at("detail"), "set name=Line 2 refused: ERROR");
+    EXPECT_EQ(a1.at("apply").at("written"), json({"set mode=UDP", "set dport=9100"}));
+    EXPECT_EQ(a1.at("apply").at("notWritten"), json({"name=Line 2"}));
+    EXPECT_EQ(ModuleOf(document, kMacA2).at("status"), "timeout");
+    // A late answer to the search ("AT" too) may still pass for the link test's.
+    EXPECT_EQ(ModuleOf(document, kMacA2).at("detail").get<std::string>().rfind("no reply to ", 0), 0u);
+    EXPECT_EQ(ModuleOf(document, kMacB0).at("status"), "unchanged");
+    EXPECT_EQ(ModuleOf(document, "02:4c:51:00:0f:0f").at("status"), "missing");
+
+    const auto a0Params = lanA->control().params(0);
+    EXPECT_EQ(a0Params.at("IP"), "10.77.1.11");
+    EXPECT_EQ(a0Params.at("NAME"), Utf8ToGbk("一号机"));
+    EXPECT_EQ(a0Params.at("MODEL"), "2");
+    EXPECT_EQ(lanA->control().params(1).at("NAME"), "LUMIQ-002");
+    EXPECT_EQ(SetFramesTo(*lanB), 0u);
+}
+
+TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFilesBeforeSending) {
+    // 保存配置 of a panel showing UDP, 115200 baud, 1.5 stop bits and its own module's identity.
+    const std::string cfg = scratch->file("CFG.ini");
+    const std::vector<std::string> stored{"2",    "10.77.0.254", "255.255.0.0", "10.77.1.99", "10.77.0.1", "7001",
+                                          "9001", "12",          "0",           "2",          "0",   "02:aa:00:00:00:99"};
+    std::vector<IniValue> values;
+    for (std::size_t i = 0; i < stored.size(); ++i) values.push_back({ToolState().SettingKeys[i], stored[i]});
+    SettingsFile(scratch->path(), scratch->path()).SaveSettings(values);
+
+    const ProgramResult applied = Lumiq({"apply", "--profile", cfg, "--expect", "4"});
+    EXPECT_EQ(applied.exitStatus, 0) << applied.out << applied.err;
+    const std::size_t note = applied.err.find("its module IP and MAC are left out");
+    EXPECT_NE(note, std::string::npos) << applied.err;
+    EXPECT_EQ(applied.err.find("left out", note + 40), std::string::npos);
+    for (int m = 0; m < 3; ++m) {
+        const auto params = lanA->control().params(m);
+        EXPECT_EQ(params.at("IP"), lanA->moduleAddress(m));
+        EXPECT_EQ(params.at("MAC"), std::vector<std::string>({kMacA0, kMacA1, kMacA2})[m]);
+        EXPECT_EQ(params.at("UART"), "115200,8,2,0");
+        EXPECT_EQ(params.at("PORT"), "7001");
+    }
+    EXPECT_EQ(lanB->control().params(0).at("MAC"), kMacB0);
+
+    lanA->control().clearLog();
+    lanB->control().clearLog();
+    const auto file = [&](const std::string& name, const std::string& text) {
+        std::ofstream(scratch->file(name)) << text;
+        return scratch->file(name);
+    };
+    const std::string a0 = kMacA0, a1 = kMacA1;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+        {{"--identities", file("bad.csv", "mac,ip\n" + a0 + ",10.77.1.21\n" + a1 + ",10.77.1.300\n")},
+         "bad.csv:3: bad value for ip: \"10.77.1.300\""},
+        {{"--profile", file("bad.ini", "[profile]\nmode=UDP\nport=70000\n"), "--check"},
+         "bad.ini:3: bad value for port: \"70000\""},
+        {{"--identities", file("ips.csv", "mac,ip\n" + a0 + ",10.77.1.50\n" + a1 + ",10.77.1.50\n")},
+         "ips.csv:3: ip 10.77.1.50 would be given to two modules (also at " + scratch->file("ips.csv") + ":2)"},
+        {{"--identities", file("macs.csv", "mac,new_mac\n" + a0 + ",02:aa:00:00:00:07\n" + a1 + ",02:AA:00:00:00:07\n")},
+         "macs.csv:3: mac 02:aa:00:00:00:07 would be given to two modules"},
+        {{"--profile", cfg, "--take-identity", a0, a1}, "one ip for 2 modules"},
+    };
+    for (const auto& [args, error] : refused) {
+        std::vector<std::string> line{"apply"};
+        line.insert(line.end(), args.begin(), args.end());
+        const ProgramResult run = Lumiq(line);
+        EXPECT_EQ(run.exitStatus, 2) << error;
+        EXPECT_NE(run.err.find(error), std::string::npos) << run.err;
+    }
+    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_TRUE(lan->control().received().empty());
 }
 
 TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {

@@ -47,11 +47,12 @@ TEST_F(ControlCommands, SetsParametersAsAModuleWouldTakeThem) {
 
 TEST_F(ControlCommands, SetsShowsAndClearsFaults) {
     for (const char* command : {"fault 1 silent on", "fault 1 wrong 3", "fault 1 delay 500", "fault 1 twice on",
-                                "fault 1 malformed nogt 2", "fault 1 malformed oversized"})
+                                "fault 1 malformed nogt 2", "fault 1 malformed oversized", "fault 1 refuse name"})
         EXPECT_EQ(run(command), "OK 0\n") << command;
-    EXPECT_EQ(run("fault 1"), "OK 5\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nmalformed=nogt,nogt,oversized\n");
+    EXPECT_EQ(run("fault 1"),
+              "OK 6\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nmalformed=nogt,nogt,oversized\nrefuse=NAME\n");
     EXPECT_EQ(run("fault 1 clear"), "OK 0\n");
-    EXPECT_EQ(run("fault 1"), "OK 5\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nmalformed=\n");
+    EXPECT_EQ(run("fault 1"), "OK 6\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nmalformed=\nrefuse=off\n");
 }
 
 TEST_F(ControlCommands, ResetsOneOrAll) {

@@ -1,0 +1,39 @@
+#pragma once
+// The course every command that works on modules over the network takes:
+// the search, the targets resolved against what answered, the command's own
+// checks on those modules, one engine session each, and a row for every
+// target at the end. A command says only what is its own.
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "cli/Report.h"
+#include "cli/Request.h"
+#include "fleet/ModuleSearch.h"
+#include "fleet/Plan.h"
+#include "fleet/Session.h"
+
+namespace lumiq::cli {
+
+class Interrupt;
+
+class ModuleCommand {
+public:
+    virtual ~ModuleCommand() = default;
+    // After the search, before anything is sent to a module: throws
+    // UsageError, or gives the exit status to end with at once.
+    virtual std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules) = 0;
+    virtual std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule& module) = 0;
+    // A worked-on module's row, filled from its session already.
+    virtual void finishRow(ModuleRow& row, const fleet::Session& session) = 0;
+    // The row of a target not worked on: not found, ambiguous, or the search cut short.
+    virtual void finishUnworked(ModuleRow& row) = 0;
+    virtual int statusOf(const Report& report) const = 0;
+    // When no module answered the search at all.
+    virtual int nothingFoundStatus() const = 0;
+};
+
+int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& report, ModuleCommand& command);
+
+}  // namespace lumiq::cli
