@@ -16,11 +16,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix=$scratch/opt/lumiq
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/lumiq-config bin/lumiq-sim share/locale/zh_CN/LC_MESSAGES/cport.mo \
+for file in bin/lumiq-config bin/lumiq-sim bin/lumiq share/locale/zh_CN/LC_MESSAGES/cport.mo \
     share/applications/lumiq-config.desktop share/icons/hicolor/scalable/apps/lumiq-config.svg \
-    share/lumiq-config/example-modules.ini; do
+    share/lumiq-config/example-modules.ini share/lumiq-config/lumiq-output.schema.json \
+    share/man/man1/lumiq.1.gz share/bash-completion/completions/lumiq; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
+# lib/ or lib/<multiarch>/, as the configured prefix makes it.
+ls "$prefix"/lib*/wireshark/plugins/lumiq.lua "$prefix"/lib/*/wireshark/plugins/lumiq.lua 2>/dev/null | grep -q . ||
+  fail "the Wireshark dissector is not installed"
 
 # Runs a copy of the probe as an operator would start it (a Chinese locale
 # that need not be generated here) and compares its two lines.
