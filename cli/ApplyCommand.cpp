@@ -37,13 +37,13 @@ public:
     }
     // As diff(1) with --check, so that a scheduler can run it as an audit.
     int statusOf(const Report& report) const override {
-        if (report.interrupted) return kExitInterrupted;
+        if (!request_.check || report.interrupted) return ModuleCommand::statusOf(report);
         bool differs = false;
         for (const ModuleRow& row : report.modules) {
-            if (row.status == "differs") {
+            if (row.status == fleet::ApplyResultName(fleet::ApplyResult::Differs)) {
                 differs = true;
-            } else if (row.status != "unchanged" && (request_.check || row.status != "applied")) {
-                return request_.check ? kExitCheckTrouble : kExitFailed;
+            } else if (row.status != fleet::ApplyResultName(fleet::ApplyResult::Unchanged)) {
+                return kExitCheckTrouble;
             }
         }
         return differs ? kExitFailed : kExitOk;

@@ -1,5 +1,8 @@
 #include "cli/FilterChains.h"
 
+#include <cstdlib>
+#include <sstream>
+
 namespace lumiq::cli {
 namespace {
 
@@ -109,6 +112,20 @@ FilterVerdict JudgeModuleDatagram(const FilterRules& rules) {
             verdict.decision += (verdict.decision.empty() ? "" : ", ") + decision;
     }
     return verdict;
+}
+
+bool PortListHolds(const std::string& list, long port, char range) {
+    std::istringstream items(list);
+    for (std::string item; std::getline(items, item, ',');) {
+        const std::size_t separator = item.find(range);
+        const std::string low = item.substr(0, separator);
+        const std::string high = separator == std::string::npos ? low : item.substr(separator + 1);
+        const long from = low.empty() ? 0 : std::strtol(low.c_str(), nullptr, 10);
+        const long to = high.empty() ? 65535 : std::strtol(high.c_str(), nullptr, 10);
+        if (from <= port && port <= to)
+            return true;
+    }
+    return false;
 }
 
 } // namespace lumiq::cli

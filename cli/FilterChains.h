@@ -47,4 +47,10 @@ struct FilterVerdict {
 
 FilterVerdict JudgeModuleDatagram(const FilterRules& rules);
 
+// Whether a port list as the firewalls write it holds `port`: items
+// separated by commas, each a port or a range whose ends `range` separates
+// ("5000", "4000:6000", "22,4000:5001"; firewalld "4990-5010"), an empty
+// end leaving the range open on that side.
+bool PortListHolds(const std::string& list, long port, char range = ':');
+
 } // namespace lumiq::cli

@@ -1,6 +1,5 @@
 #include "cli/FirewallCheck.h"
 
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -9,6 +8,7 @@
 #include "cli/NftRules.h"
 #include "cli/ProgramOutput.h"
 #include "cli/UfwRules.h"
+#include "protocol/Frames.h"
 
 namespace lumiq::cli {
 namespace {
@@ -119,12 +119,8 @@ bool FirewalldPortsAdmit(const std::string& ports) {
     std::istringstream words(ports);
     for (std::string word; words >> word;) {
         const std::size_t slash = word.find('/');
-        if (slash == std::string::npos || word.substr(slash + 1) != "udp")
-            continue;
-        const std::size_t dash = word.find('-');
-        const long from = std::strtol(word.c_str(), nullptr, 10);
-        const long to = dash < slash ? std::strtol(word.c_str() + dash + 1, nullptr, 10) : from;
-        if (from <= 5000 && 5000 <= to)
+        if (slash != std::string::npos && word.substr(slash + 1) == "udp" &&
+            PortListHolds(word.substr(0, slash), kModulePort, '-'))
             return true;
     }
     return false;

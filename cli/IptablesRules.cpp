@@ -1,9 +1,10 @@
 #include "cli/IptablesRules.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <sstream>
 #include <vector>
+
+#include "protocol/Frames.h"
 
 namespace lumiq::cli {
 namespace {
@@ -33,22 +34,6 @@ std::vector<std::string> Words(const std::string& line) {
     if (inWord)
         words.push_back(word);
     return words;
-}
-
-// "5000", "4000:6000", "22,4000:5001" (multiport), a range open at one end.
-bool PortListHolds(const std::string& list, long port) {
-    std::istringstream items(list);
-    std::string item;
-    while (std::getline(items, item, ',')) {
-        const std::size_t colon = item.find(':');
-        const std::string low = item.substr(0, colon);
-        const std::string high = colon == std::string::npos ? low : item.substr(colon + 1);
-        const long from = low.empty() ? 0 : std::strtol(low.c_str(), nullptr, 10);
-        const long to = high.empty() ? 65535 : std::strtol(high.c_str(), nullptr, 10);
-        if (from <= port && port <= to)
-            return true;
-    }
-    return false;
 }
 
 bool ListHolds(const std::string& list, const std::string& wanted) {
@@ -111,7 +96,7 @@ FilterRule RuleOf(const std::vector<std::string>& words, const std::string& text
             add(OfTest(value == "udp" || value == "17" || value == "all" || value == "0"));
         } else if (word == "--dport" || word == "--sport" || word == "--destination-port" ||
                    word == "--source-port" || word == "--dports" || word == "--sports" || word == "--ports") {
-            add(OfTest(PortListHolds(value, 5000)));
+            add(OfTest(PortListHolds(value, kModulePort)));
         } else if (word == "--ctstate" || word == "--state") {
             add(OfTest(ListHolds(value, "NEW")));
         } else if (word == "-i" || word == "--in-interface") {

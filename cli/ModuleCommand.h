@@ -29,7 +29,8 @@ public:
     virtual void finishRow(ModuleRow& row, const fleet::Session& session) = 0;
     // The row of a target not worked on: not found, ambiguous, or the search cut short.
     virtual void finishUnworked(ModuleRow& row) = 0;
-    virtual int statusOf(const Report& report) const = 0;
+    // 130 after Ctrl+C, 1 when a module did not succeed, else 0.
+    virtual int statusOf(const Report& report) const;
     // When no module answered the search at all.
     virtual int nothingFoundStatus() const = 0;
 };

@@ -65,13 +65,6 @@ public:
         if (request_.command == Command::Set) row.values = WrittenValues(session, request_.values);
     }
     void finishUnworked(ModuleRow&) override {}
-    int statusOf(const Report& report) const override {
-        if (report.interrupted) return kExitInterrupted;
-        for (const ModuleRow& row : report.modules) {
-            if (!report.succeeded(row)) return kExitFailed;
-        }
-        return kExitOk;
-    }
     int nothingFoundStatus() const override { return kExitUnusable; }
 
 private:
@@ -80,6 +73,14 @@ private:
 };
 
 }  // namespace
+
+int ModuleCommand::statusOf(const Report& report) const {
+    if (report.interrupted) return kExitInterrupted;
+    for (const ModuleRow& row : report.modules) {
+        if (!report.succeeded(row)) return kExitFailed;
+    }
+    return kExitOk;
+}
 
 int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& report, ModuleCommand& command) {
     NetworkSearch network(request, interrupt);

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "protocol/Frames.h"
+
 namespace lumiq::cli {
 namespace {
 
@@ -18,7 +20,7 @@ struct Known {
     std::vector<json> values; // any of them names the datagram's own
 };
 
-const Known kPort{{5000}};
+const Known kPort{{kModulePort}};
 const Known kUdp{{"udp", 17}};
 const Known kIpv4{{"ipv4", 2}};
 const Known kIp{{"ip", 0x0800}};

@@ -1,8 +1,9 @@
 #include "cli/UfwRules.h"
 
-#include <cstdlib>
 #include <sstream>
 #include <vector>
+
+#include "protocol/Frames.h"
 
 namespace lumiq::cli {
 namespace {
@@ -16,20 +17,11 @@ std::vector<std::string> Words(const std::string& line) {
 }
 
 // "5000/udp", "4000:6000/udp", "22,5000", "5000" (both protocols).
-Match PortSpecMatch(const std::string& spec) {
-    const std::size_t slash = spec.find('/');
-    if (slash != std::string::npos && spec.substr(slash + 1) != "udp")
+Match PortsMatch(const std::string& ports) {
+    const std::size_t slash = ports.find('/');
+    if (slash != std::string::npos && ports.substr(slash + 1) != "udp")
         return Match::No;
-    std::istringstream items(spec.substr(0, slash));
-    for (std::string item; std::getline(items, item, ',');) {
-        const std::size_t colon = item.find(':');
-        const long from = std::strtol(item.c_str(), nullptr, 10);
-        const long to =
-            colon == std::string::npos ? from : std::strtol(item.c_str() + colon + 1, nullptr, 10);
-        if (from <= 5000 && 5000 <= to)
-            return Match::Yes;
-    }
-    return Match::No;
+    return PortListHolds(ports.substr(0, slash), kModulePort) ? Match::Yes : Match::No;
 }
 
 // The "To" column: an address, a port list, "on ADAPTER", "Anywhere", or an
@@ -45,7 +37,7 @@ Match ToMatch(const std::vector<std::string>& words) {
         } else if (word.find('.') != std::string::npos) {
             match = AllOf(match, Match::Maybe);
         } else if (!word.empty() && word[0] >= '0' && word[0] <= '9') {
-            match = AllOf(match, PortSpecMatch(word));
+            match = AllOf(match, PortsMatch(word));
         } else {
             match = Match::No;
         }

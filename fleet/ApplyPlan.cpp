@@ -83,21 +83,20 @@ std::string_view ApplyResultName(ApplyResult result) {
 
 ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRun) {
     ApplySummary summary{ApplyResult::Unchanged, {}, {}, {}};
+    std::vector<Param> confirmed;  // what the confirmed sets wrote; Baud stands for the UART set
     for (const StepRecord& record : session.records()) {
         if (record.step.kind == StepKind::Set && record.outcome == Outcome::Ok) {
             summary.written.push_back(record.step.title() + "=" + record.step.shown);
+            confirmed.push_back(record.step.param);
         }
     }
     const StepRecord* failure = session.failure();
     if (session.state() == SessionState::Cancelled || failure != nullptr) {
         // What was planned to differ and is not confirmed written.
         for (const Difference& difference : plan.differences()) {
-            const std::string key(KeyOf(difference.param));
-            const bool done = std::any_of(summary.written.begin(), summary.written.end(), [&](const std::string& w) {
-                return w.starts_with("set " + key + "=") ||
-                       (IsUartPart(difference.param) && w.starts_with("set uart="));
-            });
-            if (!done) summary.notWritten.push_back(key + "=" + difference.wanted);
+            const Param step = IsUartPart(difference.param) ? Param::Baud : difference.param;
+            if (std::find(confirmed.begin(), confirmed.end(), step) == confirmed.end())
+                summary.notWritten.push_back(std::string(KeyOf(difference.param)) + "=" + difference.wanted);
         }
     }
     if (session.state() == SessionState::Cancelled) {
