@@ -12,13 +12,14 @@ class ApplyCommand final : public ModuleCommand {
 public:
     explicit ApplyCommand(const Request& request) : request_(request) {}
 
-    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules) override {
+    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules,
+                                  const std::vector<fleet::FoundModule>& found) override {
         RefuseSharedIdentities(request_, modules.size());
+        RefuseTakenIdentity(modules, found, [&](const fleet::FoundModule& module) { return wantedFor(module); });
         return std::nullopt;
     }
     std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule& module) override {
-        const fleet::IdentityRow* row = request_.identities ? request_.identities->find(module.mac) : nullptr;
-        return std::make_unique<fleet::ApplyPlan>(fleet::WantedValues(request_.profile, row), request_.check);
+        return std::make_unique<fleet::ApplyPlan>(wantedFor(module), request_.check);
     }
     void finishRow(ModuleRow& row, const fleet::Session& session) override {
         const auto& plan = dynamic_cast<const fleet::ApplyPlan&>(session.plan());
@@ -26,7 +27,7 @@ public:
         row.status = fleet::ApplyResultName(summary.result);
         row.detail = std::move(summary.detail);
         row.apply = ApplyReport{plan.differences(), plan.mismatches(), std::move(summary.written),
-                                std::move(summary.notWritten)};
+                                std::move(summary.notWritten), std::move(summary.unconfirmed)};
     }
     void finishUnworked(ModuleRow& row) override {
         // A target the search did not find was asked for and is missing;
@@ -51,6 +52,11 @@ public:
     int nothingFoundStatus() const override { return request_.check ? kExitCheckTrouble : kExitUnusable; }
 
 private:
+    std::vector<fleet::Value> wantedFor(const fleet::FoundModule& module) const {
+        const fleet::IdentityRow* row = request_.identities ? request_.identities->find(module.mac) : nullptr;
+        return fleet::WantedValues(request_.profile, row);
+    }
+
     const Request& request_;
 };
 

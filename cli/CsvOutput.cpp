@@ -51,7 +51,10 @@ void WriteModules(const Report& report, std::ostream& out) {
     std::vector<ReportColumn> columns{ReportColumn::Address, ReportColumn::Adapter, ReportColumn::Status,
                                       ReportColumn::Detail};
     if (macChanges) columns.push_back(ReportColumn::MacBefore);
-    if (apply) columns.insert(columns.end(), {ReportColumn::Changes, ReportColumn::Written, ReportColumn::NotWritten});
+    if (apply) {
+        columns.insert(columns.end(),
+                       {ReportColumn::Changes, ReportColumn::Written, ReportColumn::NotWritten, ReportColumn::Unconfirmed});
+    }
     for (const ReportColumn column : columns) header.emplace_back(fleet::ReportColumnName(column));
     out << fleet::CsvLine(header);
     for (const ModuleRow& row : report.modules) {
@@ -61,7 +64,8 @@ void WriteModules(const Report& report, std::ostream& out) {
         if (macChanges) fields.push_back(row.macBefore);
         if (apply) {
             const ApplyReport& done = *row.apply;
-            fields.insert(fields.end(), {Changes(done), Joined(done.written, "; "), Joined(done.notWritten, "; ")});
+            fields.insert(fields.end(), {Changes(done), Joined(done.written, "; "), Joined(done.notWritten, "; "),
+                                         Joined(done.unconfirmed, "; ")});
         }
         out << fleet::CsvLine(fields);
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "fleet/WriteOutcome.h"
+
 namespace lumiq::cli {
 namespace {
 
@@ -13,7 +15,10 @@ public:
     std::optional<fleet::Millis> nextWake() const override { return engine_.nextWake(); }
     bool finished() const override { return engine_.finished(); }
     void cancel(fleet::Millis now) override { engine_.cancel(now); }
+    void stop(fleet::Millis now) override { engine_.stop(now); }
     std::string progress() const override {
+        if (engine_.stopping())
+            return "stopping: awaiting the answers of " + std::to_string(engine_.awaitingCount()) + " modules";
         const auto& sessions = engine_.sessions();
         const auto failed = std::count_if(sessions.begin(), sessions.end(), [](const auto& session) {
             return session->state() == fleet::SessionState::Failed;
@@ -57,20 +62,25 @@ bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loo
     return loop.run(work);
 }
 
-fleet::ModuleValues WrittenValues(const fleet::Session& session, const std::vector<fleet::Value>& asked) {
-    fleet::ModuleValues written;
-    for (const fleet::StepRecord& record : session.records()) {
-        const fleet::Step& step = record.step;
-        if (record.outcome != fleet::Outcome::Ok || step.kind != fleet::StepKind::Set) continue;
-        if (step.set->button == SetButton::Default) continue;
-        // The UART settings go in one set, which Baud stands for.
-        const bool uart = fleet::IsUartPart(step.param);
-        for (const fleet::Value& value : asked) {
-            if (value.param == step.param || (uart && fleet::IsUartPart(value.param)))
-                written[value.param] = value.text;
+void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked) {
+    const auto* plan = dynamic_cast<const fleet::SetPlan*>(&session.plan());
+    const fleet::ModuleValues* readBack = plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
+    std::vector<std::string> trouble;
+    for (fleet::ValueWrite& write : fleet::WritesOf(session, asked, readBack)) {
+        const std::string item = std::string(fleet::KeyOf(write.value.param)) + "=" + write.value.text;
+        // A refusal, and what was not sent after it, the failure says already.
+        const bool said = !row.detail.empty() && (write.state == fleet::WriteState::Refused ||
+                                                  write.state == fleet::WriteState::NotWritten);
+        if (write.state == fleet::WriteState::Mismatch) {
+            trouble.push_back(item + " read back as " + write.held);
+        } else if (write.state != fleet::WriteState::Confirmed && !said) {
+            trouble.push_back(item + " " + std::string(fleet::WriteStateName(write.state)));
         }
+        row.writes.push_back(std::move(write));
     }
-    return written;
+    if (trouble.empty()) return;
+    if (row.status == "ok") row.status = "failed";
+    row.detail = (row.detail.empty() ? "" : row.detail + "; ") + Joined(trouble, ", ");
 }
 
 }  // namespace lumiq::cli

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/Report.h"
 #include "cli/Request.h"
 #include "cli/WorkLoop.h"
 #include "fleet/FleetEngine.h"
@@ -20,7 +21,8 @@ std::unique_ptr<fleet::Plan> PlanOf(const Request& request);
 // cancelled then, its records kept).
 bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loop);
 
-// What a set wrote: the values asked for whose set the module confirmed.
-fleet::ModuleValues WrittenValues(const fleet::Session& session, const std::vector<fleet::Value>& asked);
+// A set's row: what became of each value asked for, and a row that
+// succeeded only when every one is confirmed.
+void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked);
 
 }  // namespace lumiq::cli

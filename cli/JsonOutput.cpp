@@ -54,7 +54,20 @@ json ApplyJson(const ApplyReport& apply) {
     return json{{"changes", std::move(changes)},
                 {"mismatches", std::move(mismatches)},
                 {"written", apply.written},
-                {"notWritten", apply.notWritten}};
+                {"notWritten", apply.notWritten},
+                {"unconfirmed", apply.unconfirmed}};
+}
+
+json WritesJson(const std::vector<fleet::ValueWrite>& writes) {
+    json array = json::array();
+    for (const fleet::ValueWrite& write : writes) {
+        json item{{"key", fleet::KeyOf(write.value.param)},
+                  {"value", write.value.text},
+                  {"state", fleet::WriteStateName(write.state)}};
+        if (write.state == fleet::WriteState::Mismatch) item["readBack"] = write.held;
+        array.push_back(std::move(item));
+    }
+    return array;
 }
 
 json ModuleJson(const Report& report, const ModuleRow& row) {
@@ -83,6 +96,7 @@ json ModuleJson(const Report& report, const ModuleRow& row) {
     }
     if (row.failure) module["failure"] = StepJson(*row.failure);
     if (row.apply) module["apply"] = ApplyJson(*row.apply);
+    if (report.command == Command::Set) module["writes"] = WritesJson(row.writes);
     return module;
 }
 

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <iostream>
+#include <unordered_map>
 
 #include "cli/Commands.h"
 #include "cli/Confirmation.h"
@@ -8,6 +10,8 @@
 #include "cli/ModuleCommand.h"
 #include "cli/SearchRun.h"
 #include "cli/Targets.h"
+#include "fleet/Plan.h"
+#include "fleet/ValueRules.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -51,8 +55,11 @@ class BasicCommand final : public ModuleCommand {
 public:
     BasicCommand(const Request& request, Interrupt& interrupt) : request_(request), interrupt_(interrupt) {}
 
-    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules) override {
+    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules,
+                                  const std::vector<fleet::FoundModule>& found) override {
         RefuseSharedIdentity(request_, modules.size());
+        if (request_.command == Command::Set)
+            RefuseTakenIdentity(modules, found, [&](const fleet::FoundModule&) { return request_.values; });
         if (request_.command != Command::Default || request_.yes || modules.empty()) return std::nullopt;
         std::vector<std::string> names;
         for (const fleet::FoundModule* module : modules) names.push_back(Named(*module));
@@ -62,7 +69,7 @@ public:
     }
     std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule&) override { return PlanOf(request_); }
     void finishRow(ModuleRow& row, const fleet::Session& session) override {
-        if (request_.command == Command::Set) row.values = WrittenValues(session, request_.values);
+        if (request_.command == Command::Set) FinishSetRow(row, session, request_.values);
     }
     void finishUnworked(ModuleRow&) override {}
     int nothingFoundStatus() const override { return kExitUnusable; }
@@ -72,7 +79,44 @@ private:
     Interrupt& interrupt_;
 };
 
+std::string MacKey(const std::string& mac) { return fleet::CanonicalReading(fleet::Param::Mac, mac); }
+
 }  // namespace
+
+void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
+                         const std::vector<fleet::FoundModule>& found,
+                         const std::function<std::vector<fleet::Value>(const fleet::FoundModule&)>& wanted) {
+    // Every MAC and address the search saw, with who holds it.
+    std::unordered_map<std::string, const fleet::FoundModule*> byMac;
+    std::unordered_map<std::uint32_t, const fleet::FoundModule*> byIp;
+    for (const fleet::FoundModule& module : found) {
+        byMac.emplace(MacKey(module.mac), &module);
+        byIp.emplace(module.ip, &module);
+    }
+    for (const fleet::FoundModule* module : modules) {
+        const std::vector<fleet::Value> values = wanted(*module);
+        const auto holder = [&](const fleet::Value& value) -> const fleet::FoundModule* {
+            if (value.param == fleet::Param::Mac) {
+                const auto it = byMac.find(value.text);
+                return it == byMac.end() || MacKey(it->second->mac) == MacKey(module->mac) ? nullptr : it->second;
+            }
+            if (value.param != fleet::Param::Ip) return nullptr;
+            const auto it = byIp.find(ParseIp(value.text));
+            return it == byIp.end() || it->second->ip == module->ip ? nullptr : it->second;
+        };
+        for (const fleet::Value& value : values) {
+            if (const fleet::FoundModule* other = holder(value))
+                throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text + " for " +
+                                 Named(*module) + ": the module " + Named(*other) +
+                                 " holds it already; nothing was written");
+        }
+        try {
+            fleet::CheckAddressInSubnet(values, {});
+        } catch (const fleet::ValueError& error) {
+            throw UsageError(std::string(error.what()) + " for " + Named(*module) + "; nothing was written");
+        }
+    }
+}
 
 int ModuleCommand::statusOf(const Report& report) const {
     if (report.interrupted) return kExitInterrupted;
@@ -87,7 +131,11 @@ int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& repor
     report.adapters = network.adapters();
     UdpModulePort& port = network.port();
     WorkLoop& loop = network.loop();
-    const SearchResult search = network.run(request.search);
+    // A write goes to a MAC, and every module with that MAC takes it: the
+    // search waits its whole time for a second one, whatever --expect says.
+    fleet::SearchOptions searchOptions = request.search;
+    if (request.writes()) searchOptions.expect = 0;
+    const SearchResult search = network.run(searchOptions);
     report.searchMs = search.elapsedMs;
     const std::vector<Resolved> resolved = ResolveTargets(request.targets, search.found);
     std::vector<const fleet::FoundModule*> work;
@@ -111,14 +159,19 @@ int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& repor
         for (const Resolved& item : resolved) unworked(item, nullptr);
         return command.nothingFoundStatus();
     }
-    if (const std::optional<int> status = command.beforeWork(work)) return *status;
+    if (const std::optional<int> status = command.beforeWork(work, search.found)) return *status;
 
     fleet::FleetEngine engine(port, EngineOptionsOf(request, port.ownAddresses()));
     std::vector<const fleet::Session*> sessions;
-    for (const fleet::FoundModule* module : work)
-        sessions.push_back(&engine.add(module->mac, module->route, command.planFor(*module)));
+    for (const fleet::FoundModule* module : work) {
+        // Answers to the search that had not come by its end may still come;
+        // no later than an exchange's time-out after the module's first one.
+        const fleet::Sighting sighting{module->ip, std::max(0, module->searchFrames - module->replies),
+                                       module->firstAt + EngineOptionsOf(request, {}).timeoutMs};
+        sessions.push_back(&engine.add(module->mac, module->route, command.planFor(*module), sighting));
+    }
     port.setReceiver([&](const fleet::Arrival& arrival, std::string_view datagram) {
-        loop.deliver([&](fleet::Millis now) { engine.onDatagram(arrival.peerIp, datagram, now); });
+        loop.deliver([&](fleet::Millis now) { engine.onDatagram(arrival, datagram, now); });
     });
     const fleet::Millis origin = Now();
     report.interrupted = !RunEngine(engine, request, loop);

@@ -55,6 +55,7 @@ ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin) {
 }
 
 std::string DescribeFailure(const StepReport& step) {
+    if (step.outcome == fleet::OutcomeName(fleet::Outcome::SecondSender)) return step.error;
     std::string text = step.step + " " + step.outcome;
     if (step.sends > 1) text += " after " + std::to_string(step.sends) + " sends";
     if (!step.reply.empty()) text += ", reply \"" + step.reply + "\"";

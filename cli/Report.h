@@ -12,6 +12,7 @@
 #include "fleet/ModuleSearch.h"
 #include "fleet/ModuleValues.h"
 #include "fleet/Session.h"
+#include "fleet/WriteOutcome.h"
 #include "net/AdapterList.h"
 
 namespace lumiq::cli {
@@ -40,7 +41,8 @@ struct ApplyReport {
     std::vector<fleet::Difference> changes;     // before anything was written
     std::vector<fleet::Difference> mismatches;  // after the read-back; `now` is what was read
     std::vector<std::string> written;           // "set port=7000", confirmed by the module
-    std::vector<std::string> notWritten;        // "port=7000", when the module ended first
+    std::vector<std::string> notWritten;        // "port=7000", when the module ended first or refused it
+    std::vector<std::string> unconfirmed;       // "port=7000", sent and neither answered nor read back
 };
 
 struct ModuleRow {
@@ -51,7 +53,8 @@ struct ModuleRow {
     std::string adapter;    // the adapter it answered on, or the serial port
     std::string status;     // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
     std::string detail;     // why it did not succeed, in words
-    fleet::ModuleValues values;
+    fleet::ModuleValues values;             // as the module reported or confirmed them
+    std::vector<fleet::ValueWrite> writes;  // set: what became of each value
     std::optional<StepReport> failure;
     std::vector<StepReport> steps;
     std::optional<SearchReport> search;

@@ -54,6 +54,9 @@ struct Request {
     TrafficTap* tap = nullptr;  // that trace, set by main: the socket and the port report to it
 
     bool worksOnModules() const { return command >= Command::Read; }
+    bool writes() const {
+        return command == Command::Set || command == Command::Default || (command == Command::Apply && !check);
+    }
     bool allTargets() const;
 };
 

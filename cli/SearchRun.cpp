@@ -49,6 +49,7 @@ SearchResult NetworkSearch::run(const fleet::SearchOptions& options) {
     result.elapsedMs = Now() - result.origin;
     port_.setReceiver({});
     result.found = search.found();
+    for (fleet::FoundModule& module : result.found) module.searchFrames = search.framesSentTo(module);
     // Arrival order means little to people; adapters and addresses do.
     std::stable_sort(result.found.begin(), result.found.end(),
                      [](const fleet::FoundModule& a, const fleet::FoundModule& b) {

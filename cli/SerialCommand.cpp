@@ -75,7 +75,7 @@ int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& repo
     ModuleRow row = RowOf(session, origin);
     // Over a serial link the module is known by what it reports.
     if (row.mac.empty()) row.mac = fleet::ValueOf(session.values(), fleet::Param::Mac);
-    if (request.command == Command::Set) row.values = WrittenValues(session, request.values);
+    if (request.command == Command::Set) FinishSetRow(row, session, request.values);
     report.modules.push_back(std::move(row));
     if (report.interrupted) return kExitInterrupted;
     return report.succeeded(report.modules.front()) ? kExitOk : kExitFailed;

@@ -131,8 +131,12 @@ void WriteApply(const Report& report, std::ostream& out) {
         const ApplyReport& apply = *report.modules[i].apply;
         for (const fleet::Difference& change : apply.changes)
             out << "  " << fleet::KeyOf(change.param) << ": " << Shown(change.now) << " → " << change.wanted << '\n';
-        if (!EndedEarly(report.modules[i].status) || (apply.written.empty() && apply.notWritten.empty())) continue;
+        if (!EndedEarly(report.modules[i].status) ||
+            (apply.written.empty() && apply.notWritten.empty() && apply.unconfirmed.empty()))
+            continue;
         out << "  written: " << Listed(apply.written) << '\n';
+        // Sent, and no answer told whether the module took it.
+        if (!apply.unconfirmed.empty()) out << "  unconfirmed: " << Listed(apply.unconfirmed) << '\n';
         out << "  not written: " << Listed(apply.notWritten) << '\n';
     }
 }

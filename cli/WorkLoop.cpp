@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iostream>
 
 #include "cli/Interrupt.h"
 #include "cli/ProgressLine.h"
@@ -36,14 +37,12 @@ bool WorkLoop::run(Work& work) {
     loop_ = &loop;
     wake_ = &wake;
     interrupted_ = interrupt_.pending();
+    stopping_ = false;
     failure_ = nullptr;
 
     QObject::connect(&wake, &QTimer::timeout, [this] { guarded([this] { work_->advance(Now()); }); });
     QObject::connect(&tick, &QTimer::timeout, [&] { guarded([&] { progress.show(work_->progress(), Now()); }); });
-    QObject::connect(&interrupt, &QSocketNotifier::activated, [this] {
-        interrupted_ = true;
-        loop_->quit();
-    });
+    QObject::connect(&interrupt, &QSocketNotifier::activated, [this] { onInterrupt(); });
 
     if (!interrupted_) guarded([this] { work_->start(Now()); });
     if (!interrupted_ && !failure_ && !work.finished()) {
@@ -56,7 +55,19 @@ bool WorkLoop::run(Work& work) {
     loop_ = nullptr;
     wake_ = nullptr;
     if (failure_) std::rethrow_exception(failure_);
-    return !interrupted_;
+    return !interrupted_ && !stopping_;
+}
+
+void WorkLoop::onInterrupt() {
+    interrupt_.drain();
+    if (stopping_ || interrupt_.count() > 1) {
+        interrupted_ = true;
+        loop_->quit();
+        return;
+    }
+    stopping_ = true;
+    std::cerr << "\rlumiq: stopping: waiting for the answers to what was sent (interrupt again to end at once)\n";
+    guarded([this] { work_->stop(Now()); });
 }
 
 void WorkLoop::deliver(const std::function<void(fleet::Millis)>& feed) {

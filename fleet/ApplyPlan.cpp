@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "fleet/WriteOutcome.h"
+#include "protocol/EngineTiming.h"
+
 namespace lumiq::fleet {
 
 ApplyPlan::ApplyPlan(std::vector<Value> wanted, bool dryRun) : dryRun_(dryRun) {
@@ -43,6 +46,7 @@ std::optional<Step> ApplyPlan::next(const ModuleValues& values) {
                     phase_ = Phase::Done;
                     return std::nullopt;
                 }
+                CheckAddressInSubnet(wanted_, values);
                 phase_ = Phase::Write;
                 planWrites(values);
                 wrote_ = true;
@@ -51,7 +55,7 @@ std::optional<Step> ApplyPlan::next(const ModuleValues& values) {
                 phase_ = Phase::ReadAfter;
                 for (Step& step : ReadAllSteps()) steps_.push_back(std::move(step));
                 // The module gets the same breath after its last set as between two.
-                steps_.front().paceMs = 300;
+                steps_.front().paceMs = kWriteAllStepPauseMs;
                 break;
             case Phase::ReadAfter:
                 mismatches_ = compare(values);
@@ -82,21 +86,25 @@ std::string_view ApplyResultName(ApplyResult result) {
 }
 
 ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRun) {
-    ApplySummary summary{ApplyResult::Unchanged, {}, {}, {}};
-    std::vector<Param> confirmed;  // what the confirmed sets wrote; Baud stands for the UART set
+    ApplySummary summary{ApplyResult::Unchanged, {}, {}, {}, {}};
+    std::vector<Value> planned;
+    for (const Difference& difference : plan.differences()) planned.push_back({difference.param, difference.wanted});
+    // Confirmed sets in the order they went out, each value by the key users type.
     for (const StepRecord& record : session.records()) {
-        if (record.step.kind == StepKind::Set && record.outcome == Outcome::Ok) {
-            summary.written.push_back(record.step.title() + "=" + record.step.shown);
-            confirmed.push_back(record.step.param);
+        if (!record.step.isSet() || record.outcome != Outcome::Ok) continue;
+        for (const Value& value : planned) {
+            const auto& sent = record.step.writes;
+            if (std::any_of(sent.begin(), sent.end(), [&](const Value& one) { return one.param == value.param; }))
+                summary.written.push_back("set " + std::string(KeyOf(value.param)) + "=" + value.text);
         }
     }
     const StepRecord* failure = session.failure();
     if (session.state() == SessionState::Cancelled || failure != nullptr) {
-        // What was planned to differ and is not confirmed written.
-        for (const Difference& difference : plan.differences()) {
-            const Param step = IsUartPart(difference.param) ? Param::Baud : difference.param;
-            if (std::find(confirmed.begin(), confirmed.end(), step) == confirmed.end())
-                summary.notWritten.push_back(std::string(KeyOf(difference.param)) + "=" + difference.wanted);
+        for (const ValueWrite& write : WritesOf(session, planned, nullptr)) {
+            const std::string item = std::string(KeyOf(write.value.param)) + "=" + write.value.text;
+            if (write.state == WriteState::Unconfirmed) summary.unconfirmed.push_back(item);
+            if (write.state == WriteState::NotWritten || write.state == WriteState::Refused)
+                summary.notWritten.push_back(item);
         }
     }
     if (session.state() == SessionState::Cancelled) {
@@ -114,11 +122,19 @@ ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRu
         switch (failure->outcome) {
             case Outcome::Refused:
                 summary.result = ApplyResult::Refused;
-                summary.detail = step + "=" + failure->step.shown + " refused: " + failure->reply;
+                summary.detail = "set " + failure->step.assignments() + " refused: " + failure->reply;
                 break;
             case Outcome::Timeout:
                 summary.result = ApplyResult::Timeout;
                 summary.detail = "no reply to " + step;
+                break;
+            case Outcome::Unconfirmed:
+                summary.result = ApplyResult::Timeout;
+                summary.detail = "no reply to set " + failure->step.assignments() + ", nor to its read-back";
+                break;
+            case Outcome::SecondSender:
+                summary.result = ApplyResult::Failed;
+                summary.detail = failure->error;
                 break;
             default:
                 summary.result = ApplyResult::Failed;

@@ -61,7 +61,8 @@ struct ApplySummary {
     ApplyResult result;
     std::string detail;                // "set ip refused: ERROR", "timeout in query mask", ...
     std::vector<std::string> written;  // "set port=7000", in order, each confirmed by the module
-    std::vector<std::string> notWritten;  // what the plan still had to write when it ended
+    std::vector<std::string> notWritten;  // what the plan still had to write when it ended, or was refused
+    std::vector<std::string> unconfirmed;  // "port=7000": sent, and neither answered nor read back
 };
 
 ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRun);

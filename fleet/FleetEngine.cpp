@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "fleet/ReplyMatch.h"
 #include "protocol/EngineTiming.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyFields.h"
@@ -12,7 +13,6 @@
 namespace lumiq::fleet {
 namespace {
 
-constexpr std::string_view kSetAccepted = "OK";
 constexpr std::size_t kMaxRecordedReply = 200;
 
 std::string MacKey(std::string_view mac) {
@@ -31,6 +31,15 @@ std::string ReplyLine(std::string_view payload) {
     return GbkToUtf8(line.substr(0, GbkWholeCharactersLength(line)));
 }
 
+bool Holds(const ModuleValues& values, const std::vector<Value>& writes) {
+    return std::all_of(writes.begin(), writes.end(),
+                       [&](const Value& value) { return ValueOf(values, value.param) == value.text; });
+}
+
+std::string Where(std::uint32_t ip, const Route& route) {
+    return IpToText(ip) + (route.adapter.empty() ? "" : " on " + route.adapter);
+}
+
 }  // namespace
 
 FleetEngine::FleetEngine(DatagramPort& port, EngineOptions options) : port_(&port), options_(std::move(options)) {
@@ -44,13 +53,13 @@ FleetEngine::FleetEngine(SerialLink& serial, EngineOptions options, SerialTiming
     options_.parallel = 1;
 }
 
-Session& FleetEngine::add(std::string mac, Route route, std::unique_ptr<Plan> plan) {
+Session& FleetEngine::add(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting) {
     if (started_) throw std::logic_error("sessions are added before the run starts");
     if (serial() && !sessions_.empty()) throw std::invalid_argument("a serial port reaches one module");
     for (const auto& session : sessions_) {
         if (MacKey(session->mac()) == MacKey(mac)) throw std::invalid_argument("two sessions for MAC " + mac);
     }
-    sessions_.push_back(std::make_unique<Session>(std::move(mac), std::move(route), std::move(plan)));
+    sessions_.push_back(std::make_unique<Session>(std::move(mac), std::move(route), std::move(plan), sighting));
     return *sessions_.back();
 }
 
@@ -62,7 +71,8 @@ void FleetEngine::start(Millis now) {
 void FleetEngine::startQueued(Millis now) {
     if (starting_) return;  // the loop below goes on with the room just made
     starting_ = true;
-    while (!cancelled_ && running_ < static_cast<std::size_t>(options_.parallel) && nextQueued_ < sessions_.size()) {
+    while (!cancelled_ && !stopping_ && running_ < static_cast<std::size_t>(options_.parallel) &&
+           nextQueued_ < sessions_.size()) {
         Session& session = *sessions_[nextQueued_++];
         session.state_ = SessionState::Running;
         ++running_;
@@ -89,6 +99,10 @@ void FleetEngine::beginNextStep(Session& session, Millis now, std::optional<Step
         finish(session, SessionState::Done, now);
         return;
     }
+    if (stopping_) {
+        finish(session, SessionState::Cancelled, now);
+        return;
+    }
     int pace = step->paceMs;
     if (pace < 0) {
         if (!previous) {
@@ -110,8 +124,28 @@ int FleetEngine::waitAfterSend(const Step& step) const {
     return mac || IsSet(step, SetButton::Dip) ? options_.longTimeoutMs : options_.timeoutMs;
 }
 
+void FleetEngine::sendFrame(Session& session, const std::string& target, const std::string& line, int waitMs,
+                            Millis now) {
+    if (serial()) {
+        serial_->writeStr(line);
+    } else {
+        port_->send(session.route_, ParseIp(kBroadcastText), UdpEnvelope(target, session.route_.localMac) + line);
+    }
+    if (now >= session.quietAt_) session.unanswered_ = 0;
+    ++session.unanswered_;
+    session.quietAt_ = std::max(session.quietAt_, now + waitMs);
+    session.wakeAt_ = now + waitMs;
+}
+
 void FleetEngine::sendStep(Session& session, Millis now) {
     const Step& step = *session.step_;
+    // A bare "OK" cannot tell which frame it answers: hold such a step until
+    // every earlier frame was answered or could no longer be.
+    if (!serial() && step.answeredByOk() && session.unanswered_ > 0 && now < session.quietAt_) {
+        session.phase_ = Session::Phase::Settling;
+        session.wakeAt_ = session.quietAt_;
+        return;
+    }
     if (!session.stepOpen_) {
         StepRecord record;
         record.step = step;
@@ -121,6 +155,7 @@ void FleetEngine::sendStep(Session& session, Millis now) {
     }
     StepRecord& record = session.records_.back();
     ++record.sends;
+    record.notHeld = false;
     std::string target = session.mac_;
     if (IsSet(step, SetButton::Mac)) {
         // The module answers from its new MAC at once. If a reply was lost it
@@ -130,62 +165,174 @@ void FleetEngine::sendStep(Session& session, Millis now) {
         route(session, session.pendingMac_);
         if (record.sends % 2 == 0) target = session.pendingMac_;
     }
-    const std::string line = step.line();
+    // A module may answer from its new address at once.
+    if (IsSet(step, SetButton::Ip)) session.pendingIp_ = ParseIp(step.shown);
+    session.phase_ = Session::Phase::Awaiting;
     try {
-        if (serial()) {
-            serial_->writeStr(line);
-        } else {
-            port_->send(session.route_, ParseIp(kBroadcastText), UdpEnvelope(target, session.route_.localMac) + line);
-        }
+        sendFrame(session, target, step.line(), waitAfterSend(step), now);
     } catch (const std::exception& error) {
         record.error = error.what();
         endStep(session, Outcome::LinkFailed, now);
-        return;
     }
-    session.phase_ = Session::Phase::Awaiting;
-    session.wakeAt_ = now + waitAfterSend(step);
 }
 
-void FleetEngine::onDatagram(std::uint32_t peerIp, std::string_view datagram, Millis now) {
+void FleetEngine::sendReadBack(Session& session, Millis now) {
+    const Step& step = *session.step_;
+    StepRecord& record = session.records_.back();
+    ++record.readBacks;
+    std::string target = session.mac_;
+    // After a MAC set the module answers to the new MAC if it took it.
+    if (IsSet(step, SetButton::Mac) && record.readBacks % 2 == 1) target = session.pendingMac_;
+    session.phase_ = Session::Phase::ReadingBack;
+    try {
+        sendFrame(session, target, step.readBack().line, waitAfterSend(step), now);
+    } catch (const std::exception& error) {
+        record.error = error.what();
+        endStep(session, Outcome::LinkFailed, now);
+    }
+}
+
+bool FleetEngine::fromTheModule(Session& session, const Arrival& arrival, Millis now) {
+    auto& known = session.addresses_;
+    if (known.empty()) return true;
+    const unsigned adapter = session.route_.ifindex;
+    const bool sameAdapter = adapter == 0 || arrival.ifindex == 0 || arrival.ifindex == adapter;
+    const bool knownAddress = std::find(known.begin(), known.end(), arrival.peerIp) != known.end();
+    if (knownAddress && sameAdapter) return true;
+    // Its broadcast answer heard again through another adapter of this host
+    // on the same LAN: the module's own, but not through its route.
+    if (knownAddress) return false;
+    if (sameAdapter && session.pendingIp_ != 0 && arrival.peerIp == session.pendingIp_) return true;
+    if (sameAdapter && session.adoptAddress_) {
+        known.push_back(arrival.peerIp);
+        session.adoptAddress_ = false;
+        return true;
+    }
+    // Frames go to a MAC, and every module with that MAC takes them: a second
+    // sender means writes would land on a module nobody named.
+    const std::string why = "a second sender answers with MAC " + session.mac_ + ": " +
+                            Where(known.front(), session.route_) + " and " + IpToText(arrival.peerIp) +
+                            (sameAdapter ? "" : " on another adapter") + "; nothing more is sent to it";
+    if (!session.stepOpen_) {
+        StepRecord record;
+        if (session.step_) record.step = *session.step_;
+        record.started = now;
+        session.records_.push_back(std::move(record));
+        session.stepOpen_ = true;
+    }
+    session.records_.back().error = why;
+    endStep(session, Outcome::SecondSender, now);
+    return false;
+}
+
+void FleetEngine::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
     if (serial() || cancelled_) return;
     // Our own broadcast coming back: its header names the module it went to.
     const auto& own = options_.ownAddresses;
-    if (std::find(own.begin(), own.end(), peerIp) != own.end()) return;
+    if (std::find(own.begin(), own.end(), arrival.peerIp) != own.end()) return;
     if (!HasMacEnd(datagram)) return;
     const auto found = byMac_.find(MacKey(ReplyMac(datagram)));
     if (found == byMac_.end()) return;  // no module of this run
     Session& session = *found->second;
-    // Nothing awaited: a late or repeated reply to an exchange already ended.
-    if (session.state_ != SessionState::Running || session.phase_ != Session::Phase::Awaiting) return;
-    onReply(session, ReplyPayload(datagram), now);
+    if (session.state_ != SessionState::Running) return;
+    if (!fromTheModule(session, arrival, now)) return;
+    if (session.unanswered_ > 0) --session.unanswered_;
+    switch (session.phase_) {
+        case Session::Phase::Awaiting: onReply(session, ReplyPayload(datagram), now); break;
+        case Session::Phase::ReadingBack: onReadBackReply(session, ReplyPayload(datagram), now); break;
+        case Session::Phase::Settling:
+            // The last earlier answer came: the held step may go.
+            if (session.unanswered_ == 0) session.wakeAt_ = now;
+            break;
+        case Session::Phase::Pacing: break;  // a late or repeated answer to an exchange already ended
+    }
 }
 
 void FleetEngine::onReply(Session& session, std::string_view received, Millis now) {
     const std::string_view payload = UpToZero(received);
     const Step& step = *session.step_;
+    const ReplyMatch match = step.kind == StepKind::Query ? MatchQueryReply(*step.query, payload)
+                             : step.isSet()               ? MatchSetReply(payload)
+                                                          : MatchQueryReply(*QueryBySendCode(kDefaultResend), payload);
+    if (match == ReplyMatch::Other) {
+        // A late answer to an earlier question; on a serial port nothing
+        // else comes in this receive window.
+        if (serial()) onSilence(session, now);
+        return;
+    }
     session.records_.back().reply = ReplyLine(payload);
-    const std::string_view awaited = step.kind == StepKind::Query ? std::string_view(step.query->keyword) : kSetAccepted;
-    if (payload.find(awaited) != std::string_view::npos) {
+    if (match == ReplyMatch::Answer) {
         if (step.kind == StepKind::Query) TakeReplyValues(*step.query, payload, session.values_);
-        if (IsSet(step, SetButton::Mac)) {
-            unroute(session.mac_);
-            session.mac_ = session.pendingMac_;
-            session.pendingMac_.clear();
-            route(session, session.mac_);
-        }
         endStep(session, Outcome::Ok, now);
         return;
     }
-    // Queries and the factory default are asked again; a set answered
-    // otherwise than "OK" was refused by the module.
-    if (step.kind == StepKind::Set && !IsSet(step, SetButton::Default)) {
+    if (match == ReplyMatch::Refusal) {
         endStep(session, Outcome::Refused, now);
+        return;
+    }
+    // A garbled answer to a set says nothing of whether it took.
+    if (step.isSet()) {
+        onSilence(session, now);
         return;
     }
     retryOrFail(session, Outcome::WrongReply, now);
 }
 
+void FleetEngine::onReadBackReply(Session& session, std::string_view received, Millis now) {
+    const std::string_view payload = UpToZero(received);
+    const Step& step = *session.step_;
+    StepRecord& record = session.records_.back();
+    const ReplyMatch match = MatchQueryReply(step.readBack(), payload);
+    if (match != ReplyMatch::Answer) {
+        // The set's own answer, late: an "ERROR" says it was refused; the
+        // read-back still tells what the module holds.
+        if (MatchSetReply(payload) == ReplyMatch::Refusal) record.lateRefusal = true;
+        if (serial()) onSilence(session, now);
+        return;
+    }
+    TakeReplyValues(step.readBack(), payload, session.values_);
+    record.reply = ReplyLine(payload);
+    record.notHeld = !Holds(session.values_, step.writes);
+    if (!record.notHeld) {
+        endStep(session, Outcome::Ok, now);
+    } else if (record.lateRefusal) {
+        endStep(session, Outcome::Refused, now);
+    } else if (record.sends <= options_.maxResends && !stopping_) {
+        // It does not hold the value: the set did not reach it. Send it again.
+        session.phase_ = Session::Phase::Pacing;
+        session.wakeAt_ = now + (serial() ? serialTiming_.replyToNextMs : options_.queryPaceMs);
+    } else {
+        endStep(session, Outcome::Timeout, now);
+    }
+}
+
+void FleetEngine::onSilence(Session& session, Millis now) {
+    const Step& step = *session.step_;
+    if (session.phase_ == Session::Phase::ReadingBack) {
+        if (session.records_.back().readBacks <= options_.maxResends && !stopping_) {
+            sendReadBack(session, now);
+        } else {
+            endStep(session, Outcome::Unconfirmed, now);
+        }
+        return;
+    }
+    if (step.isSet()) {
+        // Whether it took is read back before anything else goes out.
+        if (stopping_) {
+            endStep(session, Outcome::Unconfirmed, now);
+        } else {
+            sendReadBack(session, now);
+        }
+        return;
+    }
+    retryOrFail(session, Outcome::Timeout, now);
+}
+
 void FleetEngine::retryOrFail(Session& session, Outcome outcome, Millis now) {
+    if (stopping_) {
+        endStep(session, Outcome::Cancelled, now);
+        return;
+    }
     if (session.records_.back().sends <= options_.maxResends) {
         session.phase_ = Session::Phase::Pacing;
         // Silence has been waited for already; a wrong reply gets the pace.
@@ -197,12 +344,17 @@ void FleetEngine::retryOrFail(Session& session, Outcome outcome, Millis now) {
 }
 
 void FleetEngine::onWake(Session& session, Millis now) {
-    if (session.phase_ == Session::Phase::Pacing) {
+    if (session.phase_ == Session::Phase::Pacing || session.phase_ == Session::Phase::Settling) {
+        if (stopping_) {
+            // Nothing new goes out, not even a set that is to be sent again.
+            endStep(session, Outcome::Cancelled, now);
+            return;
+        }
         sendStep(session, now);
         return;
     }
     if (!serial()) {
-        retryOrFail(session, Outcome::Timeout, now);
+        onSilence(session, now);
         return;
     }
     std::string received;
@@ -214,23 +366,49 @@ void FleetEngine::onWake(Session& session, Millis now) {
         return;
     }
     if (received.empty()) {
-        retryOrFail(session, Outcome::Timeout, now);
+        onSilence(session, now);
+    } else if (session.phase_ == Session::Phase::ReadingBack) {
+        onReadBackReply(session, received, now);
     } else {
         onReply(session, received, now);
     }
 }
 
 void FleetEngine::endStep(Session& session, Outcome outcome, Millis now) {
-    StepRecord& record = session.records_.back();
-    record.outcome = outcome;
-    record.ended = now;
-    session.stepOpen_ = false;
+    const bool open = session.stepOpen_;
+    if (open) {
+        StepRecord& record = session.records_.back();
+        // A set that went out may have taken, unless it was read back without.
+        if (outcome == Outcome::Cancelled && record.step.isSet() && record.sends > 0 && !record.notHeld)
+            outcome = Outcome::Unconfirmed;
+        record.outcome = outcome;
+        record.ended = now;
+        session.stepOpen_ = false;
+    }
+    const bool took = open && outcome == Outcome::Ok && session.step_;
+    // What the module confirmed it holds now.
+    if (took && session.step_->isSet()) {
+        for (const Value& value : session.step_->writes) session.values_[value.param] = value.text;
+    }
+    if (took && IsSet(*session.step_, SetButton::Mac)) {
+        unroute(session.mac_);
+        session.mac_ = session.pendingMac_;
+        route(session, session.mac_);
+    }
+    if (took && IsSet(*session.step_, SetButton::Ip) && session.pendingIp_ != 0 && !session.addresses_.empty())
+        session.addresses_.push_back(session.pendingIp_);
+    if (took && IsSet(*session.step_, SetButton::Dhcp)) session.adoptAddress_ = !session.addresses_.empty();
+    session.pendingIp_ = 0;
     if (!session.pendingMac_.empty()) {
         if (MacKey(session.pendingMac_) != MacKey(session.mac_)) unroute(session.pendingMac_);
         session.pendingMac_.clear();
     }
     std::optional<Step> previous = std::move(session.step_);
     session.step_.reset();
+    if (outcome == Outcome::Cancelled || outcome == Outcome::Unconfirmed) {
+        finish(session, stopping_ || cancelled_ ? SessionState::Cancelled : SessionState::Failed, now);
+        return;
+    }
     if (outcome != Outcome::Ok) {
         finish(session, SessionState::Failed, now);
         return;
@@ -277,7 +455,21 @@ std::optional<Millis> FleetEngine::nextWake() const {
 }
 
 bool FleetEngine::finished() const {
-    return cancelled_ || (started_ && running_ == 0 && nextQueued_ == sessions_.size());
+    if (cancelled_) return true;
+    return started_ && running_ == 0 && (stopping_ || nextQueued_ == sessions_.size());
+}
+
+void FleetEngine::stop(Millis now) {
+    if (stopping_ || cancelled_) return;
+    stopping_ = true;
+    for (std::size_t i = nextQueued_; i < sessions_.size(); ++i) sessions_[i]->state_ = SessionState::Cancelled;
+    nextQueued_ = sessions_.size();
+    // What waits to be sent ends now; what awaits an answer ends with it.
+    advance(now);
+    for (const auto& session : sessions_) {
+        const bool waiting = session->phase_ == Session::Phase::Pacing || session->phase_ == Session::Phase::Settling;
+        if (session->state_ == SessionState::Running && waiting) onWake(*session, now);
+    }
 }
 
 void FleetEngine::cancel(Millis now) {
@@ -286,7 +478,8 @@ void FleetEngine::cancel(Millis now) {
         if (session->finished()) continue;
         if (session->stepOpen_) {
             StepRecord& record = session->records_.back();
-            record.outcome = Outcome::Cancelled;
+            const bool mayHaveTaken = record.step.isSet() && record.sends > 0 && !record.notHeld;
+            record.outcome = mayHaveTaken ? Outcome::Unconfirmed : Outcome::Cancelled;
             record.ended = now;
             session->stepOpen_ = false;
         }
@@ -294,6 +487,13 @@ void FleetEngine::cancel(Millis now) {
     }
     byMac_.clear();
     running_ = 0;
+}
+
+std::size_t FleetEngine::awaitingCount() const {
+    return static_cast<std::size_t>(std::count_if(sessions_.begin(), sessions_.end(), [](const auto& session) {
+        return session->state_ == SessionState::Running && (session->phase_ == Session::Phase::Awaiting ||
+                                                            session->phase_ == Session::Phase::ReadingBack);
+    }));
 }
 
 std::size_t FleetEngine::finishedCount() const {

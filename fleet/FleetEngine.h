@@ -1,9 +1,16 @@
 #pragma once
 // Many modules at once over one link. Each module has its own session, keyed
 // by its MAC text; a reply goes to the session its 20-byte header names, and
-// only while that session awaits a reply. Every exchange ends in a known
+// counts only when it came from where the search saw that module and answers
+// the exchange in progress (ReplyMatch.h). Every exchange ends in a known
 // way: the awaited reply, a refusal, wrong replies or silence after the
 // resends, or the end of the run.
+//
+// A set's answer is a bare "OK", which says nothing of what it answers. So
+// a set is never sent blindly again: when its answer does not come, its
+// parameter is read back (the query's answer names its keyword), and only a
+// module that does not hold the value gets the set again. And nothing
+// answered by "OK" goes out while an earlier frame's answer may still come.
 //
 // The engine never blocks and never reads a clock: the front end hands it
 // datagrams and the time, and asks when to wake it next.
@@ -62,18 +69,26 @@ public:
     FleetEngine& operator=(const FleetEngine&) = delete;
 
     // Before start(). Sessions are worked on in the order they were added.
-    Session& add(std::string mac, Route route, std::unique_ptr<Plan> plan);
+    Session& add(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting = {});
 
     void start(Millis now);
     // A datagram from the UDP socket, as received.
-    void onDatagram(std::uint32_t peerIp, std::string_view datagram, Millis now);
+    void onDatagram(const Arrival& arrival, std::string_view datagram, Millis now);
     // Does whatever is due by `now`.
     void advance(Millis now);
     // When advance() next has something to do; nothing once finished.
     std::optional<Millis> nextWake() const;
     bool finished() const;
-    // Ends the run: open exchanges end Cancelled, nothing more is sent.
+    // Ends the run gently: nothing new is sent, not even a resend; the
+    // exchanges under way get their answers up to their time-out, then the
+    // run is finished.
+    void stop(Millis now);
+    bool stopping() const { return stopping_; }
+    // Ends the run at once: open exchanges end Cancelled (a set Unconfirmed),
+    // nothing more is sent.
     void cancel(Millis now);
+    // Modules with an exchange under way.
+    std::size_t awaitingCount() const;
 
     const std::vector<std::unique_ptr<Session>>& sessions() const { return sessions_; }
     std::size_t finishedCount() const;
@@ -84,7 +99,11 @@ private:
     void sendStep(Session& session, Millis now);
     void onWake(Session& session, Millis now);
     void onReply(Session& session, std::string_view payload, Millis now);
+    void onReadBackReply(Session& session, std::string_view payload, Millis now);
     void onSilence(Session& session, Millis now);
+    void sendReadBack(Session& session, Millis now);
+    void sendFrame(Session& session, const std::string& target, const std::string& line, int waitMs, Millis now);
+    bool fromTheModule(Session& session, const Arrival& arrival, Millis now);
     void retryOrFail(Session& session, Outcome outcome, Millis now);
     void endStep(Session& session, Outcome outcome, Millis now);
     void finish(Session& session, SessionState state, Millis now);
@@ -104,6 +123,7 @@ private:
     bool started_ = false;
     bool starting_ = false;  // inside startQueued(): a session that ends at once does not recurse
     bool cancelled_ = false;
+    bool stopping_ = false;
 };
 
 }  // namespace lumiq::fleet

@@ -17,6 +17,14 @@ using Millis = std::int64_t;
 // field of the envelope.
 using Route = AdapterRoute;
 
+// Where a datagram came from, as the socket's packet info tells it.
+struct Arrival {
+    std::uint32_t peerIp = 0;  // network order
+    std::uint16_t peerPort = 0;
+    unsigned ifindex = 0;
+    bool broadcast = false;  // sent to a broadcast address, not to ours
+};
+
 class DatagramPort {
 public:
     virtual ~DatagramPort() = default;

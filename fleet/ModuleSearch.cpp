@@ -2,14 +2,19 @@
 
 #include <algorithm>
 
+#include "fleet/ReplyMatch.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyFields.h"
+#include "state/ValueForms.h"
 
 namespace lumiq::fleet {
 namespace {
 
-// A module's MAC text is 17 characters; anything much longer is no module.
-constexpr std::size_t kMaxMacText = 32;
+// An answer to the search: the header with a MAC text in MAC form, then a
+// bare "OK". Anything else on port 5000 is no module.
+bool AnswersTheSearch(std::string_view datagram, const std::string& mac) {
+    return HasMacEnd(datagram) && IsMacTextForm(mac) && MatchSetReply(ReplyPayload(datagram)) == ReplyMatch::Answer;
+}
 
 }  // namespace
 
@@ -43,7 +48,7 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
     const SearchAdapter* adapter = RouteByIndex(adapters_, arrival.ifindex);
     if (adapter == nullptr) return;
     const std::string mac = ReplyMac(datagram);
-    if (!HasMacEnd(datagram) || mac.empty() || mac.size() > kMaxMacText) return;
+    if (!AnswersTheSearch(datagram, mac)) return;
 
     for (FoundModule& module : found_) {
         if (module.mac == mac && module.ip == arrival.peerIp) {
@@ -64,6 +69,11 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
         if (other.ip == arrival.peerIp) other.duplicateIp = module.duplicateIp = true;
     }
     found_.push_back(std::move(module));
+}
+
+int ModuleSearch::framesSentTo(const FoundModule& module) const {
+    const SearchAdapter* adapter = RouteByIndex(adapters_, module.route.ifindex);
+    return adapter == nullptr ? 0 : roundsSent_ * static_cast<int>(SearchDestinations(*adapter).size());
 }
 
 void ModuleSearch::advance(Millis now) {

@@ -20,14 +20,6 @@ namespace lumiq::fleet {
 
 using SearchAdapter = SearchRoute;
 
-// Where a datagram came from, as the socket's packet info tells it.
-struct Arrival {
-    std::uint32_t peerIp = 0;  // network order
-    std::uint16_t peerPort = 0;
-    unsigned ifindex = 0;
-    bool broadcast = false;  // sent to a broadcast address, not to ours
-};
-
 struct FoundModule {
     std::string mac;  // as the module wrote it (GBK bytes, normally ASCII)
     std::uint32_t ip = 0;
@@ -35,6 +27,7 @@ struct FoundModule {
     Route route;  // the adapter of its first answer
     bool byBroadcast = false;
     int replies = 0;
+    int searchFrames = 0;  // search frames sent on its adapter (framesSentTo)
     bool duplicateMac = false;  // another module answered with this MAC text
     bool duplicateIp = false;   // another module answered from this address
     Millis firstAt = 0;
@@ -61,6 +54,9 @@ public:
 
     // In the order of their first answers; one entry per MAC and address.
     const std::vector<FoundModule>& found() const { return found_; }
+    // Search frames that went out on the module's adapter: a module hears
+    // each of them (most networks pass both broadcasts) and answers each.
+    int framesSentTo(const FoundModule& module) const;
 
 private:
     void sendRound();

@@ -20,7 +20,7 @@ constexpr std::string_view kKeyColumn = "mac";
 constexpr std::string_view kNewMacColumn = "new_mac";
 // Files of prepared settings are small; anything larger is not one.
 constexpr std::size_t kMaxFileBytes = 16 << 20;
-constexpr std::size_t kReportColumnCount = static_cast<std::size_t>(ReportColumn::NotWritten) + 1;
+constexpr std::size_t kReportColumnCount = static_cast<std::size_t>(ReportColumn::Unconfirmed) + 1;
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -136,7 +136,7 @@ Profile LoadProfile(const std::string& path, bool takeIdentity) {
 
 std::string_view ReportColumnName(ReportColumn column) {
     static constexpr std::array<std::string_view, kReportColumnCount> kNames{
-        "address", "adapter", "status", "detail", "mac_before", "changes", "written", "not_written"};
+        "address", "adapter", "status", "detail", "mac_before", "changes", "written", "not_written", "unconfirmed"};
     return kNames[static_cast<std::size_t>(column)];
 }
 

@@ -60,7 +60,17 @@ IdentityTable LoadIdentityTable(const std::string& path);
 // The columns that lumiq's module CSV writes after the settings, about the
 // run rather than the module's settings. Named here, where identity tables
 // are read, so that such a CSV stays an identity table.
-enum class ReportColumn : unsigned char { Address, Adapter, Status, Detail, MacBefore, Changes, Written, NotWritten };
+enum class ReportColumn : unsigned char {
+    Address,
+    Adapter,
+    Status,
+    Detail,
+    MacBefore,
+    Changes,
+    Written,
+    NotWritten,
+    Unconfirmed
+};
 std::string_view ReportColumnName(ReportColumn column);  // "address", ..., "not_written"
 
 // The columns of an identity table that are not settings: the report columns.

@@ -13,8 +13,15 @@ std::string_view SessionStateName(SessionState state) {
     return "unknown";
 }
 
-Session::Session(std::string mac, Route route, std::unique_ptr<Plan> plan)
-    : mac_(mac), firstMac_(std::move(mac)), route_(std::move(route)), plan_(std::move(plan)) {}
+Session::Session(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting)
+    : mac_(mac),
+      firstMac_(std::move(mac)),
+      route_(std::move(route)),
+      unanswered_(sighting.lateAnswers),
+      quietAt_(sighting.quietAt),
+      plan_(std::move(plan)) {
+    if (sighting.ip != 0) addresses_.push_back(sighting.ip);
+}
 
 const StepRecord* Session::failure() const {
     if (records_.empty() || state_ == SessionState::Done || state_ == SessionState::Running) return nullptr;

@@ -3,6 +3,7 @@
 // what the module reported and how each step ended. The engine drives it;
 // front ends only read it.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,15 +26,28 @@ enum class SessionState : unsigned char {
 
 std::string_view SessionStateName(SessionState state);  // "queued", "running", "done", ...
 
+// Where and how the search saw a module. Its replies count only from that
+// address and adapter; answers to the search that had not come by its end
+// may still arrive, so nothing answered by a bare "OK" goes out to the
+// module until they came or `quietAt` passed.
+struct Sighting {
+    std::uint32_t ip = 0;  // network order; 0: from any address (a serial port, a test)
+    int lateAnswers = 0;   // search frames the module has not answered yet
+    Millis quietAt = 0;    // when those are no longer waited for
+};
+
 class Session {
 public:
-    Session(std::string mac, Route route, std::unique_ptr<Plan> plan);
+    Session(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting = {});
 
     // The MAC text the module answers to now (a MAC set changes it).
     const std::string& mac() const { return mac_; }
     // The MAC text it had when the run began.
     const std::string& firstMac() const { return firstMac_; }
     const Route& route() const { return route_; }
+    // The addresses its replies are taken from: where the search saw it, and
+    // a new one it confirmed.
+    const std::vector<std::uint32_t>& addresses() const { return addresses_; }
     SessionState state() const { return state_; }
     bool finished() const { return state_ == SessionState::Done || state_ == SessionState::Failed ||
                                    state_ == SessionState::Cancelled; }
@@ -47,12 +61,22 @@ public:
 
 private:
     friend class FleetEngine;
-    enum class Phase : unsigned char { Pacing, Awaiting };
+    enum class Phase : unsigned char {
+        Pacing,      // waiting to send the step
+        Settling,    // holding a step answered by "OK" until earlier answers came
+        Awaiting,    // the step is sent and awaits its reply
+        ReadingBack  // a set's answer did not come: its parameter is read back
+    };
 
     std::string mac_;
     std::string firstMac_;
     std::string pendingMac_;  // the new MAC while a MAC set awaits its reply
     Route route_;
+    std::vector<std::uint32_t> addresses_;
+    std::uint32_t pendingIp_ = 0;  // the new address while an IP set awaits its reply
+    bool adoptAddress_ = false;    // after a DHCP set: its next new address on the adapter is its own
+    int unanswered_ = 0;           // frames sent whose answers may still come
+    Millis quietAt_ = 0;           // when those are no longer waited for
     std::unique_ptr<Plan> plan_;
     SessionState state_ = SessionState::Queued;
     Phase phase_ = Phase::Pacing;

@@ -13,7 +13,9 @@ std::string Step::title() const {
     if (query == nullptr && set == nullptr) return "plan";
     if (kind == StepKind::Set) {
         if (set->button == SetButton::Default) return "factory default";
-        return "set " + std::string(IsUartPart(param) ? std::string_view("uart") : KeyOf(param));
+        // The UART set writes its four settings in one command.
+        if (IsUartPart(param)) return "set baud,databits,stopbits,parity";
+        return "set " + std::string(KeyOf(param));
     }
     if (query->sendCode == kLinkTestSend) return "link test";
     if (query->value == ReplyValue::Uart) return "query uart";
@@ -30,13 +32,22 @@ Step QueryStep(const QueryCommand& query) {
     return step;
 }
 
-Step SetStep(Param param, std::string argument, std::string shown) {
+std::string Step::assignments() const {
+    std::string text;
+    for (const Value& value : writes) text += (text.empty() ? "" : " ") + std::string(KeyOf(value.param)) + "=" + value.text;
+    return text;
+}
+
+bool Step::answeredByOk() const { return kind == StepKind::Set || query->value == ReplyValue::None; }
+
+Step SetStep(Param param, std::string argument, std::string shown, std::vector<Value> writes) {
     Step step;
     step.kind = StepKind::Set;
     step.set = &SetOf(param);
     step.param = param;
     step.argument = std::move(argument);
     step.shown = std::move(shown);
+    step.writes = std::move(writes);
     return step;
 }
 
@@ -54,6 +65,8 @@ std::string_view OutcomeName(Outcome outcome) {
         case Outcome::WrongReply: return "wrong-reply";
         case Outcome::Timeout: return "timeout";
         case Outcome::LinkFailed: return "link-failed";
+        case Outcome::Unconfirmed: return "unconfirmed";
+        case Outcome::SecondSender: return "second-sender";
         case Outcome::Cancelled: return "cancelled";
         case Outcome::Unsendable: return "unsendable";
     }

@@ -2,9 +2,11 @@
 // One exchange with a module (a query or a set) and how it ended.
 
 #include <string>
+#include <vector>
 
 #include "fleet/FleetPorts.h"
 #include "fleet/Parameter.h"
+#include "fleet/ValueRules.h"
 #include "protocol/CommandTable.h"
 
 namespace lumiq::fleet {
@@ -18,6 +20,9 @@ struct Step {
     std::string argument;                 // a set's argument, GBK bytes
     std::string shown;                    // a set's value as people read it, UTF-8
     Param param = Param::Mode;            // what a set writes (Baud stands for the UART set)
+    // What the module holds once a set took (all four UART settings for the
+    // UART set): a set whose answer did not come is read back against it.
+    std::vector<Value> writes;
     // Milliseconds to wait before the first send; -1: the engine's pace
     // (30 ms after a query's reply, 300 ms between two sets).
     int paceMs = -1;
@@ -26,17 +31,27 @@ struct Step {
     std::string line() const;
     // "query mode", "set ip", "link test", "factory default", ...: for records and errors.
     std::string title() const;
+    // "port=7000", "baud=9600 databits=8 stopbits=1 parity=None": what a set writes.
+    std::string assignments() const;
+    bool isSet() const { return kind == StepKind::Set && set->button != SetButton::Default; }
+    bool isDefault() const { return kind == StepKind::Set && set->button == SetButton::Default; }
+    // Answered by a bare "OK": every set, the factory default and the link test.
+    bool answeredByOk() const;
+    // The query that reads back what a set writes.
+    const QueryCommand& readBack() const { return QueryOf(param); }
 };
 
 Step QueryStep(const QueryCommand& query);
-Step SetStep(Param param, std::string argument, std::string shown);
+Step SetStep(Param param, std::string argument, std::string shown, std::vector<Value> writes);
 Step DefaultStep();
 
 enum class Outcome : unsigned char {
     Ok,          // the awaited reply
-    Refused,     // a set answered without "OK"
+    Refused,     // a set answered "ERROR"
     WrongReply,  // a query answered wrongly, resends used up
-    Timeout,     // no reply, resends used up
+    Timeout,     // no reply, resends used up; for a set: read back, the module does not hold it
+    Unconfirmed,  // a set went out, and neither its answer nor a read-back told whether it took
+    SecondSender,  // another sender answered with the module's MAC (error names both)
     LinkFailed,  // the link itself failed (a serial port gone)
     Unsendable,  // the plan could not build the step (error says why); nothing sent
     Cancelled,   // the run was ended while the exchange was open
@@ -48,6 +63,9 @@ struct StepRecord {
     Step step;
     Outcome outcome = Outcome::Ok;
     int sends = 0;          // frames sent for it (resends included)
+    int readBacks = 0;      // a set's read-back queries, sent when its answer did not come
+    bool lateRefusal = false;  // an "ERROR" came while a set was being read back
+    bool notHeld = false;      // a set's read-back found the module without the value
     std::string reply;      // the last reply's payload up to its line end, UTF-8
     std::string error;      // LinkFailed, Unsendable: why, in words
     Millis started = 0;     // first send

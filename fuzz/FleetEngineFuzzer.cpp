@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine->add("02:4C:51:00:00:02", route,
                     std::make_unique<SetPlan>(std::vector<Value>{CheckAssignment("mac=02:aa:00:00:00:02"),
                                                                  CheckAssignment("parity=Odd")}));
-        engine->add("02:4c:51:00:00:03", route, DefaultPlan());
+        // Seen by the search at kModule, with one answer to it still to come.
+        engine->add("02:4c:51:00:00:03", route, DefaultPlan(), Sighting{kModule, 1, 500});
     }
     ModuleSearch search(port, {SearchAdapter{route, 0xff00000a}}, SearchOptions{100, 0, 2}, {kOwn});
     Millis now = 0;
@@ -84,8 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         now += input.ConsumeIntegralInRange<int>(0, 1500);
         const std::string datagram = input.ConsumeRandomLengthString(1024);
         const std::uint32_t sender = (choice & 1) != 0 ? kOwn : kModule;
-        engine->onDatagram(sender, datagram, now);
-        search.onDatagram(Arrival{sender, 5000, (choice & 2) != 0 ? 3u : 4u, (choice & 4) != 0}, datagram, now);
+        const unsigned ifindex = (choice & 2) != 0 ? 3u : 4u;
+        engine->onDatagram(Arrival{(choice & 16) != 0 ? sender + 1 : sender, 5000, ifindex, false}, datagram, now);
+        if ((choice & 0xe0) == 0xe0) engine->stop(now);
+        search.onDatagram(Arrival{sender, 5000, ifindex, (choice & 4) != 0}, datagram, now);
         engine->advance(now);
         search.advance(now);
     }

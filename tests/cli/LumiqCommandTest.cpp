@@ -141,7 +141,7 @@ TEST_F(LumiqOnTwoLans, ReadAllGoesThroughEachModulesAdapterWhileATooSlowModuleTi
 }
 
 TEST_F(LumiqOnTwoLans, ARefusedValueStopsOnlyItsModuleAndADefaultReadsBackThroughTheRightAdapter) {
-    lanA->control().fault(1, "wrong 100");
+    lanA->control().fault(1, "refuse DPORT");
     const ProgramResult set = Lumiq({"set", kMacA0, "10.77.1.2", kMacB0, "dport=9100", "name=Line 7", "--csv"});
     EXPECT_EQ(set.exitStatus, 1) << set.err;
     EXPECT_NE(set.out.find("mac,dport,name,address,adapter,status,detail,mac_before\n"), std::string::npos) << set.out;

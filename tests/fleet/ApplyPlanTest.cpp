@@ -50,7 +50,7 @@ TEST(ApplyPlan, WritesOnlyWhatDiffersAndReadsItBack) {
     const ApplySummary first = run.summary(0, false);
     EXPECT_EQ(first.result, ApplyResult::Applied) << first.detail;
     EXPECT_EQ(first.written, (std::vector<std::string>{"set gateway=10.77.0.254", "set port=7000",
-                                                       "set name=一号", "set uart=9600,8,1,Odd"}));
+                                                       "set name=一号", "set parity=Odd"}));
     EXPECT_EQ(run.lan.module(0).params().at("UART"), "9600,8,1,1");
     EXPECT_EQ(run.summary(1, false).result, ApplyResult::Unchanged);
     EXPECT_EQ(run.lan.framesTo(run.lan.module(1).mac(), "AT+PORT=7").size(), 0u);

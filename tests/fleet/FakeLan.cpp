@@ -59,8 +59,12 @@ Millis FakeLan::drive(Driven& driven, Deliver deliver, Millis limit) {
 }
 
 Millis FakeLan::run(FleetEngine& engine, Millis limit) {
-    return drive(engine, [&](std::uint32_t from, const std::string& bytes) { engine.onDatagram(from, bytes, now); },
-                 limit);
+    return drive(
+        engine,
+        [&](std::uint32_t from, const std::string& bytes) {
+            engine.onDatagram(Arrival{from, 5000, HostRoute().ifindex, false}, bytes, now);
+        },
+        limit);
 }
 
 Millis FakeLan::run(ModuleSearch& search, Millis limit) {

@@ -8,6 +8,7 @@
 
 #include "fleet/FleetEngine.h"
 #include "fleet/ValueRules.h"
+#include "fleet/WriteOutcome.h"
 #include "tests/fleet/FakeLan.h"
 
 namespace lumiq::fleet {
@@ -94,7 +95,8 @@ TEST(FleetEngine, SetsGoInOneKeyOrderAndARefusalStopsOnlyThatModule) {
     ASSERT_EQ(first.state(), SessionState::Done);
     std::vector<std::string> titles;
     for (const StepRecord& record : first.records()) titles.push_back(record.step.title());
-    EXPECT_EQ(titles, (std::vector<std::string>{"query uart", "set mode", "set port", "set uart", "set mac"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"query uart", "set mode", "set port", "set baud,databits,stopbits,parity",
+                                                "set mac", "query mode", "query port", "query uart", "query mac"}));
     // The UART set keeps what the module had and changes the parity only.
     EXPECT_EQ(lan.module(0).params().at("UART"), "9600,8,1,2");
     EXPECT_EQ(lan.module(0).params().at("MODEL"), "2");
@@ -112,7 +114,7 @@ TEST(FleetEngine, SetsGoInOneKeyOrderAndARefusalStopsOnlyThatModule) {
     EXPECT_EQ(lan.framesTo(lan.module(1).mac(), "AT+PORT").size(), 0u);
 }
 
-TEST(FleetEngine, ALostMacSetReplyIsFoundUnderTheNewMac) {
+TEST(FleetEngine, ALostMacSetReplyIsReadBackUnderTheNewMacNotSentAgain) {
     FakeLan lan(1);
     EngineOptions options = Options();
     FleetEngine engine(lan, options);
@@ -123,8 +125,62 @@ TEST(FleetEngine, ALostMacSetReplyIsFoundUnderTheNewMac) {
     lan.dropReplies = 1;
     lan.run(engine);
     ASSERT_EQ(session.state(), SessionState::Done);
-    EXPECT_EQ(session.records().back().sends, 2);
-    EXPECT_EQ(lan.framesTo("02:aa:00:00:00:09").size(), 1u);
+    const StepRecord& set = session.records().front();
+    EXPECT_EQ(set.outcome, Outcome::Ok);
+    EXPECT_EQ(set.sends, 1);
+    EXPECT_EQ(set.readBacks, 1);
+    EXPECT_EQ(lan.framesTo("", "AT+MAC=02").size(), 1u);
+    EXPECT_EQ(session.mac(), "02:aa:00:00:00:09");
+}
+
+// A module answering 1.1 s after each frame, against a 1 s time-out: every
+// answer is late. The sets' late "OK"s must not stand for the next set's
+// answer, and the refused name must come out refused.
+TEST(FleetEngine, LateAnswersCountOnlyForTheQuestionTheyAnswer) {
+    FakeLan lan(1, 1100);
+    lan.module(0).faults().refused = "NAME";
+    FleetEngine engine(lan, Options());
+    const std::vector<Value> asked{CheckAssignment("port=7001"), CheckAssignment("name=Press-7")};
+    Session& session = AddModule(engine, lan, 0, std::make_unique<SetPlan>(asked));
+    engine.start(0);
+    lan.run(engine);
+    ASSERT_EQ(session.state(), SessionState::Failed);
+    EXPECT_EQ(session.failure()->outcome, Outcome::Refused);
+    EXPECT_EQ(session.failure()->step.title(), "set name");
+    const auto writes = WritesOf(session, asked, nullptr);
+    EXPECT_EQ(writes[0].state, WriteState::Confirmed);
+    EXPECT_EQ(writes[1].state, WriteState::Refused);
+    EXPECT_EQ(lan.module(0).params().at("PORT"), "7001");
+    // Read back, never sent blindly again.
+    EXPECT_EQ(lan.framesTo("", "AT+PORT=7").size(), 1u);
+}
+
+TEST(FleetEngine, ASecondSenderForTheMacEndsItsModuleAndAStopWaitsForWhatWasSent) {
+    FakeLan lan(2, 50);
+    FleetEngine engine(lan, Options());
+    const std::vector<Value> asked{CheckAssignment("port=7001")};
+    Session& first = engine.add(lan.module(0).mac(), FakeLan::HostRoute(), std::make_unique<SetPlan>(asked),
+                                Sighting{lan.moduleIp(0), 0, 0});
+    Session& second = engine.add(lan.module(1).mac(), FakeLan::HostRoute(), std::make_unique<SetPlan>(asked),
+                                 Sighting{lan.moduleIp(1), 0, 0});
+    engine.start(0);
+    engine.advance(0);
+    // Someone else answers with the first module's MAC.
+    const std::string rogue = "<" + lan.module(0).mac() + ">,OK\r\n";
+    engine.onDatagram(Arrival{inet_addr("10.77.9.9"), 5000, FakeLan::HostRoute().ifindex, false}, rogue, 10);
+    EXPECT_EQ(first.state(), SessionState::Failed);
+    EXPECT_EQ(first.failure()->outcome, Outcome::SecondSender);
+    EXPECT_NE(first.failure()->error.find("10.77.9.9"), std::string::npos) << first.failure()->error;
+    EXPECT_EQ(WritesOf(first, asked, nullptr)[0].state, WriteState::Unconfirmed);
+    // A stop sends nothing new but takes the answer to the set already sent.
+    engine.stop(20);
+    EXPECT_FALSE(engine.finished());
+    lan.now = 20;
+    lan.run(engine);
+    EXPECT_EQ(second.state(), SessionState::Cancelled);
+    EXPECT_EQ(second.records().back().outcome, Outcome::Ok);
+    EXPECT_EQ(WritesOf(second, asked, nullptr)[0].state, WriteState::Confirmed);
+    EXPECT_EQ(lan.framesTo(lan.module(1).mac(), "AT+PORT=?").size(), 0u);
 }
 
 TEST(FleetEngine, OwnBroadcastsAndStrayRepliesAreNotTakenForAnswers) {
@@ -137,10 +193,11 @@ TEST(FleetEngine, OwnBroadcastsAndStrayRepliesAreNotTakenForAnswers) {
     const std::string mac = lan.module(0).mac();
     // Our own frame coming back names the module and holds the keyword.
     const std::string echo = "<" + mac + ">,<" + FakeLan::HostRoute().localMac + ">,AT+MODEL=?\r\n";
-    engine.onDatagram(FakeLan::HostRoute().source, echo, 1);
+    const auto from = [](const char* ip) { return Arrival{inet_addr(ip), 5000, FakeLan::HostRoute().ifindex, false}; };
+    engine.onDatagram(Arrival{FakeLan::HostRoute().source, 5000, 0, false}, echo, 1);
     // A reply from a module outside the run, and one with no header.
-    engine.onDatagram(inet_addr("10.77.9.9"), "<02:4c:51:00:99:99>,+MODEL=1\r\n", 1);
-    engine.onDatagram(inet_addr("10.77.9.9"), "+MODEL=1", 1);
+    engine.onDatagram(from("10.77.9.9"), "<02:4c:51:00:99:99>,+MODEL=1\r\n", 1);
+    engine.onDatagram(from("10.77.9.9"), "+MODEL=1", 1);
     EXPECT_EQ(session.state(), SessionState::Running);
     EXPECT_TRUE(session.values().empty());
     engine.cancel(5);
