@@ -262,8 +262,11 @@ void FleetEngine::onReply(Session& session, std::string_view received, Millis no
     }
     session.records_.back().reply = ReplyLine(payload);
     if (match == ReplyMatch::Answer) {
-        if (step.kind == StepKind::Query) TakeReplyValues(*step.query, payload, session.values_);
-        endStep(session, Outcome::Ok, now);
+        if (step.kind != StepKind::Query || TakeReplyValues(*step.query, payload, session.values_)) {
+            endStep(session, Outcome::Ok, now);
+        } else {
+            retryOrFail(session, Outcome::WrongReply, now);
+        }
         return;
     }
     if (match == ReplyMatch::Refusal) {
@@ -286,12 +289,19 @@ void FleetEngine::onReadBackReply(Session& session, std::string_view received, M
     if (match != ReplyMatch::Answer) {
         // The set's own answer, late: an "ERROR" says it was refused; the
         // read-back still tells what the module holds.
-        if (MatchSetReply(payload) == ReplyMatch::Refusal) record.lateRefusal = true;
+        if (MatchSetReply(payload) == ReplyMatch::Refusal) {
+            record.lateRefusal = true;
+            record.reply = ReplyLine(payload);
+        }
         if (serial()) onSilence(session, now);
         return;
     }
-    TakeReplyValues(step.readBack(), payload, session.values_);
-    record.reply = ReplyLine(payload);
+    if (!record.lateRefusal) record.reply = ReplyLine(payload);
+    if (!TakeReplyValues(step.readBack(), payload, session.values_)) {
+        // Unreadable: ask again, as after silence.
+        onSilence(session, now);
+        return;
+    }
     record.notHeld = !Holds(session.values_, step.writes);
     if (!record.notHeld) {
         endStep(session, Outcome::Ok, now);

@@ -24,19 +24,13 @@ Param ParamOfField(PanelField field) {
     }
 }
 
-// A digit outside the list shows as the byte the module sent.
-std::string DigitReading(std::string_view name, std::string_view payload, std::size_t offset) {
-    if (!name.empty()) return std::string(name);
-    return offset < payload.size() ? GbkToUtf8(payload.substr(offset, 1)) : std::string();
-}
-
 void Put(ModuleValues& values, Param param, std::string_view reported) {
     values[param] = CanonicalReading(param, reported);
 }
 
 }  // namespace
 
-void TakeReplyValues(const QueryCommand& query, std::string_view payload, ModuleValues& values) {
+bool TakeReplyValues(const QueryCommand& query, std::string_view payload, ModuleValues& values) {
     const Param param = ParamOfField(query.field);
     switch (query.value) {
         case ReplyValue::None:
@@ -48,20 +42,27 @@ void TakeReplyValues(const QueryCommand& query, std::string_view payload, Module
         case ReplyValue::Digit: {
             const int digit = DigitValueAt(payload, query.valueOffset);
             const std::string_view name = param == Param::Mode ? ModeName(digit) : DhcpName(digit);
-            Put(values, param, DigitReading(name, payload, query.valueOffset));
+            // A digit outside the list means nothing: the reply is unreadable.
+            if (name.empty()) return false;
+            Put(values, param, name);
             break;
         }
         case ReplyValue::Uart: {
+            // "+UART=9600,8,1,0": a reply cut short leaves digits that are not there.
+            const std::size_t comma = payload.find(',');
+            if (comma == std::string_view::npos || payload.size() < comma + 6) return false;
             const UartValues uart = UartValuesOf(payload);
-            Put(values, Param::Baud, GbkToUtf8(uart.baud));
-            Put(values, Param::DataBits, GbkToUtf8(std::string(1, static_cast<char>('0' + uart.dataBits))));
             const std::string_view stop = StopBitsName(uart.stopBits);
             const std::string_view parity = ParityName(uart.parity);
-            Put(values, Param::StopBits, stop.empty() ? "?" + std::to_string(uart.stopBits) : std::string(stop));
-            Put(values, Param::Parity, parity.empty() ? "?" + std::to_string(uart.parity) : std::string(parity));
+            if (uart.baud.empty() || uart.dataBits > 9 || stop.empty() || parity.empty()) return false;
+            Put(values, Param::Baud, GbkToUtf8(uart.baud));
+            Put(values, Param::DataBits, std::string(1, static_cast<char>('0' + uart.dataBits)));
+            Put(values, Param::StopBits, stop);
+            Put(values, Param::Parity, parity);
             break;
         }
     }
+    return true;
 }
 
 std::string ValueOf(const ModuleValues& values, Param param) {

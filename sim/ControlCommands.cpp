@@ -67,7 +67,8 @@ std::vector<std::string> FaultLines(const Faults& faults) {
         malformed += (malformed.empty() ? "" : ",") + std::string(MalformedName(kind));
     return {"silent=" + std::string(faults.silent ? "on" : "off"),
             "wrong=" + std::to_string(faults.wrongAnswers), "delay_ms=" + std::to_string(faults.delayMs),
-            "twice=" + std::string(faults.twice ? "on" : "off"), "malformed=" + malformed,
+            "twice=" + std::string(faults.twice ? "on" : "off"),
+            "hidden=" + std::string(faults.hidden ? "on" : "off"), "malformed=" + malformed,
             "refuse=" + (faults.refused.empty() ? std::string("off") : faults.refused)};
 }
 
@@ -102,10 +103,10 @@ std::string SetFault(const Words& words, Faults& faults) {
         faults = Faults{};
         return ControlOk();
     }
-    if ((kind == "silent" || kind == "twice") && words.size() == 4) {
+    if ((kind == "silent" || kind == "twice" || kind == "hidden") && words.size() == 4) {
         const auto on = ParseOnOff(argument);
         if (!on) return ControlError(kind + " takes on or off");
-        (kind == "silent" ? faults.silent : faults.twice) = *on;
+        (kind == "silent" ? faults.silent : kind == "twice" ? faults.twice : faults.hidden) = *on;
         return ControlOk();
     }
     if ((kind == "wrong" || kind == "delay") && words.size() == 4) {

@@ -10,11 +10,12 @@
 //   get <m>                       KEY=value for every parameter (values escaped, NAME as GBK bytes)
 //   set <m> <KEY> <value>         as "AT+KEY=value" would, without faults; NAME given in UTF-8
 //   reply <m> unicast|broadcast
-//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, malformed, refuse
+//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, hidden, malformed, refuse
 //   fault <m> silent on|off
 //   fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
 //   fault <m> delay <ms>          every reply this much later (0: at once)
 //   fault <m> twice on|off
+//   fault <m> hidden on|off       does not answer the search, takes every other frame
 //   fault <m> malformed short|nogt|binary|oversized [count]
 //   fault <m> refuse <KEY>|off    sets of KEY ("NAME") are answered "ERROR\r\n"
 //   fault <m> clear

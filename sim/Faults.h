@@ -28,6 +28,7 @@ struct Faults {
     unsigned wrongAnswers = 0;       // answer "ERROR\r\n" this many more times, changing nothing
     unsigned delayMs = 0;            // every reply goes out this much later
     bool twice = false;              // every reply goes out two times
+    bool hidden = false;             // takes every frame but the search's: a stray with another's MAC
     std::deque<Malformed> malformed{};  // replies to the next frames, one each, changing nothing
     std::string refused{};  // a keyword ("NAME"): its sets are answered "ERROR\r\n", changing nothing
 };

@@ -95,8 +95,10 @@ std::string ApplyKey(ModuleSetup& module, const std::string& key, const std::str
     } else if (key == "pty") {
         if (value.empty()) return "pty needs a path";
         module.ptyPath = value;
-    } else if (key == "silent" || key == "twice") {
-        if (!ParseFlag(value, key == "silent" ? module.faults.silent : module.faults.twice))
+    } else if (key == "silent" || key == "twice" || key == "hidden") {
+        if (!ParseFlag(value, key == "silent" ? module.faults.silent
+                              : key == "twice" ? module.faults.twice
+                                               : module.faults.hidden))
             return key + " must be yes or no";
     } else if (key == "wrong" || key == "delay_ms") {
         if (!ParseCount(value, key == "wrong" ? module.faults.wrongAnswers : module.faults.delayMs))

@@ -15,6 +15,7 @@
 //   wrong = N
 //   delay_ms = D
 //   twice = yes | no
+//   hidden = yes | no            does not answer the search
 //   malformed = short,nogt,binary,oversized   replies to the first frames, in this order
 
 #include <cstdint>

@@ -20,7 +20,7 @@ SimModule::SimModule(ModuleSetup setup) : setup_(std::move(setup)), params_(setu
 const std::string& SimModule::mac() const { return params_.at("MAC"); }
 
 bool SimModule::isAddressedBy(std::string_view target) const {
-    return target == mac() || target == kAllModulesMac;
+    return target == mac() || (target == kAllModulesMac && !setup_.faults.hidden);
 }
 
 SimModule::Answer SimModule::answer(std::optional<std::string_view> command, bool withHeader) {

@@ -58,7 +58,7 @@ Run it through scripts/netbed, which gives it a network of its own.
 
 "ctl" sends one command to a running simulator and prints the reply:
   ping | list | get <m> | set <m> <KEY> <value> | reply <m> unicast|broadcast
-  fault <m> [silent on|off | wrong N | delay MS | twice on|off |
+  fault <m> [silent on|off | wrong N | delay MS | twice on|off | hidden on|off |
              malformed short|nogt|binary|oversized [count] | refuse KEY|off | clear]
   reset <m>|all | log | log-clear | wait-frames N TIMEOUT_MS | quit
 <m> is a module's index (from 0) or its MAC text.

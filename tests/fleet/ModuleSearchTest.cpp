@@ -21,6 +21,10 @@ TEST(ModuleSearch, ListsEachModuleOnceAndFlagsSharedAddresses) {
     search.start(0);
     // An answer on an adapter not searched is no module of ours.
     search.onDatagram(Arrival{inet_addr("192.168.9.9"), 5000, 99, true}, "<02:4c:51:00:99:99>,OK", 1);
+    // Only a well-formed answer to the search is a module: a MAC in MAC form, then "OK".
+    const Arrival here{inet_addr("10.77.9.9"), 5000, FakeLan::HostRoute().ifindex, true};
+    for (const char* noise : {"<02:4c:51:00:99:98>,ERROR", "<flood>,OK", "<02:4c:51:00:99:97>,+MODEL=1", "<x"})
+        search.onDatagram(here, noise, 1);
     lan.run(search);
 
     // Two frames per adapter and round: the limited and the directed broadcast.

@@ -50,9 +50,9 @@ TEST_F(ControlCommands, SetsShowsAndClearsFaults) {
                                 "fault 1 malformed nogt 2", "fault 1 malformed oversized", "fault 1 refuse name"})
         EXPECT_EQ(run(command), "OK 0\n") << command;
     EXPECT_EQ(run("fault 1"),
-              "OK 6\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nmalformed=nogt,nogt,oversized\nrefuse=NAME\n");
+              "OK 7\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nhidden=off\nmalformed=nogt,nogt,oversized\nrefuse=NAME\n");
     EXPECT_EQ(run("fault 1 clear"), "OK 0\n");
-    EXPECT_EQ(run("fault 1"), "OK 6\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nmalformed=\nrefuse=off\n");
+    EXPECT_EQ(run("fault 1"), "OK 7\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nhidden=off\nmalformed=\nrefuse=off\n");
 }
 
 TEST_F(ControlCommands, ResetsOneOrAll) {
