@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -111,6 +112,11 @@ TEST_F(LumiqTrust, AnIdentityAnotherModuleHoldsOrOutsideTheSubnetIsRefusedBefore
         EXPECT_NE(run.err.find(args[2].substr(args[2].find('=') + 1)), std::string::npos) << run.err;
     }
     EXPECT_NE(Lumiq({"set", kMac0, "ip=" + taken}).err.find(kMac1), std::string::npos);
+    testbed::ScratchDir scratch;
+    std::ofstream(scratch.file("table.csv")) << "mac,new_mac\n" << kMac0 << "," << kMac1 << "\n";
+    const ProgramResult apply = Lumiq({"apply", "--identities", scratch.file("table.csv")});
+    EXPECT_EQ(apply.exitStatus, 2);
+    EXPECT_NE(apply.err.find("holds it already"), std::string::npos) << apply.err;
     // The mask the module holds makes this its subnet's broadcast address.
     const ProgramResult broadcast = Lumiq({"set", kMac0, "ip=10.77.255.255", "--csv"});
     EXPECT_EQ(broadcast.exitStatus, 1);

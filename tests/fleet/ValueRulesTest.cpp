@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fleet/ModuleValues.h"
 #include "fleet/ValueRules.h"
 
 namespace lumiq::fleet {
@@ -48,6 +49,18 @@ TEST(ValueRules, RefusedValuesNameTheValueAndTheRule) {
             EXPECT_NE(std::string(error.what()).find(rule), std::string::npos) << error.what();
         }
     }
+}
+
+TEST(ModuleValues, RepliesWhoseValuesCannotBeReadEnterNothing) {
+    ModuleValues values;
+    EXPECT_TRUE(TakeReplyValues(QueryOf(Param::Baud), "+UART=9600,8,1,2\r\n", values));
+    EXPECT_EQ(ValueOf(values, Param::Parity), "Even");
+    values.clear();
+    for (const auto& [param, reply] : std::vector<std::pair<Param, const char*>>{
+             {Param::Baud, "+UART=9600,8"}, {Param::Baud, "+UART=9600,8,1,7"}, {Param::Mode, "+MODEL=7"},
+             {Param::Dhcp, "+DCHP=x"}})
+        EXPECT_FALSE(TakeReplyValues(QueryOf(param), reply, values)) << reply;
+    EXPECT_TRUE(values.empty());
 }
 
 }  // namespace
