@@ -125,16 +125,22 @@ TEST_F(LumiqTrust, AnIdentityAnotherModuleHoldsOrOutsideTheSubnetIsRefusedBefore
 }
 
 TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
-    lan->control().fault(0, "delay 800");
+    // Long enough that the answer cannot come between the two signals of a busy machine.
+    lan->control().fault(0, "delay 2000");
+    testbed::ScratchDir scratch;
     const auto interrupted = [&](const std::string& kill) {
         lan->control().clearLog();
-        // Interrupted as soon as the module took the first set: two search frames, then the set.
-        const std::string script = "\"$1\" set " + std::string(kMac0) +
-                                   " port=7002 name=Y --json --wait 1500 --timeout 3000 & p=$!; "
-                                   "\"$2\" ctl --control \"$3\" wait-frames 3 10000 >/dev/null; " +
-                                   kill + "; wait $p";
+        // Interrupted as soon as the module took the first set (two search
+        // frames, then the set). Its stderr comes through a FIFO, so that a
+        // second signal can follow once the first was taken: two signals sent
+        // at once may arrive as one.
+        const std::string fifo = scratch.file("stderr-" + std::to_string(lan->control().frames().size()));
+        const std::string script = "mkfifo \"$4\"; \"$1\" set " + std::string(kMac0) +
+                                   " port=7002 name=Y --json --wait 3000 --timeout 4000 2>\"$4\" & p=$!; "
+                                   "exec 3<\"$4\"; \"$2\" ctl --control \"$3\" wait-frames 3 10000 >/dev/null; " +
+                                   kill + "; cat <&3 >&2; wait $p";
         return testbed::RunProgram({"/bin/sh", "-c", script, "sh", Binary("/cli/lumiq"), Binary("/sim/lumiq-sim"),
-                                    lan->controlPath()});
+                                    lan->controlPath(), fifo});
     };
     const ProgramResult gentle = interrupted("kill -TERM $p");
     EXPECT_EQ(gentle.exitStatus, 130) << gentle.err;
@@ -142,7 +148,7 @@ TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
     EXPECT_EQ(json::parse(gentle.out).at("interrupted"), true);
     EXPECT_EQ(lan->control().params(0).at("PORT"), "7002");
 
-    const ProgramResult hard = interrupted("kill -HUP $p; kill -HUP $p");
+    const ProgramResult hard = interrupted("kill -HUP $p; read -r line <&3; kill -HUP $p");
     EXPECT_EQ(hard.exitStatus, 130) << hard.err;
     EXPECT_EQ(Writes(hard), (States{{"port", "unconfirmed"}, {"name", "not-written"}})) << hard.out;
 }
