@@ -10,10 +10,16 @@
 namespace lumiq::cli {
 
 void AddApplyOptions(CLI::App& apply, Request& request) {
+    // "" is a mistake (an unset variable in a script), never "no file".
+    const auto namesAFile = [](const std::string& path) {
+        return path.empty() ? std::string("needs a file name, and \"\" is none") : std::string();
+    };
     apply.add_option("--profile", request.profilePath, "settings shared by the modules: [profile] INI, or a CFG.ini")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(namesAFile);
     apply.add_option("--identities", request.identitiesPath, "each module's own settings: CSV keyed by mac")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(namesAFile);
     apply.add_flag("--check", request.check, "write nothing; show what would change");
     apply.add_flag("--take-identity", request.takeIdentity, "write a CFG.ini's module IP and MAC too (one module)");
     apply.footer("TARGETS default to the identity table's MACs, or all. Exit status: 0 every module unchanged or\n"
@@ -38,7 +44,9 @@ void PrepareApply(Request& request) {
     }
     if (request.targets.empty()) {
         if (request.identities) {
-            for (const fleet::IdentityRow& row : request.identities->rows) AddTarget(request.targets, ParseTarget(row.mac));
+            std::vector<Target> macs;
+            for (const fleet::IdentityRow& row : request.identities->rows) macs.push_back(ParseTarget(row.mac));
+            AddTargets(request.targets, std::move(macs));
         } else {
             request.targets.push_back(ParseTarget("all"));
         }

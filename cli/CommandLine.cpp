@@ -21,13 +21,28 @@ constexpr int kLongestWaitMs = 600000;
 struct Raw {
     std::vector<std::string> items;  // targets, keys, assignments as typed
     std::string targetsFile;
+    bool targetsGiven = false;
     bool json = false;
     bool csv = false;
 };
 
-void AddOutputOptions(CLI::App& command, Raw& raw) {
+// An option that names a file to read or write: "" is a mistake (an unset
+// variable in a script), never "no file".
+std::string NamesAFile(const std::string& path) {
+    return path.empty() ? "needs a file name, and \"\" is none" : std::string();
+}
+
+// "-" would put the trace's pcap bytes between the report's lines on stdout.
+std::string NamesATraceFile(const std::string& path) {
+    if (path == "-")
+        return "\"-\" would mix the trace's pcap bytes into the report on stdout; name a file (or a FIFO, "
+               "see lumiq(1))";
+    return NamesAFile(path);
+}
+
+void AddOutputOptions(CLI::App& command, Raw& raw, const char* csvHelp) {
     CLI::Option* json = command.add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
-    command.add_flag("--csv", raw.csv, "one CSV row per module, columns named by parameter")->excludes(json);
+    command.add_flag("--csv", raw.csv, csvHelp)->excludes(json);
 }
 
 void AddSearchOptions(CLI::App& command, Request& request, CLI::Option_group* group = nullptr) {
@@ -52,8 +67,15 @@ CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, con
                            Request& request, Raw& raw, bool overSerial = true) {
     CLI::App* sub = app.add_subcommand(name, help);
     sub->add_option("items", raw.items, items)->type_name("");
-    sub->add_option("--targets", raw.targetsFile, "targets from FILE, one per line (or a CSV with a mac column)")
-        ->type_name("FILE");
+    sub->add_option_function<std::string>(
+           "--targets",
+           [&raw](const std::string& path) {
+               raw.targetsFile = path;
+               raw.targetsGiven = true;
+           },
+           "targets from FILE: MAC texts and addresses, # comments (or a CSV with a mac column)")
+        ->type_name("FILE")
+        ->check(NamesAFile);
     CLI::Option_group* network = sub->add_option_group("network", "over the network (the default)");
     AddSearchOptions(*sub, request, network);
     network->add_option("--parallel", request.parallel, "work on at most N modules at once")
@@ -75,7 +97,7 @@ CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, con
             ->needs(port);
         network->excludes(serial);
     }
-    AddOutputOptions(*sub, raw);
+    AddOutputOptions(*sub, raw, "one CSV row per module, columns named by parameter");
     sub->callback([&request, command] { request.command = command; });
     return sub;
 }
@@ -89,12 +111,13 @@ std::string KeyList() {
 
 // Targets, keys and assignments share the positional place; their forms never overlap.
 void SortItems(const Raw& raw, Request& request) {
+    std::vector<Target> targets;
     for (const std::string& item : raw.items) {
         if (item.find('=') != std::string::npos) {
             if (request.command != Command::Set) throw UsageError("\"" + item + "\": only set takes KEY=VALUE");
             request.values.push_back(fleet::CheckAssignment(item));
         } else if (LooksLikeTarget(item)) {
-            AddTarget(request.targets, ParseTarget(item));
+            targets.push_back(ParseTarget(item));
         } else if (const auto param = fleet::ParamOfKey(item); param && request.command == Command::Get) {
             if (std::find(request.keys.begin(), request.keys.end(), *param) == request.keys.end())
                 request.keys.push_back(*param);
@@ -103,9 +126,11 @@ void SortItems(const Raw& raw, Request& request) {
                              (request.command == Command::Get ? " and no key (" + KeyList() + ")" : std::string()));
         }
     }
-    if (!raw.targetsFile.empty()) {
-        for (Target& target : ReadTargetsFile(raw.targetsFile)) AddTarget(request.targets, std::move(target));
+    if (raw.targetsGiven) {
+        std::vector<Target> listed = ReadTargetsFile(raw.targetsFile);
+        targets.insert(targets.end(), std::make_move_iterator(listed.begin()), std::make_move_iterator(listed.end()));
     }
+    AddTargets(request.targets, std::move(targets));
 }
 
 // One address or MAC for two modules is a mistake that no module can undo.
@@ -150,27 +175,33 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     app.set_version_flag("--version", "lumiq " LUMIQ_VERSION);
     app.require_subcommand(1);
     app.add_option("--trace", request.tracePath, "record every datagram and serial exchange to FILE (pcap)")
-        ->type_name("FILE");
-    app.footer("Exit status: 0 all targets succeeded, 1 one failed, 2 bad usage (nothing sent),\n"
-               "3 nothing found or no network, 130 interrupted. See lumiq(1).");
+        ->type_name("FILE")
+        ->check(NamesATraceFile);
+    app.footer("Exit status: 0 all targets succeeded, 1 one or more failed, 2 bad usage or input (nothing\n"
+               "sent), 3 nothing found or no network, 130 interrupted. See lumiq(1).");
 
     CLI::App* adapters = app.add_subcommand("adapters", "list this host's network adapters");
-    AddOutputOptions(*adapters, raw);
+    AddOutputOptions(*adapters, raw, "one CSV row per adapter");
     adapters->callback([&request] { request.command = Command::Adapters; });
+    adapters->footer("Exit status: 0 adapters listed, 3 none, 2 bad usage. See lumiq(1).");
 
     CLI::App* search = app.add_subcommand("search", "find the modules on every adapter, or on those named");
     AddSearchOptions(*search, request);
-    AddOutputOptions(*search, raw);
+    AddOutputOptions(*search, raw, "one CSV row per module found");
     search->callback([&request] { request.command = Command::Search; });
+    search->footer("Exit status: 0 a module answered (and --expect was met), 1 fewer than --expect, 2 bad usage,\n"
+                   "3 none answered or no network, 130 interrupted. See lumiq(1).");
 
     CLI::App* doctor = app.add_subcommand("doctor", "check this host for what keeps modules from answering");
     doctor->add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
     doctor->callback([&request] { request.command = Command::Doctor; });
+    doctor->footer("Exit status: 0 no check found a problem, 1 one did. Nothing is sent. See lumiq(1).");
 
     CLI::App* bundle =
         app.add_subcommand("support-bundle", "one archive for a support request: doctor's report, network, trace, log");
     bundle->add_option("--output,-o", request.bundlePath, "write the archive to FILE (.tar.gz)")->type_name("FILE");
     bundle->callback([&request] { request.command = Command::SupportBundle; });
+    bundle->footer("Exit status: 0 the archive is written, 1 it could not be, 2 bad usage. See lumiq(1).");
 
     AddModuleCommand(app, Command::Read, "read", "read every parameter and the firmware version", "TARGETS", request,
                      raw);
@@ -192,12 +223,12 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         CheckRequest(request);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
-        return ParsedCommandLine{std::nullopt, status == 0 ? kExitOk : kExitUsage};
+        return ParsedCommandLine{std::nullopt, status == 0 ? kExitOk : kExitUsage, std::nullopt, {}};
     } catch (const std::exception& error) {
         std::cerr << "lumiq: " << error.what() << '\n';
-        return ParsedCommandLine{std::nullopt, kExitUsage};
+        return ParsedCommandLine{std::nullopt, kExitUsage, std::move(request), error.what()};
     }
-    return ParsedCommandLine{std::move(request), kExitOk};
+    return ParsedCommandLine{std::move(request), kExitOk, std::nullopt, {}};
 }
 
 }  // namespace lumiq::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "cli/TerminalText.h"
 #include "cli/TextWidth.h"
 
 namespace lumiq::cli {
@@ -10,7 +11,7 @@ namespace {
 
 std::string Padded(const std::string& text, std::size_t width) {
     const std::size_t used = TextWidth(text);
-    return text + std::string(width > used ? width - used : 0, ' ');
+    return TerminalText(text) + std::string(width > used ? width - used : 0, ' ');
 }
 
 } // namespace
@@ -22,16 +23,16 @@ void WriteFindings(const std::vector<Finding>& findings, std::ostream& out) {
     const std::string indent(std::string("warning").size() + 2 + checkWidth + 2, ' ');
     for (const Finding& finding : findings) {
         out << Padded(VerdictName(finding.verdict), 9) << Padded(finding.check, checkWidth + 2)
-            << finding.summary << '\n';
+            << TerminalText(finding.summary) << '\n';
         for (const std::string& detail : finding.details)
-            out << indent << detail << '\n';
+            out << indent << TerminalText(detail) << '\n';
         if (!finding.remedy.empty())
-            out << indent << "remedy: " << finding.remedy << '\n';
+            out << indent << "remedy: " << TerminalText(finding.remedy) << '\n';
     }
 }
 
 void WriteBundle(const Report& report, std::ostream& out) {
-    out << report.bundlePath << '\n';
+    out << TerminalText(report.bundlePath) << '\n';
     std::size_t nameWidth = 0;
     for (const BundlePart& part : report.bundleParts)
         nameWidth = std::max(nameWidth, TextWidth(part.name));

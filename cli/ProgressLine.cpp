@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "cli/TerminalText.h"
+
 namespace lumiq::cli {
 namespace {
 
@@ -15,7 +17,8 @@ ProgressLine::ProgressLine(fleet::Millis started) : started_(started), terminal_
 
 void ProgressLine::show(const std::string& text, fleet::Millis now) {
     if (!terminal_ || now - started_ < kShowAfterMs) return;
-    std::fprintf(stderr, "\r%s\033[K", text.c_str());
+    // The line's own control sequences around a text that may quote a module.
+    std::fprintf(stderr, "\r%s\033[K", TerminalText(text).c_str());
     std::fflush(stderr);
     shown_ = true;
 }

@@ -6,6 +6,7 @@
 
 #include "cli/DoctorOutput.h"
 #include "cli/ReportOutput.h"
+#include "cli/TerminalText.h"
 #include "cli/TextWidth.h"
 #include "state/AddressText.h"
 
@@ -23,6 +24,7 @@ std::string Shown(const std::string& text) {
 }
 
 // Columns padded to their widest cell, two blanks apart; the last one unpadded.
+// Cells hold texts from modules and files: each is shown escaped.
 std::vector<std::string> Aligned(const std::vector<Line>& lines) {
     std::vector<std::size_t> widths;
     for (const Line& line : lines) {
@@ -33,7 +35,7 @@ std::vector<std::string> Aligned(const std::vector<Line>& lines) {
     for (const Line& line : lines) {
         std::string text;
         for (std::size_t i = 0; i < line.size(); ++i) {
-            text += line[i];
+            text += TerminalText(line[i]);
             if (i + 1 < line.size()) text.append(widths[i] - TextWidth(line[i]) + 2, ' ');
         }
         while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -130,14 +132,15 @@ void WriteApply(const Report& report, std::ostream& out) {
         out << texts[i + 1] << '\n';
         const ApplyReport& apply = *report.modules[i].apply;
         for (const fleet::Difference& change : apply.changes)
-            out << "  " << fleet::KeyOf(change.param) << ": " << Shown(change.now) << " → " << change.wanted << '\n';
+            out << "  " << fleet::KeyOf(change.param) << ": " << TerminalText(Shown(change.now)) << " → "
+                << TerminalText(change.wanted) << '\n';
         if (!EndedEarly(report.modules[i].status) ||
             (apply.written.empty() && apply.notWritten.empty() && apply.unconfirmed.empty()))
             continue;
-        out << "  written: " << Listed(apply.written) << '\n';
+        out << "  written: " << TerminalText(Listed(apply.written)) << '\n';
         // Sent, and no answer told whether the module took it.
-        if (!apply.unconfirmed.empty()) out << "  unconfirmed: " << Listed(apply.unconfirmed) << '\n';
-        out << "  not written: " << Listed(apply.notWritten) << '\n';
+        if (!apply.unconfirmed.empty()) out << "  unconfirmed: " << TerminalText(Listed(apply.unconfirmed)) << '\n';
+        out << "  not written: " << TerminalText(Listed(apply.notWritten)) << '\n';
     }
 }
 

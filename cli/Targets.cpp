@@ -1,43 +1,57 @@
 #include "cli/Targets.h"
 
-#include <QByteArray>
-
 #include <algorithm>
-#include <fstream>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "cli/ExitStatus.h"
 #include "fleet/CsvText.h"
+#include "fleet/InputFile.h"
 #include "state/AddressText.h"
+
+// Plain C++ without Qt, so that the target-list reader can be fuzzed on its own.
 
 namespace lumiq::cli {
 namespace {
 
-bool SameTarget(const Target& a, const Target& b) {
-    return a.kind == b.kind && a.canonical == b.canonical;
+// A target's identity: its kind and canonical text.
+std::string KeyOf(const Target& target) {
+    return static_cast<char>('0' + static_cast<int>(target.kind)) + target.canonical;
 }
 
-std::vector<const fleet::FoundModule*> Matching(const Target& target, const std::vector<fleet::FoundModule>& found) {
-    std::vector<const fleet::FoundModule*> modules;
-    for (const fleet::FoundModule& module : found) {
-        const bool match =
-            target.kind == Target::Kind::Mac ? LowerCase(module.mac) == target.canonical : module.ip == target.ip;
-        if (match) modules.push_back(&module);
+using Modules = std::vector<const fleet::FoundModule*>;
+
+// The modules found, by lower-case MAC text and by address, each list in the order found.
+struct FoundIndex {
+    std::unordered_map<std::string, Modules> byMac;
+    std::unordered_map<std::uint32_t, Modules> byIp;
+
+    explicit FoundIndex(const std::vector<fleet::FoundModule>& found) {
+        for (const fleet::FoundModule& module : found) {
+            byMac[LowerCase(module.mac)].push_back(&module);
+            byIp[module.ip].push_back(&module);
+        }
     }
-    return modules;
-}
-
-// Other modules that answered with the same MAC text: a frame to it reaches them all.
-std::vector<const fleet::FoundModule*> SharingMac(const fleet::FoundModule& module,
-                                                  const std::vector<fleet::FoundModule>& found) {
-    std::vector<const fleet::FoundModule*> others;
-    for (const fleet::FoundModule& other : found) {
-        if (&other != &module && LowerCase(other.mac) == LowerCase(module.mac)) others.push_back(&other);
+    Modules matching(const Target& target) const {
+        if (target.kind == Target::Kind::Mac) {
+            const auto it = byMac.find(target.canonical);
+            return it != byMac.end() ? it->second : Modules{};
+        }
+        const auto it = byIp.find(target.ip);
+        return it != byIp.end() ? it->second : Modules{};
     }
-    return others;
-}
+    // Every module that answered with this one's MAC text, itself first:
+    // a frame to that MAC reaches them all.
+    Modules sharingMac(const fleet::FoundModule& module) const {
+        Modules same{&module};
+        for (const fleet::FoundModule* other : byMac.at(LowerCase(module.mac)))
+            if (other != &module) same.push_back(other);
+        return same;
+    }
+};
 
-std::string Joined(const std::vector<const fleet::FoundModule*>& modules, bool byMac) {
+std::string Joined(const Modules& modules, bool byMac) {
     std::string text;
     for (const fleet::FoundModule* module : modules) {
         if (!text.empty()) text += modules.size() == 2 ? " and " : ", ";
@@ -46,20 +60,25 @@ std::string Joined(const std::vector<const fleet::FoundModule*>& modules, bool b
     return text;
 }
 
-Resolved One(const Target* target, const fleet::FoundModule& module, const std::vector<fleet::FoundModule>& found) {
-    std::vector<const fleet::FoundModule*> same = SharingMac(module, found);
-    if (same.empty()) return Resolved{target, &module, "ok", ""};
-    same.insert(same.begin(), &module);
+Resolved One(const Target* target, const fleet::FoundModule& module, const FoundIndex& index) {
+    const Modules same = index.sharingMac(module);
+    if (same.size() == 1) return Resolved{target, &module, "ok", ""};
     return Resolved{target, &module, "ambiguous",
                     "MAC " + module.mac + " is shared by the modules at " + Joined(same, false) +
                         ": frames to it reach all of them"};
 }
 
+std::string Where(const std::string& path, int line) {
+    return path + ":" + std::to_string(line) + ": ";
+}
+
 }  // namespace
 
 std::string LowerCase(std::string_view text) {
-    // ASCII letters only: MAC texts and keys.
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size())).toLower().toStdString();
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lower;
 }
 
 bool LooksLikeTarget(std::string_view text) {
@@ -88,25 +107,29 @@ Target ParseTarget(std::string_view text) {
     return target;
 }
 
-void AddTarget(std::vector<Target>& targets, Target target) {
-    if (std::none_of(targets.begin(), targets.end(), [&](const Target& t) { return SameTarget(t, target); })) {
-        targets.push_back(std::move(target));
+void AddTargets(std::vector<Target>& targets, std::vector<Target> more) {
+    std::unordered_set<std::string> given;
+    given.reserve(targets.size() + more.size());
+    for (const Target& target : targets) given.insert(KeyOf(target));
+    for (Target& target : more) {
+        if (given.insert(KeyOf(target)).second) targets.push_back(std::move(target));
     }
 }
 
-std::vector<Target> ReadTargetsFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (!file) throw UsageError("cannot read the targets file " + path);
-    std::string text = content.str();
-    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a spreadsheet's byte-order mark
-    std::vector<Target> targets;
+void AddTarget(std::vector<Target>& targets, Target target) {
+    std::vector<Target> one;
+    one.push_back(std::move(target));
+    AddTargets(targets, std::move(one));
+}
+
+std::vector<Target> ParseTargetsText(std::string_view text, const std::string& path) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a spreadsheet's byte-order mark
+    std::vector<Target> listed;
     const auto add = [&](int line, std::string_view word) {
         try {
-            AddTarget(targets, ParseTarget(word));
+            listed.push_back(ParseTarget(word));
         } catch (const UsageError& error) {
-            throw UsageError(path + " line " + std::to_string(line) + ": " + error.what());
+            throw UsageError(Where(path, line) + error.what());
         }
     };
     const std::string first = LowerCase(text.substr(0, 4));
@@ -119,37 +142,45 @@ std::vector<Target> ReadTargetsFile(const std::string& path) {
                     add(rows[i].line, rows[i].fields.front());
             }
         } catch (const fleet::CsvError& error) {
-            throw UsageError(path + " line " + std::to_string(error.line()) + ": " + error.what());
+            throw UsageError(Where(path, error.line()) + error.what());
         }
-        return targets;
+    } else {
+        std::istringstream lines{std::string(text)};
+        std::string line;
+        for (int number = 1; std::getline(lines, line); ++number) {
+            line = line.substr(0, line.find('#'));
+            std::replace(line.begin(), line.end(), ',', ' ');
+            std::istringstream words(line);
+            for (std::string word; words >> word;) add(number, word);
+        }
     }
-    std::istringstream lines(text);
-    std::string line;
-    for (int number = 1; std::getline(lines, line); ++number) {
-        line = line.substr(0, line.find('#'));
-        std::replace(line.begin(), line.end(), ',', ' ');
-        std::istringstream words(line);
-        for (std::string word; words >> word;) add(number, word);
-    }
+    std::vector<Target> targets;
+    AddTargets(targets, std::move(listed));
     return targets;
 }
 
+std::vector<Target> ReadTargetsFile(const std::string& path) {
+    try {
+        return ParseTargetsText(fleet::ReadInputFile(path, "a target list"), path);
+    } catch (const fleet::InputError& error) {
+        throw UsageError(error.what());
+    }
+}
+
 std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const std::vector<fleet::FoundModule>& found) {
+    const FoundIndex index(found);
     std::vector<Resolved> resolved;
-    std::vector<const fleet::FoundModule*> named;
+    std::unordered_set<const fleet::FoundModule*> named;
     const auto add = [&](Resolved item) {
-        if (item.module != nullptr) {
-            if (std::find(named.begin(), named.end(), item.module) != named.end()) return;
-            named.push_back(item.module);
-        }
+        if (item.module != nullptr && !named.insert(item.module).second) return;
         resolved.push_back(std::move(item));
     };
     for (const Target& target : targets) {
         if (target.kind == Target::Kind::All) {
-            for (const fleet::FoundModule& module : found) add(One(nullptr, module, found));
+            for (const fleet::FoundModule& module : found) add(One(nullptr, module, index));
             continue;
         }
-        const std::vector<const fleet::FoundModule*> modules = Matching(target, found);
+        const Modules modules = index.matching(target);
         if (modules.empty()) {
             add(Resolved{&target, nullptr, "not-found", "no module answered the search as " + target.text});
         } else if (modules.size() > 1) {
@@ -158,7 +189,7 @@ std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const s
                          std::string(byIp ? "address " : "MAC ") + target.text + " is shared by the modules " +
                              (byIp ? "" : "at ") + Joined(modules, byIp)});
         } else {
-            add(One(&target, *modules.front(), found));
+            add(One(&target, *modules.front(), index));
         }
     }
     return resolved;

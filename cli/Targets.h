@@ -23,10 +23,15 @@ Target ParseTarget(std::string_view text);
 // One target per line, or several separated by blanks or commas; "#" starts
 // a comment. A file whose first line begins with the column "mac" is a CSV
 // table (as `lumiq read --csv` writes it): the first field of each row.
-// Throws UsageError naming the file and line.
+// Read as fleet/InputFile.h reads (a regular file only, of bounded size).
+// Throws UsageError naming the file and line ("FILE:LINE: ...").
 std::vector<Target> ReadTargetsFile(const std::string& path);
+// The same for the text of the file named `path`.
+std::vector<Target> ParseTargetsText(std::string_view text, const std::string& path);
 
-// Each target once, in the order first given.
+// Each target once, in the order first given; `more` after `targets`. Takes
+// time in proportion to the targets, also for a file of 100,000.
+void AddTargets(std::vector<Target>& targets, std::vector<Target> more);
 void AddTarget(std::vector<Target>& targets, Target target);
 
 struct Resolved {
@@ -37,9 +42,10 @@ struct Resolved {
 };
 
 // Every target against the modules found. `all` stands for every module
-// found; a module named twice is worked on once.
+// found; a module named twice is worked on once. Linear in targets and modules.
 std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const std::vector<fleet::FoundModule>& found);
 
+// ASCII letters only: MAC texts and keys.
 std::string LowerCase(std::string_view text);
 
 }  // namespace lumiq::cli

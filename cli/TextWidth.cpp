@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include "cli/TerminalText.h"
+
 namespace lumiq::cli {
 namespace {
 
@@ -17,8 +19,9 @@ locale_t Utf8Locale() {
 
 }  // namespace
 
-std::size_t TextWidth(std::string_view utf8) {
-    const QList<uint> codes = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4();
+std::size_t TextWidth(std::string_view text) {
+    const std::string shown = TerminalText(text);  // UTF-8 without control characters
+    const QList<uint> codes = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())).toUcs4();
     const locale_t locale = Utf8Locale();
     const locale_t previous = locale != nullptr ? uselocale(locale) : nullptr;
     std::size_t width = 0;

@@ -1,13 +1,15 @@
 #pragma once
-// How many terminal columns a UTF-8 text takes: a Chinese device name takes
-// two per character, so a table aligned by bytes or by characters would not
-// line up.
+// How many terminal columns a text takes as it is shown, escaped by
+// TerminalText: a Chinese device name takes two per character, an escaped
+// control character four ("\x1b"), so a table aligned by bytes or by
+// characters would not line up.
 
 #include <cstddef>
 #include <string_view>
 
 namespace lumiq::cli {
 
-std::size_t TextWidth(std::string_view utf8);
+// `text` as it came, not escaped yet.
+std::size_t TextWidth(std::string_view text);
 
 }  // namespace lumiq::cli

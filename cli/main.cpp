@@ -1,17 +1,29 @@
 // lumiq: the multi-module engine on the command line. Parses and checks the
 // whole command line first (nothing is sent for bad input), runs one
-// subcommand on a Qt Core loop, then writes the report to stdout.
+// subcommand on a Qt Core loop, then writes the report to stdout. Every
+// message on stderr goes out escaped (cli/TerminalText.h): many quote texts
+// from modules and files.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "cli/ReportOutput.h"
+#include "cli/TerminalText.h"
 #include "trace/LastTrace.h"
 #include "trace/PacketTrace.h"
 
@@ -19,10 +31,34 @@ namespace {
 
 using namespace lumiq::cli;
 
+// The trace would land among the report's bytes: `--trace /dev/stdout`.
+bool IsStdout(const std::string& path) {
+    struct stat file {};
+    struct stat out {};
+    return stat(path.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+           file.st_ino == out.st_ino;
+}
+
+// A FIFO opens for writing once a reader has it open (Wireshark, started
+// beside lumiq, may take a while): say what the run waits for.
+void NoteWaitingForReader(const std::string& path) {
+    struct stat file {};
+    if (stat(path.c_str(), &file) != 0 || !S_ISFIFO(file.st_mode)) return;
+    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return;
+    }
+    if (errno == ENXIO) std::cerr << "lumiq: waiting for a program to read the FIFO " << path << '\n';
+}
+
 // --trace: the file is made before any socket or port exists, so that it
 // holds everything; when it cannot be made, nothing is sent.
 std::unique_ptr<lumiq::PacketTrace> StartTrace(Request& request) {
     if (request.tracePath.empty()) return nullptr;
+    if (IsStdout(request.tracePath))
+        throw UsageError("--trace " + request.tracePath + " is where the report goes: name another file");
+    NoteWaitingForReader(request.tracePath);
     std::unique_ptr<lumiq::PacketTrace> trace;
     try {
         trace = std::make_unique<lumiq::PacketTrace>(request.tracePath);
@@ -61,33 +97,61 @@ void ReportFailures(const Report& report, Format format) {
     if (failed > 0) std::cerr << "lumiq: " << failed << " of " << report.modules.size() << " modules did not succeed\n";
 }
 
+Report ReportFor(const Request& request) {
+    Report report;
+    report.command = request.command;
+    report.columns = ColumnsOf(request);
+    report.dryRun = request.check;
+    return report;
+}
+
+// A run that ended early still owes --json its one document: what the run
+// had found so far, its exit status, and why it ended (the message on stderr).
+void WriteEndedEarly(Report& report, int exitStatus, const std::string& error) {
+    report.exitStatus = exitStatus;
+    std::ostringstream document;
+    WriteJson(report, document);
+    nlohmann::ordered_json json = nlohmann::ordered_json::parse(document.str());
+    json["error"] = error;
+    std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n' << std::flush;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A trace FIFO whose reader went away ends the trace, not the run.
+    signal(SIGPIPE, SIG_IGN);
+    const EscapedStderr escapedStderr;
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+    if (parsed.refused && parsed.refused->format == Format::Json) {
+        Report report = ReportFor(*parsed.refused);
+        WriteEndedEarly(report, parsed.exitStatus, parsed.error);
+    }
     if (!parsed.request) return parsed.exitStatus;
     Request request = *parsed.request;
+    Report report = ReportFor(request);
+    bool written = false;
+    const auto endEarly = [&](int status, const std::exception& error) {
+        std::cerr << "lumiq: " << error.what() << '\n';
+        if (request.format == Format::Json && !written) WriteEndedEarly(report, status, error.what());
+        return status;
+    };
     try {
         const std::unique_ptr<lumiq::PacketTrace> trace = StartTrace(request);
         QCoreApplication application(argc, argv);
         Interrupt interrupt;
-        Report report;
-        report.command = request.command;
-        report.columns = ColumnsOf(request);
         report.exitStatus = Run(request, interrupt, report);
+        written = true;
         WriteReport(report, request.format, std::cout);
         if (request.worksOnModules()) ReportFailures(report, request.format);
         if (report.interrupted) std::cerr << "lumiq: interrupted\n";
         if (trace && !trace->recording()) std::cerr << "lumiq: " << trace->failure() << '\n';
         return report.exitStatus;
     } catch (const UsageError& error) {
-        std::cerr << "lumiq: " << error.what() << '\n';
-        return kExitUsage;
+        return endEarly(kExitUsage, error);
     } catch (const Unusable& error) {
-        std::cerr << "lumiq: " << error.what() << '\n';
-        return kExitUnusable;
+        return endEarly(kExitUnusable, error);
     } catch (const std::exception& error) {
-        std::cerr << "lumiq: " << error.what() << '\n';
-        return kExitFailed;
+        return endEarly(kExitFailed, error);
     }
 }

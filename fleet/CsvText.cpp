@@ -1,12 +1,30 @@
 #include "fleet/CsvText.h"
 
 namespace lumiq::fleet {
+namespace {
+
+constexpr char kGuard = '\'';
+
+bool RunsAsFormula(char first) {
+    return first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' || first == '\r';
+}
+
+std::string Guarded(const std::string& field) {
+    if (field.empty() || (!RunsAsFormula(field.front()) && field.front() != kGuard)) return field;
+    return kGuard + field;
+}
+
+void Unguard(std::string& field) {
+    if (field.size() >= 2 && field[0] == kGuard && (RunsAsFormula(field[1]) || field[1] == kGuard)) field.erase(0, 1);
+}
+
+}  // namespace
 
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) line += ',';
-        const std::string& field = fields[i];
+        const std::string field = Guarded(fields[i]);
         // A leading blank would be lost to readers that trim.
         const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos ||
                             (!field.empty() && (field.front() == ' ' || field.back() == ' '));
@@ -37,6 +55,7 @@ std::vector<CsvRow> ParseCsv(std::string_view text) {
     row.line = 1;
     const auto endRow = [&]() {
         if (rowHasText) {
+            Unguard(field);
             row.fields.push_back(std::move(field));
             rows.push_back(std::move(row));
         }
@@ -61,6 +80,7 @@ std::vector<CsvRow> ParseCsv(std::string_view text) {
             continue;
         }
         if (c == ',') {
+            Unguard(field);
             row.fields.push_back(std::move(field));
             field.clear();
             rowHasText = true;

@@ -2,6 +2,15 @@
 // Comma-separated text as spreadsheets write it (RFC 4180): fields with a
 // comma, a quote or a line break are quoted, quotes doubled. The reader
 // keeps the line each row starts on, so that errors can name it.
+//
+// A spreadsheet runs a cell that starts with =, +, -, @, a tab or a CR as a
+// formula: a module's name "=HYPERLINK(...)" would become a live link. Such
+// a cell is written with a single quote before it, which spreadsheets show
+// and never run, and so is a cell that starts with a single quote itself.
+// The reader takes exactly that quote away again (a single quote followed by
+// one of those characters or by another single quote), so that every text
+// comes back as it was written; a single quote before anything else is the
+// cell's own.
 
 #include <stdexcept>
 #include <string>
@@ -10,7 +19,7 @@
 
 namespace lumiq::fleet {
 
-// One row, ended by "\n".
+// One row, ended by "\n"; formula-like cells guarded.
 std::string CsvLine(const std::vector<std::string>& fields);
 
 struct CsvRow {
@@ -28,8 +37,8 @@ private:
 };
 
 // Rows of `text`; empty lines are skipped, a leading UTF-8 byte-order mark
-// and CRLF line ends are taken. Throws CsvError for a quote left open or
-// text after a closing quote.
+// and CRLF line ends are taken, guarded cells unguarded. Throws CsvError for
+// a quote left open or text after a closing quote.
 std::vector<CsvRow> ParseCsv(std::string_view text);
 
 }  // namespace lumiq::fleet

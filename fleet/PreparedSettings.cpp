@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "fleet/CsvText.h"
 #include "state/GbkText.h"
@@ -18,8 +16,8 @@ constexpr std::string_view kProfileSection = "profile";
 constexpr std::string_view kWindowSection = "CFG";
 constexpr std::string_view kKeyColumn = "mac";
 constexpr std::string_view kNewMacColumn = "new_mac";
-// Files of prepared settings are small; anything larger is not one.
-constexpr std::size_t kMaxFileBytes = 16 << 20;
+constexpr std::string_view kBlanks = " \t\v\f\r";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kReportColumnCount = static_cast<std::size_t>(ReportColumn::Unconfirmed) + 1;
 
 std::string Lower(std::string_view text) {
@@ -29,16 +27,33 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw InputError(path + ": cannot be read");
-    std::string contents;
-    char buffer[65536];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        contents.append(buffer, static_cast<std::size_t>(file.gcount()));
-        if (contents.size() > kMaxFileBytes) throw InputError(path + ": too large for a settings file");
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// Each line of `contents` with its 1-based number, without its line end.
+template <typename Visit>
+void ForEachLine(std::string_view contents, Visit visit) {
+    for (int number = 1; !contents.empty(); ++number) {
+        const std::size_t end = contents.find('\n');
+        visit(contents.substr(0, end), number);
+        if (end == std::string_view::npos) break;
+        contents.remove_prefix(end + 1);
     }
-    return contents;
+}
+
+// The section a header line names ("[ Profile ]" → "profile"); nothing for other lines.
+std::optional<std::string> SectionOf(std::string_view trimmed) {
+    if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+    return Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+}
+
+bool HasSection(std::string_view contents, std::string_view section) {
+    bool found = false;
+    ForEachLine(contents, [&](std::string_view line, int) { found = found || SectionOf(Trim(line)) == section; });
+    return found;
 }
 
 std::string Where(const std::string& path, int line) { return path + ":" + std::to_string(line); }
@@ -90,24 +105,60 @@ bool IsComboKey(Param param) {
            param == Param::Parity;
 }
 
+// The KEY=VALUE lines of a [profile] file, blanks around names and values
+// dropped as the window's INI reader drops them; anything else than such
+// lines in [profile], blank lines, comments and section headers is refused.
+std::vector<IniEntry> ProfileEntries(const std::string& path, std::string_view contents) {
+    std::vector<IniEntry> entries;
+    std::optional<std::string> section;  // nothing before the first header
+    ForEachLine(contents, [&](std::string_view line, int number) {
+        const std::string_view trimmed = Trim(line);
+        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') return;
+        const std::string where = Where(path, number);
+        if (trimmed.front() == '[') {
+            if (trimmed.find(']') == std::string_view::npos) Refuse(where, "a section header without its \"]\"");
+            section = SectionOf(trimmed);
+            return;
+        }
+        const std::size_t equals = trimmed.find('=');
+        if (equals == std::string_view::npos) {
+            Refuse(where,
+                   "not a KEY=VALUE line (a profile holds KEY=VALUE lines under [profile], and ; or # comments)");
+        }
+        const std::string key(Trim(trimmed.substr(0, equals)));
+        if (key.empty()) Refuse(where, "no key before \"=\"");
+        if (!section) Refuse(where, "\"" + key + "\" stands before the [profile] section; its keys go below it");
+        if (*section != kProfileSection) {
+            Refuse(where, "\"" + key + "\" stands in the section [" + *section + "]; a profile's keys go in [profile]");
+        }
+        entries.push_back({*section, key, std::string(Trim(trimmed.substr(equals + 1))), number});
+    });
+    return entries;
+}
+
 }  // namespace
 
 Profile LoadProfile(const std::string& path, bool takeIdentity) {
-    const std::vector<IniEntry> entries = IniEntries(ReadWhole(path));
-    const auto inSection = [&](std::string_view section) {
-        return std::any_of(entries.begin(), entries.end(),
-                           [&](const IniEntry& entry) { return Lower(entry.section) == Lower(section); });
-    };
+    std::string contents = ReadInputFile(path, "a profile");
+    if (contents.starts_with(kByteOrderMark)) contents.erase(0, kByteOrderMark.size());
     Profile profile;
     profile.path = path;
-    profile.windowSettings = !inSection(kProfileSection) && inSection(kWindowSection);
-    const std::string_view section = profile.windowSettings ? kWindowSection : kProfileSection;
-    if (!profile.windowSettings && !inSection(kProfileSection)) {
-        Refuse(path, "no [profile] section (nor the [CFG] section of a CFG.ini saved by the window)");
+    std::vector<IniEntry> entries;
+    if (HasSection(contents, kProfileSection)) {
+        entries = ProfileEntries(path, contents);
+        if (entries.empty()) Refuse(path, "[profile] holds no KEY=VALUE line");
+    } else {
+        // A CFG.ini, read as the window reads it: other sections and lines are none of its business.
+        for (IniEntry& entry : IniEntries(contents)) {
+            if (Lower(entry.section) == Lower(kWindowSection)) entries.push_back(std::move(entry));
+        }
+        if (entries.empty()) {
+            Refuse(path, "no [profile] section (nor the [CFG] section of a CFG.ini saved by the window)");
+        }
+        profile.windowSettings = true;
     }
     std::map<Param, std::string> seen;
     for (const IniEntry& entry : entries) {
-        if (Lower(entry.section) != Lower(section)) continue;
         const std::string where = Where(path, entry.line);
         const auto param = ParamOfKey(entry.key);
         if (!param) Refuse(where, "unknown key \"" + entry.key + "\"");
@@ -151,16 +202,14 @@ const std::vector<std::string>& InformationColumns() {
 }
 
 const IdentityRow* IdentityTable::find(const std::string& mac) const {
-    for (const IdentityRow& row : rows) {
-        if (row.mac == Lower(mac)) return &row;
-    }
-    return nullptr;
+    const auto found = rowOfMac.find(Lower(mac));
+    return found != rowOfMac.end() ? &rows[found->second] : nullptr;
 }
 
 IdentityTable LoadIdentityTable(const std::string& path) {
     std::vector<CsvRow> rows;
     try {
-        rows = ParseCsv(ReadWhole(path));
+        rows = ParseCsv(ReadInputFile(path, "an identity table"));
     } catch (const CsvError& error) {
         Refuse(Where(path, error.line()), error.what());
     }
@@ -170,10 +219,12 @@ IdentityTable LoadIdentityTable(const std::string& path) {
     int keyColumn = -1;
     int newMacColumn = -1;
     const CsvRow& header = rows.front();
+    std::map<std::string, std::size_t> columnFor;  // what a column stands for ("ip", "mac", "status") → column
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const std::string name = Lower(header.fields[i]);
         const auto& info = InformationColumns();
         columns.emplace_back();
+        std::string standsFor = name;
         if (name == kKeyColumn) {
             keyColumn = static_cast<int>(i);
         } else if (name == kNewMacColumn) {
@@ -182,13 +233,22 @@ IdentityTable LoadIdentityTable(const std::string& path) {
             const auto param = ParamOfKey(name);
             if (!param) Refuse(Where(path, header.line), "unknown column \"" + header.fields[i] + "\"");
             columns.back() = param;
+            standsFor = KeyOf(*param);
+        }
+        const auto [earlier, fresh] = columnFor.emplace(standsFor, i);
+        if (!fresh) {
+            Refuse(Where(path, header.line),
+                   "two columns for " + standsFor + ": \"" + header.fields[earlier->second] + "\" (column " +
+                       std::to_string(earlier->second + 1) + ") and \"" + header.fields[i] + "\" (column " +
+                       std::to_string(i + 1) + ")");
         }
     }
     if (keyColumn < 0) Refuse(Where(path, header.line), "no \"mac\" column; it says which module a row is for");
 
     IdentityTable table;
     table.path = path;
-    std::map<std::string, std::string> rowOfMac;
+    table.rows.reserve(rows.size() - 1);
+    table.rowOfMac.reserve(rows.size() - 1);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const CsvRow& csv = rows[r];
         const std::string where = Where(path, csv.line);
@@ -205,8 +265,8 @@ IdentityTable LoadIdentityTable(const std::string& path) {
             Refuse(where, "bad value for mac: \"" + cell(keyColumn) + "\" (a MAC text is xx:xx:xx:xx:xx:xx)");
         }
         row.mac = Lower(cell(keyColumn));
-        if (rowOfMac.count(row.mac) != 0) Refuse(where, "MAC " + row.mac + " has a row already, at " + rowOfMac[row.mac]);
-        rowOfMac[row.mac] = where;
+        const auto [earlier, fresh] = table.rowOfMac.emplace(row.mac, table.rows.size());
+        if (!fresh) Refuse(where, "MAC " + row.mac + " has a row already, at " + table.rows[earlier->second].where);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const std::string text = cell(static_cast<int>(i));
             if (!columns[i] || text.empty() || *columns[i] == Param::Version) continue;

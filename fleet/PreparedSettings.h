@@ -6,20 +6,15 @@
 
 #include <cstddef>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "fleet/InputFile.h"
 #include "fleet/ValueRules.h"
 
 namespace lumiq::fleet {
-
-// Bad input in a file. what(): "FILE:LINE: ..." (or "FILE: ..." for the whole file).
-class InputError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct SourcedValue {
     Value value;
@@ -28,8 +23,12 @@ struct SourcedValue {
 
 // An INI file with a [profile] section: work mode, gateway, mask, destination
 // IP, ports, DHCP, UART settings, device name (and a module IP, for one
-// module). A CFG.ini saved by the window is taken as well: its combo boxes
-// are stored as item numbers, and its module IP and MAC are left out unless
+// module). Every line is blank, a comment (";" or "#"), a section header or
+// KEY=VALUE, and every key stands in [profile]: a line that is none of these,
+// or a key before [profile] or in another section, would otherwise be a
+// setting silently not applied. A CFG.ini saved by the window (no [profile],
+// a [CFG] section) is taken as the window reads it: its combo boxes are
+// stored as item numbers, and its module IP and MAC are left out unless
 // `takeIdentity`, since loading them copies one module's identity onto the
 // next. A profile never writes a MAC.
 struct Profile {
@@ -44,7 +43,8 @@ Profile LoadProfile(const std::string& path, bool takeIdentity);
 // parameter as a column; an empty cell leaves that parameter to the profile.
 // A MAC change is asked for in the column "new_mac". The CSV that
 // `lumiq read --csv` writes is an identity table: its columns that are not
-// settings (address, adapter, status, version, ...) are left alone.
+// settings (address, adapter, status, version, ...) are left alone. Two
+// columns for one thing ("ip" and "IP") are refused: which would count?
 struct IdentityRow {
     std::string mac;    // canonical
     std::string where;  // "FILE:LINE"
@@ -53,6 +53,7 @@ struct IdentityRow {
 struct IdentityTable {
     std::string path;
     std::vector<IdentityRow> rows;
+    std::unordered_map<std::string, std::size_t> rowOfMac;  // canonical MAC → index in rows, filled with them
     const IdentityRow* find(const std::string& mac) const;  // any letter case
 };
 IdentityTable LoadIdentityTable(const std::string& path);

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <functional>
 #include <map>
 
+#include "fleet/CsvText.h"
 #include "fleet/PreparedSettings.h"
 #include "state/GbkText.h"
 #include "tests/state/TempFolder.h"
@@ -92,6 +96,70 @@ TEST(PreparedSettings, RowsOverrideTheProfileAndNeverShareAnIdentity) {
     const Profile oneIp = LoadProfile(Write(folder, "ip.ini", "[profile]\nip=10.77.1.5\n"), false);
     EXPECT_NE(ErrorOf([&] { CheckDistinctIdentities(oneIp, nullptr, 3); }).find("one ip for 3 modules"),
               std::string::npos);
+}
+
+TEST(PreparedSettings, LinesAndColumnsThatWouldBeDroppedAreRefused) {
+    TempFolder folder;
+    const std::vector<std::pair<std::string, std::string>> profiles{
+        {"[profile]\nmode=UDP\nport 7000\n", ":3: not a KEY=VALUE line"},
+        {"; line 7\nport=7000\n[profile]\nmode=UDP\n", ":2: \"port\" stands before the [profile] section"},
+        {"[profile]\nmode=UDP\n[uart]\nbaud=9600\n", ":4: \"baud\" stands in the section [uart]"},
+        {"[profile\nmode=UDP\n", ":1: a section header without"},
+        {"[profile]\n=UDP\n", ":2: no key before"},
+    };
+    for (const auto& [text, error] : profiles) {
+        const std::string path = Write(folder, "p.ini", text);
+        EXPECT_EQ(ErrorOf([&] { LoadProfile(path, false); }).rfind(path + error, 0), 0u) << text;
+    }
+    // Comments of either kind, blanks and a byte-order mark are no settings.
+    const std::string commented =
+        Write(folder, "ok.ini", "\xEF\xBB\xBF# line 7\r\n[Profile]\r\n\r\n  ; shared\r\n mode = UDP \r\n");
+    const Profile fine = LoadProfile(commented, false);
+    EXPECT_EQ(fine.values.size(), 1u);
+    // A CFG.ini is read as the window reads it: what is not its section's KEY=VALUE does not count.
+    const Profile window = LoadProfile(Write(folder, "CFG.ini", "[other]\nnote\n[CFG]\nModel=2\n"), false);
+    EXPECT_TRUE(window.windowSettings);
+
+    const std::string ips = Write(folder, "ips.csv", "mac,ip,IP\n02:aa:00:00:00:01,10.77.1.1,10.77.1.2\n");
+    EXPECT_EQ(ErrorOf([&] { LoadIdentityTable(ips); }),
+              ips + ":1: two columns for ip: \"ip\" (column 2) and \"IP\" (column 3)");
+    const std::string alias = Write(folder, "alias.csv", "MAC,gateway,status,GateWay\n");
+    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(alias); }).find(":1: two columns for gateway"), std::string::npos);
+}
+
+TEST(PreparedSettings, OnlyRegularFilesOfBoundedSizeAreRead) {
+    TempFolder folder;
+    const std::string fifo = folder.path() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorOf([&] { LoadProfile(fifo, false); }),
+              fifo + ": a FIFO, not a regular file; a profile is read from a regular file only");
+    EXPECT_EQ(ErrorOf([&] { LoadIdentityTable("/dev/zero"); }).rfind("/dev/zero: a character device", 0), 0u);
+    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(folder.path()); }).find(": a folder"), std::string::npos);
+    const std::string large = Write(folder, "large.csv", "mac\n");
+    ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxInputFileBytes) + 1), 0);
+    EXPECT_EQ(ErrorOf([&] { LoadIdentityTable(large); }),
+              large + ": larger than 16 MiB, too large for an identity table");
+}
+
+// What `lumiq read --csv` writes of names a spreadsheet would run comes back
+// as it was, and is written so that a spreadsheet shows it.
+TEST(PreparedSettings, FormulaLikeCellsAreGuardedAndReadBackAsTheyWere) {
+    TempFolder folder;
+    const std::vector<std::string> names{"=1+2", "-", "+A1", "@SUM(A1)", "'quoted", "''", "a'b", "'"};
+    std::string csv = CsvLine({"mac", "name"});
+    for (std::size_t i = 0; i < names.size(); ++i)
+        csv += CsvLine({"02:aa:00:00:00:0" + std::to_string(i + 1), names[i]});
+    for (const char* guarded : {",'=1+2\n", ",'-\n", ",'@SUM(A1)\n", ",''quoted\n", ",a'b\n", ",''\n"})
+        EXPECT_NE(csv.find(guarded), std::string::npos) << guarded << csv;
+    EXPECT_EQ(CsvLine({"\tx", "'\r"}), "'\tx,\"''\r\"\n");
+    const IdentityTable table = LoadIdentityTable(Write(folder, "ids.csv", csv));
+    ASSERT_EQ(table.rows.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(table.rows[i].values.size(), 1u);
+        EXPECT_EQ(table.rows[i].values.front().value.text, names[i]);
+    }
+    // A spreadsheet's own export of 'abc (typed ''abc) keeps its quote.
+    EXPECT_EQ(ParseCsv("'abc,'=x\n").front().fields, (std::vector<std::string>{"'abc", "=x"}));
 }
 
 }  // namespace
