@@ -119,6 +119,7 @@ void WriteJson(const Report& report, std::ostream& out) {
     for (const ModuleRow& row : report.modules) modules.push_back(ModuleJson(report, row));
     document["modules"] = std::move(modules);
     if (report.command == Command::Doctor) document["checks"] = FindingsJson(report.findings);
+    if (!report.error.empty()) document["error"] = report.error;
     // Module texts are converted from GBK already; a stray byte still must not end the run.
     out << document.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }

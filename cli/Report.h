@@ -77,6 +77,7 @@ struct Report {
     bool interrupted = false;
     bool dryRun = false;  // apply --check
     int exitStatus = 0;
+    std::string error;  // why a run ended early, as stderr said it
     std::optional<fleet::Millis> searchMs;
     std::optional<fleet::Millis> workMs;
 

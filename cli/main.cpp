@@ -109,11 +109,9 @@ Report ReportFor(const Request& request) {
 // had found so far, its exit status, and why it ended (the message on stderr).
 void WriteEndedEarly(Report& report, int exitStatus, const std::string& error) {
     report.exitStatus = exitStatus;
-    std::ostringstream document;
-    WriteJson(report, document);
-    nlohmann::ordered_json json = nlohmann::ordered_json::parse(document.str());
-    json["error"] = error;
-    std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n' << std::flush;
+    report.error = error;
+    WriteJson(report, std::cout);
+    std::cout << std::flush;
 }
 
 }  // namespace
