@@ -11,12 +11,10 @@
 
 #include <QCoreApplication>
 
-#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
