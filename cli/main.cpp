@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 
-
 #include <cerrno>
 #include <iostream>
 #include <memory>
