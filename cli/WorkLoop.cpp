@@ -36,6 +36,7 @@ bool WorkLoop::run(Work& work) {
     work_ = &work;
     loop_ = &loop;
     wake_ = &wake;
+    progress_ = &progress;
     interrupted_ = interrupt_.pending();
     stopping_ = false;
     failure_ = nullptr;
@@ -54,6 +55,7 @@ bool WorkLoop::run(Work& work) {
     work_ = nullptr;
     loop_ = nullptr;
     wake_ = nullptr;
+    progress_ = nullptr;
     if (failure_) std::rethrow_exception(failure_);
     return !interrupted_ && !stopping_;
 }
@@ -66,7 +68,8 @@ void WorkLoop::onInterrupt() {
         return;
     }
     stopping_ = true;
-    std::cerr << "\rlumiq: stopping: waiting for the answers to what was sent (interrupt again to end at once)\n";
+    progress_->clear();
+    std::cerr << "lumiq: stopping: waiting for the answers to what was sent (interrupt again to end at once)\n";
     guarded([this] { work_->stop(Now()); });
 }
 

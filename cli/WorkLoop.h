@@ -18,6 +18,7 @@ class QTimer;
 namespace lumiq::cli {
 
 class Interrupt;
+class ProgressLine;
 
 // Milliseconds of std::chrono::steady_clock.
 fleet::Millis Now();
@@ -55,6 +56,7 @@ private:
     Work* work_ = nullptr;
     QEventLoop* loop_ = nullptr;
     QTimer* wake_ = nullptr;
+    ProgressLine* progress_ = nullptr;
     bool interrupted_ = false;  // ended at once
     bool stopping_ = false;     // asked to stop gently
     std::exception_ptr failure_;
