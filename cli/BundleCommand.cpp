@@ -52,6 +52,14 @@ private:
 } // namespace
 
 int RunSupportBundle(const Request& request, Report& report) {
+    const std::string folder =
+        "lumiq-support-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    const std::string path = request.bundlePath.empty() ? folder + ".tar.gz" : request.bundlePath;
+    // Told before the checks run; the archive looks again when it is made.
+    if (const std::string refused = RefusedArchivePath(path); !refused.empty())
+        throw UsageError(refused);
+
     Report doctor;
     doctor.command = Command::Doctor;
     doctor.exitStatus = RunDoctor(request, doctor);
@@ -59,10 +67,6 @@ int RunSupportBundle(const Request& request, Report& report) {
     WriteTable(doctor, text);
     WriteJson(doctor, json);
 
-    const std::string folder =
-        "lumiq-support-" +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
-    const std::string path = request.bundlePath.empty() ? folder + ".tar.gz" : request.bundlePath;
     Bundle bundle(path, folder);
     bundle.add("doctor.txt", text.str());
     bundle.add("doctor.json", json.str());

@@ -4,6 +4,7 @@
 // right.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumiq::cli {
@@ -21,6 +22,12 @@ struct Finding {
 };
 
 const char* VerdictName(Verdict verdict); // "ok", "warning", "problem"
+
+// A finding's text as it is shown: much of it comes from the system (a
+// tool's message, a rule's comment, a process or adapter name), so control
+// characters (C0, DEL, C1) and bytes that are no UTF-8 become "\xNN"; other
+// UTF-8 stays as it is.
+std::string ShownText(std::string_view text);
 bool AnyProblem(const std::vector<Finding>& findings);
 
 } // namespace lumiq::cli

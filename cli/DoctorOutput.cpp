@@ -9,6 +9,16 @@
 namespace lumiq::cli {
 namespace {
 
+// Every text of a finding as it may be shown (a JSON document takes no
+// bytes that are not UTF-8).
+Finding Shown(const Finding& finding) {
+    Finding shown{
+        ShownText(finding.check), finding.verdict, ShownText(finding.summary), {}, ShownText(finding.remedy)};
+    for (const std::string& detail : finding.details)
+        shown.details.push_back(ShownText(detail));
+    return shown;
+}
+
 std::string Padded(const std::string& text, std::size_t width) {
     const std::size_t used = TextWidth(text);
     return TerminalText(text) + std::string(width > used ? width - used : 0, ' ');
@@ -19,9 +29,10 @@ std::string Padded(const std::string& text, std::size_t width) {
 void WriteFindings(const std::vector<Finding>& findings, std::ostream& out) {
     std::size_t checkWidth = 0;
     for (const Finding& finding : findings)
-        checkWidth = std::max(checkWidth, TextWidth(finding.check));
+        checkWidth = std::max(checkWidth, TextWidth(ShownText(finding.check)));
     const std::string indent(std::string("warning").size() + 2 + checkWidth + 2, ' ');
-    for (const Finding& finding : findings) {
+    for (const Finding& found : findings) {
+        const Finding finding = Shown(found);
         out << Padded(VerdictName(finding.verdict), 9) << Padded(finding.check, checkWidth + 2)
             << TerminalText(finding.summary) << '\n';
         for (const std::string& detail : finding.details)
@@ -42,7 +53,8 @@ void WriteBundle(const Report& report, std::ostream& out) {
 
 nlohmann::ordered_json FindingsJson(const std::vector<Finding>& findings) {
     nlohmann::ordered_json checks = nlohmann::ordered_json::array();
-    for (const Finding& finding : findings) {
+    for (const Finding& found : findings) {
+        const Finding finding = Shown(found);
         nlohmann::ordered_json check{{"check", finding.check},
                                      {"verdict", VerdictName(finding.verdict)},
                                      {"summary", finding.summary},

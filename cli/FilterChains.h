@@ -4,7 +4,8 @@
 // 5000, from any address of the LAN, to the host's address or a broadcast,
 // on an adapter other than loopback, and new to connection tracking
 // (broadcast replies are never tracked as replies). The nftables, iptables
-// and ufw readers fill this model; one judge walks it.
+// and ufw readers fill this model; one judge walks it, each chain once, so
+// that no ruleset, however its chains jump, takes long to judge.
 
 #include <map>
 #include <string>
@@ -43,6 +44,7 @@ struct FilterVerdict {
     std::string chain;    // the input chain that dropped it or was uncertain
     std::string decision; // the rule or policy that decided
     std::string doubt;    // the conditional rule that might decide otherwise
+    std::string loop;     // Uncertain: a jump that loops or goes too deep, past which nothing is known
 };
 
 FilterVerdict JudgeModuleDatagram(const FilterRules& rules);

@@ -13,9 +13,23 @@
 namespace lumiq::cli {
 namespace {
 
+// A program's first line, cut where it could not be a message any more.
 std::string FirstLine(const std::string& text) {
-    std::string line = text.substr(0, text.find('\n'));
-    return line.empty() ? std::string("no message") : line;
+    constexpr std::size_t kLongest = 300;
+    const std::string line = text.substr(0, text.find('\n'));
+    return line.size() > kLongest ? line.substr(0, kLongest) + "..." : line;
+}
+
+std::string Seconds(int ms) {
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0)
+        text += "." + std::to_string(ms % 1000 / 100);
+    return text + " s";
+}
+
+std::string Bytes(std::size_t bytes) {
+    constexpr std::size_t kMiB = 1024 * 1024;
+    return bytes >= kMiB ? std::to_string(bytes / kMiB) + " MiB" : std::to_string(bytes) + " bytes";
 }
 
 // The tool's output, or the finding that says why there is none.
@@ -25,23 +39,9 @@ struct Asked {
 };
 
 Asked Ask(const std::string& check, const std::string& program, const std::vector<std::string>& arguments) {
-    Asked asked{RunProgramForOutput(program, arguments), std::nullopt};
-    const ProgramOutput& output = asked.output;
-    if (!output.found) {
-        asked.unchecked = Finding{check, Verdict::Ok, "not checked: " + program + " is not installed"};
-    } else if (output.exitStatus != 0) {
-        const std::string text = output.err + output.out;
-        const bool denied = text.find("ermission denied") != std::string::npos ||
-                            text.find("ot permitted") != std::string::npos ||
-                            text.find("be root") != std::string::npos;
-        asked.unchecked = denied ? Finding{check,
-                                           Verdict::Warning,
-                                           "not checked: " + program + " needs root",
-                                           {},
-                                           "sudo lumiq doctor"}
-                                 : Finding{check, Verdict::Warning,
-                                           "not checked: " + program + " failed: " + FirstLine(text)};
-    }
+    const ProgramLimits limits;
+    Asked asked{RunProgramForOutput(program, arguments, limits), std::nullopt};
+    asked.unchecked = UncheckedFinding(check, program, asked.output, limits);
     return asked;
 }
 
@@ -85,15 +85,41 @@ Finding CheckFirewalld() {
         return *ports.unchecked;
     if (FirewalldPortsAdmit(ports.output.out))
         return Finding{check, Verdict::Ok, "the default zone opens UDP port 5000"};
-    return Finding{check,
-                   Verdict::Problem,
-                   "the default zone does not open UDP port 5000 (ports: " +
-                       (ports.output.out.empty() ? std::string("none") : FirstLine(ports.output.out)) + ")",
-                   {},
-                   "sudo firewall-cmd --permanent --add-port=5000/udp && sudo firewall-cmd --reload"};
+    return Finding{
+        check,
+        Verdict::Problem,
+        "the default zone does not open UDP port 5000 (ports: " +
+            (FirstLine(ports.output.out).empty() ? std::string("none") : FirstLine(ports.output.out)) + ")",
+        {},
+        "sudo firewall-cmd --permanent --add-port=5000/udp && sudo firewall-cmd --reload"};
 }
 
 } // namespace
+
+std::optional<Finding> UncheckedFinding(const std::string& check, const std::string& program,
+                                        const ProgramOutput& output, const ProgramLimits& limits) {
+    const auto warning = [&](const std::string& why) {
+        return Finding{check, Verdict::Warning, "not checked: " + program + " " + why};
+    };
+    if (!output.found)
+        return Finding{check, Verdict::Ok, "not checked: " + program + " is not installed"};
+    if (output.timedOut)
+        return warning("did not answer in " + Seconds(limits.ms));
+    if (output.tooLong)
+        return warning("printed more than " + Bytes(limits.bytes));
+    if (output.exitStatus == 0)
+        return std::nullopt;
+    const std::string text = output.err + output.out;
+    if (text.find("ermission denied") != std::string::npos ||
+        text.find("ot permitted") != std::string::npos || text.find("be root") != std::string::npos)
+        return Finding{
+            check, Verdict::Warning, "not checked: " + program + " needs root", {}, "sudo lumiq doctor"};
+    if (!FirstLine(text).empty())
+        return warning("failed: " + FirstLine(text));
+    if (output.exitStatus > 0)
+        return warning("failed with exit status " + std::to_string(output.exitStatus));
+    return warning("was ended by signal " + std::to_string(output.signal));
+}
 
 Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, const std::string& remedy) {
     switch (verdict.outcome) {
@@ -108,6 +134,13 @@ Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, 
     case FilterVerdict::Outcome::Uncertain:
         break;
     }
+    // What follows such a jump is not known: the kernel would not load a loop.
+    if (!verdict.loop.empty())
+        return Finding{check,
+                       Verdict::Warning,
+                       "UDP to port 5000 cannot be judged past a jump that loops or goes too deep",
+                       {verdict.loop, "else " + verdict.decision},
+                       remedy};
     return Finding{check,
                    Verdict::Warning,
                    "UDP to port 5000 gets in only under a condition",

@@ -3,13 +3,20 @@
 // is asked through its own tool (nft, iptables, ufw, firewall-cmd); one that
 // is not installed is not checked, and the finding says so.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/DoctorFinding.h"
 #include "cli/FilterChains.h"
+#include "cli/ProgramOutput.h"
 
 namespace lumiq::cli {
+
+// Why `program`'s listing cannot be judged (not installed, no answer within
+// the limits, failed, not root), or nothing when it can.
+std::optional<Finding> UncheckedFinding(const std::string& check, const std::string& program,
+                                        const ProgramOutput& output, const ProgramLimits& limits);
 
 // The finding for a judged ruleset; `remedy` lets UDP to port 5000 in.
 Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, const std::string& remedy);

@@ -1,6 +1,6 @@
 #include "cli/IptablesRules.h"
 
-#include <algorithm>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -51,7 +51,7 @@ Match OfTest(bool holds) {
 
 // One "-A CHAIN ..." line; `chains` holds every chain name of the listing.
 FilterRule RuleOf(const std::vector<std::string>& words, const std::string& text,
-                  const std::vector<std::string>& chains) {
+                  const std::set<std::string>& chains) {
     FilterRule rule;
     rule.text = text;
     bool negate = false;
@@ -78,7 +78,7 @@ FilterRule RuleOf(const std::vector<std::string>& words, const std::string& text
             } else if (value == "NFQUEUE" || value == "QUEUE") {
                 rule.action = FilterRule::Action::Drop;
                 rule.match = AllOf(rule.match, Match::Maybe);
-            } else if (std::find(chains.begin(), chains.end(), value) != chains.end()) {
+            } else if (chains.count(value) != 0) {
                 rule.action = word == "-j" ? FilterRule::Action::Jump : FilterRule::Action::Goto;
                 rule.target = value;
             }
@@ -116,7 +116,7 @@ FilterRule RuleOf(const std::vector<std::string>& words, const std::string& text
 FilterRules ReadIptablesRules(const std::string& listing) {
     FilterRules rules;
     std::vector<std::pair<std::vector<std::string>, std::string>> lines;
-    std::vector<std::string> chains;
+    std::set<std::string> chains;
     std::istringstream text(listing);
     std::string line;
     while (std::getline(text, line)) {
@@ -124,7 +124,7 @@ FilterRules ReadIptablesRules(const std::string& listing) {
         if (words.size() < 2)
             continue;
         if (words[0] == "-N" || words[0] == "-P")
-            chains.push_back(words[1]);
+            chains.insert(words[1]);
         lines.emplace_back(std::move(words), line);
     }
     for (const auto& [words, original] : lines) {

@@ -72,7 +72,8 @@ private:
         FilterRule entry;
         const std::string family = rule.value("family", "");
         const std::string table = rule.value("table", "");
-        entry.text = Key(rule, "chain") + " handle " + std::to_string(rule.value("handle", 0));
+        const json& handle = rule.contains("handle") ? rule["handle"] : json(0);
+        entry.text = Key(rule, "chain") + " handle " + (handle.is_number_integer() ? handle.dump() : "?");
         for (const json& statement : rule.value("expr", json::array())) {
             if (!statement.is_object() || statement.empty())
                 continue;
@@ -146,8 +147,9 @@ private:
     // (a prefix, a map, a named set that is not listed).
     std::optional<std::vector<json>> Values(const json& right, const std::string& tableKey) const {
         if (right.is_string() && right.get<std::string>().rfind('@', 0) == 0) {
+            // nft lists a set's elements as values, never as the name of a further set.
             const auto set = sets_.find(tableKey + right.get<std::string>().substr(1));
-            if (set == sets_.end())
+            if (set == sets_.end() || !set->second.is_array())
                 return std::nullopt;
             return Values(set->second, tableKey);
         }

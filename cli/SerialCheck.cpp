@@ -115,8 +115,7 @@ Finding CheckSerial() {
     try {
         EnumComPorts(names);
     } catch (const EComPort& error) {
-        return Finding{"serial ports", Verdict::Warning,
-                       std::string("the ports cannot be listed: ") + error.what()};
+        return Finding{"serial ports", Verdict::Warning, ComFailureInSystemWords(error, "")};
     }
     const std::string user = UserName();
     const std::map<std::string, std::string> stable = StableNames();

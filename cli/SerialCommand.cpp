@@ -7,6 +7,7 @@
 #include "cli/Interrupt.h"
 #include "serial/ComPort.h"
 #include "serial/ComPortSerialLink.h"
+#include "serial/EComPort.h"
 
 namespace lumiq::cli {
 namespace {
@@ -55,11 +56,13 @@ int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& repo
     SetUp(port, request);
     try {
         port.Open();
+    } catch (const EComPort& error) {
+        throw Unusable(ComFailureInSystemWords(error, request.serialPort));
     } catch (const std::exception& error) {
         throw Unusable("cannot open the serial port " + request.serialPort + ": " + error.what());
     }
     ClosedAtEnd closer(port);
-    ComPortSerialLink link(port);
+    ComPortSerialLink link(port, ComFailureWords::System);
     fleet::SerialTiming timing;
     if (request.timeoutMs > 0) timing.receiveWindowMs = request.timeoutMs;
     fleet::FleetEngine engine(link, EngineOptionsOf(request, {}), timing);

@@ -10,31 +10,65 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
 
 namespace lumiq::cli {
 
+std::string RefusedArchivePath(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return {};
+    const char* what = S_ISLNK(info.st_mode)                            ? "a symbolic link"
+                       : S_ISDIR(info.st_mode)                          ? "a folder"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                       : S_ISFIFO(info.st_mode)                         ? "a FIFO"
+                                                                        : "not a regular file";
+    return path + " is " + what + ": the archive goes only to a new file or replaces a regular one";
+}
+
 TarGzArchive::TarGzArchive(const std::string& path, std::string folder)
     : path_(path), folder_(std::move(folder)) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (const std::string refused = RefusedArchivePath(path); !refused.empty())
+        throw std::runtime_error(refused);
+    // Beside the output, so that the rename stays on one file system.
+    const std::filesystem::path output(path);
+    const std::filesystem::path besides = output.has_parent_path() ? output.parent_path() : ".";
+    std::string name = (besides / ("." + output.filename().string() + ".XXXXXX")).string();
+    // mkostemp makes the file new (O_EXCL) and private (0600).
+    fd_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0)
-        throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot create a file beside " + path + ": " + std::strerror(errno));
+    writing_ = name;
     archive_ = archive_write_new();
     if (archive_ == nullptr || archive_write_add_filter_gzip(archive_) != ARCHIVE_OK ||
         archive_write_set_format_pax_restricted(archive_) != ARCHIVE_OK ||
-        archive_write_open_fd(archive_, fd_) != ARCHIVE_OK)
-        fail("cannot start the archive");
+        archive_write_open_fd(archive_, fd_) != ARCHIVE_OK) {
+        // No destructor runs for an archive that was never made.
+        std::string failure = path + ": cannot start the archive";
+        if (const char* reason = archive_ != nullptr ? archive_error_string(archive_) : nullptr)
+            failure += std::string(": ") + reason;
+        discard();
+        throw std::runtime_error(failure);
+    }
 }
 
 TarGzArchive::~TarGzArchive() {
+    discard();
+}
+
+void TarGzArchive::discard() {
     if (archive_ != nullptr)
         archive_write_free(archive_);
+    archive_ = nullptr;
     if (fd_ >= 0)
         ::close(fd_);
-    if (!finished_)
-        ::unlink(path_.c_str());
+    fd_ = -1;
+    if (!finished_ && !writing_.empty())
+        ::unlink(writing_.c_str());
+    writing_.clear();
 }
 
 void TarGzArchive::fail(const std::string& what) {
@@ -102,11 +136,15 @@ std::uintmax_t TarGzArchive::addFile(const std::string& name, const std::string&
 void TarGzArchive::finish() {
     if (archive_write_close(archive_) != ARCHIVE_OK)
         fail("cannot finish the archive");
-    if (::close(fd_) != 0) {
-        fd_ = -1;
-        fail(std::string("cannot close: ") + std::strerror(errno));
-    }
+    // On disk before it takes the output's place.
+    if (::fsync(fd_) != 0)
+        fail(std::string("cannot write: ") + std::strerror(errno));
+    const int fd = fd_;
     fd_ = -1;
+    if (::close(fd) != 0)
+        fail(std::string("cannot close: ") + std::strerror(errno));
+    if (::rename(writing_.c_str(), path_.c_str()) != 0)
+        fail(std::string("cannot put the archive in place: ") + std::strerror(errno));
     finished_ = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstring>
 
 #include "serial/ComPortCatalog.h"
 
@@ -53,7 +54,45 @@ std::string SystemErrorSuffix(int systemError) {
     return suffix.replace(at, 2, std::to_string(systemError));
 }
 
+// What each failure with a system error could not do, as the command line
+// says it; null for those that carry no system error.
+const char* FailedAction(int failureCode) {
+    switch (failureCode) {
+    case kComOpenFailed:
+        return "cannot open the serial port";
+    case kComWriteFailed:
+    case kComTransmitCharFailed:
+        return "cannot write to the serial port";
+    case kComReadFailed:
+        return "cannot read from the serial port";
+    case kComPurgeFailed:
+        return "cannot flush the serial port";
+    case kComSetStateFailed:
+    case kComSetupFailed:
+        return "cannot set up the serial port";
+    case kComModemStatusFailed:
+    case kComClearErrorFailed:
+        return "cannot read the line state of the serial port";
+    case kComEscapeFailed:
+        return "cannot set the modem lines of the serial port";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
+
+std::string ComFailureInSystemWords(const EComPort& failure, const std::string& port) {
+    const char* action = FailedAction(failure.FailureCode());
+    if (failure.SystemError() < 0)
+        return port.empty() ? std::string(failure.what()) : port + ": " + failure.what();
+    const std::string reason = std::strerror(failure.SystemError());
+    if (failure.FailureCode() == kComListingFailed)
+        return "cannot list the serial ports: " + reason;
+    if (action == nullptr)
+        return port + ": " + ComFailureText(failure.FailureCode()) + ": " + reason;
+    return std::string(action) + " " + port + ": " + reason;
+}
 
 std::string ComFailureText(int failureCode) {
     if (failureCode < 1 || failureCode > static_cast<int>(kQuotedTexts.size()))

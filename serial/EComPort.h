@@ -48,6 +48,12 @@ private:
     int systemError_;
 };
 
+// The failure as the command line tells it: what could not be done on
+// `port` and the system's own words for why ("cannot open the serial port
+// /dev/ttyUSB0: Permission denied", in the user's locale). what() keeps the
+// window's form, which its message boxes show.
+std::string ComFailureInSystemWords(const EComPort& failure, const std::string& port);
+
 // The text of a failure code as the catalog gave it at start-up (as quoted
 // until then); empty for a code outside 1 to 23. Safe from any thread.
 std::string ComFailureText(int failureCode);

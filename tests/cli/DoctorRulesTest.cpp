@@ -7,6 +7,7 @@
 #include "cli/FirewallCheck.h"
 #include "cli/IptablesRules.h"
 #include "cli/NftRules.h"
+#include "cli/ProgramOutput.h"
 #include "cli/SocketCheck.h"
 #include "cli/UfwRules.h"
 
@@ -82,6 +83,73 @@ TEST(DoctorRules, UfwFirewalldAndNftablesForms) {
                                 rule("in", (udpTo + R"(5000}}, {"accept": null})").c_str()) + "]}")),
               Outcome::Dropped);
     EXPECT_THROW(ReadNftRuleset("not json"), std::runtime_error);
+}
+
+// Each chain is judged once: rulesets whose jumps would be walked
+// exponentially often, jump in a loop or jump nowhere get their verdict at once.
+TEST(DoctorRules, JumpsAreJudgedOnceAndLoopsAreDoubts) {
+    // 24 chains, each jumping twice into the next under an address (2^24 walks of the last);
+    // the last may drop the datagram.
+    std::string nft = R"({"nftables": [{"chain": {"family": "ip", "table": "t", "name": "c0", "hook": "input",
+        "prio": 0, "policy": "accept"}})";
+    const std::string fromLan =
+        R"({"match": {"op": "==", "left": {"payload": {"protocol": "ip", "field": "saddr"}}, "right": "10.0.0.1"}})";
+    for (int i = 0; i < 24; ++i) {
+        const std::string chain = "c" + std::to_string(i);
+        const std::string action =
+            i == 23 ? R"({"drop": null})" : R"({"jump": {"target": "c)" + std::to_string(i + 1) + R"("}})";
+        if (i > 0)
+            nft += R"(, {"chain": {"family": "ip", "table": "t", "name": ")" + chain + R"("}})";
+        for (int handle = 0; handle < 2; ++handle)
+            nft += R"(, {"rule": {"family": "ip", "table": "t", "chain": ")" + chain + R"(", "handle": )" +
+                   std::to_string(handle) + R"(, "expr": [)" + fromLan + ", " + action + "]}}";
+    }
+    const FilterVerdict ladder = JudgeModuleDatagram(ReadNftRuleset(nft + "]}"));
+    EXPECT_EQ(ladder.outcome, Outcome::Uncertain);
+    EXPECT_EQ(ladder.doubt, "ip t c23 handle 0");
+    EXPECT_EQ(ladder.decision, "ip t c0 policy accept");
+
+    const struct {
+        const char* listing;
+        Outcome outcome;
+        const char* loop;
+    } cases[] = {
+        {"-P INPUT ACCEPT\n-N a\n-A INPUT -j a\n-A a -j a\n-A a -j a\n", Outcome::Uncertain,
+         "-A a -j a jumps back into a, a loop"},
+        {"-P INPUT DROP\n-N a\n-N b\n-A INPUT -p udp -j a\n-A a -g b\n-A b -j a\n-A b -j ACCEPT\n",
+         Outcome::Uncertain, "-A b -j a jumps back into a, a loop"},
+        // A loop that no datagram of a module reaches, and one behind a sure accept.
+        {"-P INPUT DROP\n-N a\n-A INPUT -p tcp -j a\n-A a -j a\n-A INPUT -j ACCEPT\n-A INPUT -j a\n",
+         Outcome::Accepted, ""},
+        // A jump nowhere, odd lines and words.
+        {"-P INPUT DROP\n-A INPUT -j missing\n-A\n-P INPUT\nnonsense\n-A INPUT -j\n-A INPUT \"open ! !\n"
+         "-A INPUT ! ! -p udp --dport\n-A INPUT -p udp --dport 5000 -j ACCEPT\n",
+         Outcome::Accepted, ""},
+    };
+    for (const auto& c : cases) {
+        const FilterVerdict verdict = JudgeModuleDatagram(ReadIptablesRules(c.listing));
+        EXPECT_EQ(verdict.outcome, c.outcome) << c.listing;
+        EXPECT_EQ(verdict.loop, c.loop) << c.listing;
+    }
+    const Finding loop =
+        FirewallFinding("iptables", JudgeModuleDatagram(ReadIptablesRules(cases[0].listing)), "remedy");
+    EXPECT_EQ(loop.verdict, Verdict::Warning);
+    EXPECT_EQ(loop.details.front(), cases[0].loop);
+}
+
+// A tool is cut off at its time limit; one that has ended is not waited for
+// behind a child of its that keeps its output open.
+TEST(DoctorRules, AToolThatDoesNotAnswerIsCutOffAndNamed) {
+    const ProgramLimits quick{300, 1024}, limits{2000, 1024};
+    const ProgramOutput hung = RunProgramForOutput("/bin/sh", {"-c", "sleep 60 & sleep 60"}, quick);
+    EXPECT_TRUE(hung.timedOut);
+    EXPECT_EQ(UncheckedFinding("nftables", "nft", hung, quick)->summary,
+              "not checked: nft did not answer in 0.3 s");
+    const ProgramOutput ended = RunProgramForOutput("/bin/sh", {"-c", "(sleep 5 &); echo listed"}, limits);
+    EXPECT_FALSE(ended.timedOut);
+    EXPECT_EQ(ended.exitStatus, 0);
+    EXPECT_EQ(ended.out, "listed\n");
+    EXPECT_FALSE(UncheckedFinding("nftables", "nft", ended, limits));
 }
 
 TEST(DoctorRules, ABufferThatCannotHoldAFullRegistrysBurstIsAWarning) {

@@ -9,12 +9,14 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "tests/support/Netns.h"
 #include "tests/support/ProgramRun.h"
@@ -141,6 +143,22 @@ TEST(Doctor, FindsEachConditionAndPassesOnceTheRemediesAreApplied) {
         close(master);
 }
 
+// Firewall tools that fail with terminal controls and bytes that are no
+// UTF-8, or print without end: the doctor names each, its words escaped.
+TEST(Doctor, ToolsThatFailOrFloodAreNamedWithTheirWordsEscaped) {
+    testbed::ScratchDir scratch;
+    std::ofstream(scratch.file("iptables")) << "#!/bin/sh\nprintf '\\033[2J\\377 gone\\n' >&2\nexit 4\n";
+    std::ofstream(scratch.file("ufw")) << "#!/bin/sh\nexec yes\n";
+    for (const char* tool : {"iptables", "ufw"})
+        ASSERT_EQ(chmod(scratch.file(tool).c_str(), 0755), 0);
+    const ProgramResult run = testbed::RunProgram(
+        {"/usr/bin/env", "PATH=" + scratch.path() + ":" + std::getenv("PATH"), Lumiq(), "doctor", "--json"});
+    const json document = json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << run.out << run.err;
+    EXPECT_EQ(Check(document, "iptables").at("summary"), "not checked: iptables failed: \\x1B[2J\\xFF gone");
+    EXPECT_EQ(Check(document, "ufw").at("summary"), "not checked: ufw printed more than 16 MiB");
+}
+
 TEST(SupportBundle, HoldsTheReportTheNetworkTheLastTraceAndTheLog) {
     testbed::ScratchDir scratch;
     ::setenv("XDG_STATE_HOME", scratch.path().c_str(), 1);
@@ -168,6 +186,38 @@ TEST(SupportBundle, HoldsTheReportTheNetworkTheLastTraceAndTheLog) {
     struct stat info {};
     ASSERT_EQ(stat(archive.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// The archive never goes through nor removes what it did not make: a device
+// or a symbolic link at the output is refused and stays; a regular file
+// there stays whole when the archive cannot be finished, on a full file
+// system, and nothing is left beside it.
+TEST(SupportBundle, LeavesWhatItDidNotMakeAsItWas) {
+    testbed::ScratchDir scratch;
+    // What /dev/full is, made here so that a fault cannot take the host's.
+    const std::string device = scratch.file("full"), link = scratch.file("link"), kept = scratch.file("kept");
+    ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    std::ofstream(kept) << "kept";
+    ASSERT_EQ(symlink(kept.c_str(), link.c_str()), 0);
+    for (const std::string& output : {device, link}) {
+        const ProgramResult refused = testbed::RunProgram({Lumiq(), "support-bundle", "--output", output});
+        EXPECT_EQ(refused.exitStatus, 2) << refused.err;
+        EXPECT_EQ(refused.err.rfind("lumiq: " + output + " is a ", 0), 0u) << refused.err;
+    }
+    struct stat info {};
+    EXPECT_TRUE(lstat(device.c_str(), &info) == 0 && S_ISCHR(info.st_mode));
+    EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    std::ifstream file(kept);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "kept");
+
+    const std::string full = scratch.file("fs"), output = full + "/bundle.tar.gz";
+    ASSERT_EQ(mkdir(full.c_str(), 0700), 0);
+    const ProgramResult run = testbed::RunProgram(
+        {"/usr/bin/unshare", "-m", "--", "/bin/sh", "-c",
+         "mount -t tmpfs -o size=16k tmpfs " + full + " && echo kept > " + output + " && { cat /dev/zero > " +
+             full + "/filler 2>/dev/null; " + Lumiq() + " support-bundle --output " + output +
+             "; echo status $?; cat " + output + "; ls -A " + full + "; }"});
+    EXPECT_EQ(run.out, "status 1\nkept\nbundle.tar.gz\nfiller\n") << run.err;
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "serial/ComPort.h"
+#include "serial/ComPortSerialLink.h"
 #include "serial/EComPort.h"
 #include "tests/serial/PtyPair.h"
 
@@ -70,6 +71,27 @@ TEST(ComPortText, FailureTextsCarryTheSystemErrorWhenThereIsOne) {
     }
     EXPECT_EQ(ComFailureText(0), "");
     EXPECT_EQ(ComFailureText(24), "");
+}
+
+// The window keeps its form of a failure; the command line's link says it in
+// the system's words with the port's path.
+TEST(ComPortText, TheCommandLinesLinkTellsFailuresInTheSystemsWords) {
+    TComPort port;
+    port.SetPort("/dev/lumiq-no-such-port");
+    ComPortSerialLink window(port), commandLine(port, ComFailureWords::System);
+    EXPECT_STREQ(ExpectComFailure(kComOpenFailed, [&] { window.open(); }).what(),
+                 "Unable to open com port (win error code: 2)");
+    try {
+        commandLine.open();
+        ADD_FAILURE() << "opened";
+    } catch (const std::runtime_error& failure) {
+        EXPECT_STREQ(failure.what(),
+                     "cannot open the serial port /dev/lumiq-no-such-port: No such file or directory");
+    }
+    EXPECT_EQ(ComFailureInSystemWords(EComPort(kComReadFailed, EIO), "/dev/ttyUSB0"),
+              "cannot read from the serial port /dev/ttyUSB0: Input/output error");
+    EXPECT_EQ(ComFailureInSystemWords(EComPort(kComListingFailed, EACCES), ""),
+              "cannot list the serial ports: Permission denied");
 }
 
 TEST_F(ComPortOnPty, OpenAndCloseRunTheirHooksInOrderAndRestoreTheTerminal) {

@@ -1,0 +1,17 @@
+# lumiq_doctor_rules: the doctor's code in plain C++, without Qt: the findings
+# and how their texts are shown, the nftables, iptables and ufw readers and
+# their one judge. The lumiq program links it through lumiq_doctor; the fuzz
+# build takes it as it is.
+if(NOT TARGET lumiq_doctor_rules)
+  find_package(nlohmann_json 3 REQUIRED)
+  add_library(lumiq_doctor_rules STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/DoctorFinding.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FilterChains.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IptablesRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NftRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UfwRules.cpp)
+  # Includes from the top; the module port comes from protocol/Frames.h, a
+  # header-only constant.
+  target_include_directories(lumiq_doctor_rules PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(lumiq_doctor_rules PUBLIC nlohmann_json::nlohmann_json)
+endif()
