@@ -12,6 +12,7 @@
 #include "state/GbkText.h"
 #include "state/SettingsFile.h"
 #include "state/ToolState.h"
+#include "tests/cli/LumiqRun.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TraceRows.h"
 #include "tests/support/simbed/SimLan.h"
@@ -24,16 +25,14 @@ using nlohmann::json;
 using testbed::FrameRecord;
 using testbed::ProgramResult;
 using testbed::SimLan;
+using testbed::ExpectMatchesSchema;
+using testbed::Lumiq;
+using testbed::SetFramesTo;
 
 constexpr const char* kMacA0 = "02:4c:51:00:00:01";
 constexpr const char* kMacA1 = "02:4c:51:00:00:02";
 constexpr const char* kMacA2 = "02:4c:51:00:00:03";
 constexpr const char* kMacB0 = "02:4c:51:00:0b:01";
-
-ProgramResult Lumiq(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(std::getenv("LUMIQ_BINARY_DIR")) + "/cli/lumiq");
-    return testbed::RunProgram(args);
-}
 
 // The sender field of a frame's envelope "<target>,<sender>,".
 std::string SenderOf(const FrameRecord& frame) {
@@ -48,17 +47,6 @@ json ModuleOf(const json& document, const std::string& mac) {
         if (module.at("mac") == mac) return module;
     ADD_FAILURE() << "no module " << mac << " in " << document.dump();
     return json::object();
-}
-
-void ExpectMatchesSchema(const std::string& document) {
-    testbed::ScratchDir scratch;
-    std::ofstream(scratch.file("out.json")) << document;
-    const ProgramResult check = testbed::RunProgram(
-        {"/usr/bin/python3", "-c",
-         "import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
-         "json.load(open(sys.argv[2])))",
-         scratch.file("out.json"), std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/cli/lumiq-output.schema.json"});
-    EXPECT_EQ(check.exitStatus, 0) << check.err;
 }
 
 class LumiqOnTwoLans : public ::testing::Test {
@@ -215,16 +203,6 @@ TEST_F(LumiqOnTwoLans, TracesKeepTheSearchTheReadAllAndTheSetOfACommand) {
     std::string remembered;
     std::getline(std::ifstream(scratch->file("lumiq-config/last-trace")), remembered);
     EXPECT_EQ(remembered, setTrace);
-}
-
-// Frames that write: "AT+KEY=value", not the query "AT+KEY=?".
-std::size_t SetFramesTo(SimLan& lan) {
-    std::size_t sets = 0;
-    for (const FrameRecord& frame : lan.control().received()) {
-        const std::size_t equals = frame.bytes.find('=', frame.bytes.find("AT+"));
-        sets += equals != std::string::npos && frame.bytes.compare(equals, 2, "=?") != 0;
-    }
-    return sets;
 }
 
 TEST_F(LumiqOnTwoLans, ApplyWritesOnlyWhatDiffersReadsItBackAndEndsEachModuleWithItsOwnResult) {

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "cli/TerminalText.h"
+#include "tests/cli/LumiqRun.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/simbed/SimLan.h"
 
@@ -28,22 +29,11 @@ namespace {
 using nlohmann::json;
 using testbed::ProgramResult;
 using testbed::SimLan;
+using testbed::ExpectMatchesSchema;
 
 ProgramResult Lumiq(std::vector<std::string> args) {
-    args.insert(args.begin(), std::string(std::getenv("LUMIQ_BINARY_DIR")) + "/cli/lumiq");
     // A run that blocks on an input file would otherwise hold the test for minutes.
-    return testbed::RunProgram(args, std::chrono::seconds(30));
-}
-
-void ExpectMatchesSchema(const std::string& document) {
-    testbed::ScratchDir scratch;
-    std::ofstream(scratch.file("out.json")) << document;
-    const ProgramResult check = testbed::RunProgram(
-        {"/usr/bin/python3", "-c",
-         "import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
-         "json.load(open(sys.argv[2])))",
-         scratch.file("out.json"), std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/cli/lumiq-output.schema.json"});
-    EXPECT_EQ(check.exitStatus, 0) << check.err;
+    return testbed::Lumiq(std::move(args), std::chrono::seconds(30));
 }
 
 // Bytes a terminal would obey: ESC, BEL, DEL.

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "tests/cli/LumiqRun.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/simbed/SimLan.h"
 
@@ -21,16 +22,12 @@ using nlohmann::json;
 using testbed::FrameRecord;
 using testbed::ProgramResult;
 using testbed::SimLan;
+using testbed::BuiltProgram;
+using testbed::Lumiq;
+using testbed::SetFramesTo;
 
 constexpr const char* kMac0 = "02:4c:51:00:00:01";
 constexpr const char* kMac1 = "02:4c:51:00:00:02";
-
-std::string Binary(const char* name) { return std::string(std::getenv("LUMIQ_BINARY_DIR")) + name; }
-
-ProgramResult Lumiq(std::vector<std::string> args) {
-    args.insert(args.begin(), Binary("/cli/lumiq"));
-    return testbed::RunProgram(args);
-}
 
 using States = std::map<std::string, std::string>;
 
@@ -41,16 +38,6 @@ States Writes(const ProgramResult& run) {
     for (const json& write : document.at("modules").at(0).at("writes"))
         states[write.at("key").get<std::string>()] = write.at("state").get<std::string>();
     return states;
-}
-
-// Frames that write: "AT+KEY=value", not the query "AT+KEY=?".
-std::size_t SetFrames(SimLan& lan) {
-    std::size_t sets = 0;
-    for (const FrameRecord& frame : lan.control().received()) {
-        const std::size_t equals = frame.bytes.find('=', frame.bytes.find("AT+"));
-        sets += equals != std::string::npos && frame.bytes.compare(equals, 2, "=?") != 0;
-    }
-    return sets;
 }
 
 class LumiqTrust : public ::testing::Test {
@@ -99,7 +86,7 @@ TEST_F(LumiqTrust, LateAnswersAndASecondSenderNeverPassForTheModulesOwn) {
     const ProgramResult expect = Lumiq({"set", kMac0, "dport=9100", "--expect", "1"});
     EXPECT_EQ(expect.exitStatus, 1);
     EXPECT_NE(expect.out.find("ambiguous"), std::string::npos) << expect.out;
-    EXPECT_EQ(SetFrames(*lan), 0u);
+    EXPECT_EQ(SetFramesTo(*lan), 0u);
 }
 
 TEST_F(LumiqTrust, AnIdentityAnotherModuleHoldsOrOutsideTheSubnetIsRefusedBeforeAnythingIsWritten) {
@@ -121,7 +108,7 @@ TEST_F(LumiqTrust, AnIdentityAnotherModuleHoldsOrOutsideTheSubnetIsRefusedBefore
     const ProgramResult broadcast = Lumiq({"set", kMac0, "ip=10.77.255.255", "--csv"});
     EXPECT_EQ(broadcast.exitStatus, 1);
     EXPECT_NE(broadcast.out.find("broadcast address of its subnet"), std::string::npos) << broadcast.out;
-    EXPECT_EQ(SetFrames(*lan), 0u);
+    EXPECT_EQ(SetFramesTo(*lan), 0u);
 }
 
 TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
@@ -139,7 +126,7 @@ TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
                                    " port=7002 name=Y --json --wait 3000 --timeout 4000 2>\"$4\" & p=$!; "
                                    "exec 3<\"$4\"; \"$2\" ctl --control \"$3\" wait-frames 3 10000 >/dev/null; " +
                                    kill + "; cat <&3 >&2; wait $p";
-        return testbed::RunProgram({"/bin/sh", "-c", script, "sh", Binary("/cli/lumiq"), Binary("/sim/lumiq-sim"),
+        return testbed::RunProgram({"/bin/sh", "-c", script, "sh", BuiltProgram("/cli/lumiq"), BuiltProgram("/sim/lumiq-sim"),
                                     lan->controlPath(), fifo});
     };
     const ProgramResult gentle = interrupted("kill -TERM $p");
