@@ -254,6 +254,9 @@ TEST_F(LumiqOnTwoLans, ApplyWritesOnlyWhatDiffersReadsItBackAndEndsEachModuleWit
     EXPECT_EQ(a1.at("detail"), "set name=Line 2 refused: ERROR");
     EXPECT_EQ(a1.at("apply").at("written"), json({"set mode=UDP", "set dport=9100"}));
     EXPECT_EQ(a1.at("apply").at("notWritten"), json({"name=Line 2"}));
+    // Its values are what it holds: the sets it confirmed over what it was read with.
+    EXPECT_EQ(a1.at("values").at("mode"), "UDP");
+    EXPECT_EQ(a1.at("values").at("name"), "LUMIQ-002");
     EXPECT_EQ(ModuleOf(document, kMacA2).at("status"), "timeout");
     // A late answer to the search ("AT" too) may still pass for the link test's.
     EXPECT_EQ(ModuleOf(document, kMacA2).at("detail").get<std::string>().rfind("no reply to ", 0), 0u);
