@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QMenu>
 
+#include "links/AdapterRoutes.h"
 #include "net/AdapterList.h"
 #include "state/AddressText.h"
 

@@ -11,13 +11,13 @@
 #include "app/ThreadPause.h"
 #include "app/WidgetModuleList.h"
 #include "app/WidgetPanelView.h"
-#include "net/SocketUdpLink.h"
+#include "links/ComPortSerialLink.h"
+#include "links/SocketUdpLink.h"
+#include "links/UdpLinkSetup.h"
 #include "net/TcmSocket.h"
-#include "net/UdpLinkSetup.h"
 #include "protocol/ModuleController.h"
 #include "protocol/NoticeQueue.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortSerialLink.h"
 
 namespace lumiq {
 

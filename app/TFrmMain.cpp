@@ -25,10 +25,10 @@
 #include "app/ThreadPause.h"
 #include "app/WidgetModuleList.h"
 #include "app/WidgetPanelView.h"
-#include "net/SocketUdpLink.h"
+#include "links/ComPortSerialLink.h"
+#include "links/SocketUdpLink.h"
 #include "protocol/ModuleController.h"
 #include "protocol/NoticeQueue.h"
-#include "serial/ComPortSerialLink.h"
 #include "state/InformationLog.h"
 #include "trace/PacketTrace.h"
 

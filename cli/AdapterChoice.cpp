@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/ExitStatus.h"
+#include "links/AdapterRoutes.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {

@@ -1,6 +1,6 @@
 #pragma once
 // The adapters a search goes out on; the route through each is
-// protocol/AdapterRoute.h's.
+// protocol/AdapterRoute.h's, made from an adapter by links/AdapterRoutes.h.
 
 #include <string>
 #include <vector>

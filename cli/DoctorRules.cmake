@@ -10,8 +10,9 @@ if(NOT TARGET lumiq_doctor_rules)
     ${CMAKE_CURRENT_LIST_DIR}/IptablesRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NftRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UfwRules.cpp)
-  # Includes from the top; the module port comes from protocol/Frames.h, a
-  # header-only constant.
-  target_include_directories(lumiq_doctor_rules PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(lumiq_doctor_rules PUBLIC nlohmann_json::nlohmann_json)
+  # It shares cli/ with the Qt part of the doctor: its root holds its own
+  # headers alone. The module port comes from protocol/Frames.h.
+  lumiq_include_root(lumiq_doctor_rules cli
+                     FILES DoctorFinding.h FilterChains.h IptablesRules.h NftRules.h UfwRules.h)
+  target_link_libraries(lumiq_doctor_rules PUBLIC lumiq_protocol nlohmann_json::nlohmann_json)
 endif()

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 
 #include "cli/AdapterChoice.h"
+#include "links/AdapterRoutes.h"
 
 namespace lumiq::cli {
 namespace {

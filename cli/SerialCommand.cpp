@@ -5,8 +5,8 @@
 #include "cli/EngineRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
+#include "links/ComPortSerialLink.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortSerialLink.h"
 #include "serial/EComPort.h"
 
 namespace lumiq::cli {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "links/UdpLinkSetup.h"
 #include "net/TcmSocket.h"
-#include "net/UdpLinkSetup.h"
 #include "net/WinsockErrors.h"
 
 namespace lumiq::cli {

@@ -1,6 +1,6 @@
 #pragma once
 // UDP port 5000 and the kernel receive buffer, each looked at on a socket
-// opened as the tools open theirs (net/UdpLinkSetup.h): bound to every
+// opened as the tools open theirs (links/UdpLinkSetup.h): bound to every
 // address, asking for the same buffer.
 
 #include <optional>

@@ -4,8 +4,8 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/PortHolder.h"
+#include "links/UdpLinkSetup.h"
 #include "net/PacketInfoReceive.h"
-#include "net/UdpLinkSetup.h"
 #include "net/WinsockErrors.h"
 #include "protocol/Frames.h"
 #include "state/AddressText.h"

@@ -7,16 +7,6 @@
 
 namespace lumiq {
 
-bool CanSearchOn(const Adapter& adapter) { return adapter.up && adapter.canBroadcast && adapter.address != 0; }
-
-AdapterRoute RouteOf(const Adapter& adapter) {
-    // An adapter without a hardware address (a tunnel) still needs a sender field.
-    const std::string mac = adapter.macText.empty() ? std::string(kEveryModuleMac) : adapter.macText;
-    return AdapterRoute{adapter.index, adapter.address, mac, adapter.name};
-}
-
-SearchRoute SearchRouteOf(const Adapter& adapter) { return SearchRoute{RouteOf(adapter), adapter.broadcast}; }
-
 std::vector<std::uint32_t> SearchDestinations(const SearchRoute& route) {
     const std::uint32_t everyone = ParseIp(kBroadcastText);
     std::vector<std::uint32_t> destinations{everyone};
@@ -34,28 +24,6 @@ const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned
 bool SpansAdapters(const std::vector<SearchRoute>& routes) {
     return std::any_of(routes.begin(), routes.end(),
                        [&](const SearchRoute& r) { return r.route.ifindex != routes.front().route.ifindex; });
-}
-
-const Adapter* ChosenAdapter(const AdapterChoice& choice, const std::vector<Adapter>& listed) {
-    if (choice.mode != AdapterMode::One) return nullptr;
-    const Adapter* byName = nullptr;
-    for (const Adapter& adapter : listed) {
-        if (adapter.name != choice.name) continue;
-        if (IpToText(adapter.address) == choice.address) return &adapter;
-        if (byName == nullptr) byName = &adapter;
-    }
-    return byName;
-}
-
-std::vector<SearchRoute> ChosenRoutes(const AdapterChoice& choice, const std::vector<Adapter>& listed) {
-    std::vector<SearchRoute> routes;
-    if (choice.mode == AdapterMode::Every) {
-        for (const Adapter& adapter : listed)
-            if (CanSearchOn(adapter)) routes.push_back(SearchRouteOf(adapter));
-    } else if (const Adapter* chosen = ChosenAdapter(choice, listed)) {
-        routes.push_back(SearchRouteOf(*chosen));
-    }
-    return routes;
 }
 
 }  // namespace lumiq

@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "net/AdapterList.h"
-#include "state/AdapterChoice.h"
-
 namespace lumiq {
 
 struct AdapterRoute {
@@ -26,11 +23,6 @@ struct SearchRoute {
     std::uint32_t broadcast = 0;  // directed broadcast, network order; 0: none
 };
 
-// Up, able to broadcast and addressed: a search can go out on it.
-bool CanSearchOn(const Adapter& adapter);
-AdapterRoute RouteOf(const Adapter& adapter);
-SearchRoute SearchRouteOf(const Adapter& adapter);
-
 // Where the search frame goes on one adapter: the limited broadcast, which
 // modules set up for another network still hear, and the adapter's directed
 // broadcast, which some networks pass where they drop the limited one.
@@ -41,14 +33,5 @@ const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned
 
 // More than one adapter among the routes.
 bool SpansAdapters(const std::vector<SearchRoute>& routes);
-
-// The routes of the window's choice among `listed` (ListAdapters()): none
-// for 自动, every adapter a search can use for 全部网卡, the chosen one when
-// it is there (by name and address, else by name: an address may change).
-// None, and so 自动, when nothing it names is there.
-std::vector<SearchRoute> ChosenRoutes(const AdapterChoice& choice, const std::vector<Adapter>& listed);
-
-// The entry of `listed` an AdapterMode::One choice names; null when gone.
-const Adapter* ChosenAdapter(const AdapterChoice& choice, const std::vector<Adapter>& listed);
 
 }  // namespace lumiq

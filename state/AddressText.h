@@ -16,10 +16,4 @@ std::string IpToText(std::uint32_t address);
 // RangeCheckError for an empty text.
 std::uint32_t ParseIp(std::string_view text);
 
-// Lower-case "xx:xx:xx:xx:xx:xx" hardware address for an IPv4 address: the
-// adapter's own for one of this host's addresses, else the neighbour table's
-// entry. Empty when there is none, for an invalid text, and for loopback
-// (whose all-zero hardware address names nothing on a network).
-std::string MacOfIp(std::string_view dottedText);
-
 }  // namespace lumiq

@@ -10,9 +10,9 @@
 
 #include <set>
 
+#include "links/SocketUdpLink.h"
+#include "links/UdpLinkSetup.h"
 #include "net/HostAddress.h"
-#include "net/SocketUdpLink.h"
-#include "net/UdpLinkSetup.h"
 #include "state/AddressText.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/Netns.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "links/ComPortSerialLink.h"
 #include "serial/ComPort.h"
-#include "serial/ComPortSerialLink.h"
 #include "serial/EComPort.h"
 #include "tests/serial/PtyPair.h"
 

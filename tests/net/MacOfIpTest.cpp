@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "state/AddressText.h"
+#include "net/MacOfIp.h"
 #include "tests/support/Netns.h"
 
 namespace lumiq {

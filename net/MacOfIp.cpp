@@ -3,6 +3,8 @@
 // it is the kernel's neighbour (ARP) table entry, used only when complete. No
 // request is sent on the network: the tool asks only for its own address.
 
+#include "net/MacOfIp.h"
+
 #include <arpa/inet.h>
 #include <net/if_arp.h>
 
@@ -14,7 +16,6 @@
 #include <sstream>
 
 #include "net/AdapterList.h"
-#include "state/AddressText.h"
 
 namespace lumiq {
 

@@ -1,5 +1,6 @@
-#include "net/UdpLinkSetup.h"
+#include "links/UdpLinkSetup.h"
 
+#include "net/MacOfIp.h"
 #include "state/AddressText.h"
 
 namespace lumiq {

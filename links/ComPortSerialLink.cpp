@@ -1,4 +1,4 @@
-#include "serial/ComPortSerialLink.h"
+#include "links/ComPortSerialLink.h"
 
 #include <stdexcept>
 

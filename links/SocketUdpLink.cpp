@@ -1,4 +1,4 @@
-#include "net/SocketUdpLink.h"
+#include "links/SocketUdpLink.h"
 
 #include <climits>
 
