@@ -11,7 +11,8 @@
 namespace lumiq {
 
 AdapterMenu::AdapterMenu(QMenu& parent, std::string configFolder, Guard guard)
-    : configFolder_(std::move(configFolder)), guard_(std::move(guard)), choice_(LoadAdapterChoice(configFolder_)) {
+    : configFolder_(std::move(configFolder)), guard_(std::move(guard)),
+      choice_(LoadAdapterChoice(configFolder_)) {
     menu_ = parent.addMenu(QStringLiteral("网卡"));
     menu_->setObjectName(QStringLiteral("AdapterMenu"));
     items_ = new QActionGroup(menu_);
@@ -20,16 +21,20 @@ AdapterMenu::AdapterMenu(QMenu& parent, std::string configFolder, Guard guard)
     connect(menu_, &QMenu::aboutToShow, this, [this] { listItems(); });
 }
 
-std::vector<SearchRoute> AdapterMenu::searchRoutes() const { return ChosenRoutes(choice_, ListAdapters()); }
+std::vector<SearchRoute> AdapterMenu::searchRoutes() const {
+    return ChosenRoutes(choice_, ListAdapters());
+}
 
 void AdapterMenu::listItems() {
-    for (QAction* item : items_->actions()) delete item;
+    for (QAction* item : items_->actions())
+        delete item;
     const std::vector<Adapter> adapters = ListAdapters();
     const Adapter* chosen = ChosenAdapter(choice_, adapters);
-    const bool automatic = choice_.mode == AdapterMode::Automatic || (choice_.mode == AdapterMode::One && !chosen);
+    const bool automatic =
+        choice_.mode == AdapterMode::Automatic || (choice_.mode == AdapterMode::One && !chosen);
     addItem(QStringLiteral("自动"), QStringLiteral("AdapterAuto"), AdapterChoice{}, automatic);
-    addItem(QStringLiteral("全部网卡"), QStringLiteral("AdapterAll"), AdapterChoice{AdapterMode::Every, {}, {}},
-            choice_.mode == AdapterMode::Every);
+    addItem(QStringLiteral("全部网卡"), QStringLiteral("AdapterAll"),
+            AdapterChoice{AdapterMode::Every, {}, {}}, choice_.mode == AdapterMode::Every);
     for (const Adapter& adapter : adapters) {
         const std::string address = IpToText(adapter.address);
         addItem(QString::fromStdString(AdapterLabel(adapter)),
@@ -45,7 +50,8 @@ void AdapterMenu::addItem(const QString& caption, const QString& objectName, con
     item->setCheckable(true);
     item->setChecked(checked);
     menu_->addAction(item);
-    connect(item, &QAction::triggered, this, [this, choice] { guard_([this, choice] { this->choose(choice); }); });
+    connect(item, &QAction::triggered, this,
+            [this, choice] { guard_([this, choice] { this->choose(choice); }); });
 }
 
 void AdapterMenu::choose(const AdapterChoice& choice) {
@@ -54,4 +60,4 @@ void AdapterMenu::choose(const AdapterChoice& choice) {
     SaveAdapterChoice(configFolder_, choice_);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

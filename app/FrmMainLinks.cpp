@@ -44,20 +44,21 @@ void TFrmMain::SetUpLinks() {
     // Each reply known with the adapter it arrived on, for a search on
     // chosen adapters (通讯方式 > 网卡).
     MySocket->ReceivePacketInfo = true;
-    SetUpUdpLink(*MySocket,
-                 UdpLinkHandlers{
-                     [this](TcmSocket& s, int peer, std::uint16_t port, std::uint32_t ip, const char* data,
-                            int length) { MySocketReceive(s, peer, port, ip, data, length); },
-                     [this](TcmSocket& s, int socket, std::uint32_t ip, std::uint16_t port) {
-                         MySocketAccept(s, socket, ip, port);
-                     },
-                     [this](TcmSocket& s) { MySocketActiveChanged(s); },
-                     [this](TcmSocket& s, int socket, std::uint32_t ip, std::uint16_t port) {
-                         MySocketDiscard(s, socket, ip, port);
-                     },
-                     [this](TcmSocket& s, int code, const std::string& message) { MySocketError(s, code, message); },
-                 },
-                 services_.state);
+    SetUpUdpLink(
+        *MySocket,
+        UdpLinkHandlers{
+            [this](TcmSocket& s, int peer, std::uint16_t port, std::uint32_t ip, const char* data,
+                   int length) { MySocketReceive(s, peer, port, ip, data, length); },
+            [this](TcmSocket& s, int socket, std::uint32_t ip, std::uint16_t port) {
+                MySocketAccept(s, socket, ip, port);
+            },
+            [this](TcmSocket& s) { MySocketActiveChanged(s); },
+            [this](TcmSocket& s, int socket, std::uint32_t ip, std::uint16_t port) {
+                MySocketDiscard(s, socket, ip, port);
+            },
+            [this](TcmSocket& s, int code, const std::string& message) { MySocketError(s, code, message); },
+        },
+        services_.state);
     LinkShutdown = [this] { ShutDownUdpLink(*MySocket); };
 
     udpLink_ = std::make_unique<SocketUdpLink>(*MySocket);
@@ -106,4 +107,4 @@ void TFrmMain::MySocketError(TcmSocket&, int, const std::string&) {}
 // Serial replies stay queued until TimerPortRes reads them.
 void TFrmMain::ComPortRxChar(int) {}
 
-}  // namespace lumiq
+} // namespace lumiq

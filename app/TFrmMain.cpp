@@ -19,7 +19,6 @@
 #include "app/ApplicationTitle.h"
 #include "app/HandlerGuard.h"
 #include "app/MemoInfoLog.h"
-#include "protocol/PanelSettings.h"
 #include "app/QtEngineTimer.h"
 #include "app/SeamDialogs.h"
 #include "app/ThreadPause.h"
@@ -29,6 +28,7 @@
 #include "links/SocketUdpLink.h"
 #include "protocol/ModuleController.h"
 #include "protocol/NoticeQueue.h"
+#include "protocol/PanelSettings.h"
 #include "state/InformationLog.h"
 #include "trace/PacketTrace.h"
 
@@ -68,21 +68,41 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
 TFrmMain::~TFrmMain() {
     StopTrace();
     TakeLinksDown();
-    delete FrmAbout.data();  // an About window still open goes with the program
+    delete FrmAbout.data(); // an About window still open goes with the program
 }
 
-void TFrmMain::AddLogLine(const QString& text) { log_->addLogLine(text.toStdString()); }
+void TFrmMain::AddLogLine(const QString& text) {
+    log_->addLogLine(text.toStdString());
+}
 
-void TFrmMain::AppendPlain(const QString& text) { log_->appendPlain(text.toStdString()); }
+void TFrmMain::AppendPlain(const QString& text) {
+    log_->appendPlain(text.toStdString());
+}
 
-PanelView& TFrmMain::Panel() { return *panel_; }
-ModuleListView& TFrmMain::ModuleList() { return *moduleList_; }
-InfoLog& TFrmMain::Log() { return *log_; }
-OperatorDialogs& TFrmMain::Dialogs() { return *notices_; }
-EngineTimer& TFrmMain::ReadTimer() { return *readTimer_; }
-EngineTimer& TFrmMain::PortResTimer() { return *portResTimer_; }
-EngineTimer& TFrmMain::OutTimer() { return *outTimer_; }
-Pause& TFrmMain::EnginePause() { return *pause_; }
+PanelView& TFrmMain::Panel() {
+    return *panel_;
+}
+ModuleListView& TFrmMain::ModuleList() {
+    return *moduleList_;
+}
+InfoLog& TFrmMain::Log() {
+    return *log_;
+}
+OperatorDialogs& TFrmMain::Dialogs() {
+    return *notices_;
+}
+EngineTimer& TFrmMain::ReadTimer() {
+    return *readTimer_;
+}
+EngineTimer& TFrmMain::PortResTimer() {
+    return *portResTimer_;
+}
+EngineTimer& TFrmMain::OutTimer() {
+    return *outTimer_;
+}
+Pause& TFrmMain::EnginePause() {
+    return *pause_;
+}
 
 void TFrmMain::RunHandler(void (TFrmMain::*handler)()) {
     RunGuarded(*notices_, [this, handler] { (this->*handler)(); });
@@ -108,10 +128,13 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 void TFrmMain::FormClose() {
     // For a support bundle; a log that cannot be kept is no reason to stay open.
     KeepInformationLog(MemoInfo->toPlainText().toStdString());
-    if (LinkShutdown) LinkShutdown();
+    if (LinkShutdown)
+        LinkShutdown();
 }
 
-void TFrmMain::But_ClearClick() { MemoInfo->clear(); }
+void TFrmMain::But_ClearClick() {
+    MemoInfo->clear();
+}
 
 void TFrmMain::N3Click() {
     // Failure to open the page is not reported.
@@ -123,7 +146,8 @@ void TFrmMain::N3Click() {
 }
 
 void TFrmMain::N4Click() {
-    if (FrmAbout) return;  // at most one About window
+    if (FrmAbout)
+        return; // at most one About window
     FrmAbout = new TFrmAbout;
     FrmAbout->show();
 }
@@ -133,7 +157,9 @@ void TFrmMain::N10Click() {
     RestorePanel(*panel_, services_.settings, services_.state.SettingKeys);
 }
 
-void TFrmMain::N11Click() { SavePanel(*panel_, services_.settings, services_.state.SettingKeys); }
+void TFrmMain::N11Click() {
+    SavePanel(*panel_, services_.settings, services_.state.SettingKeys);
+}
 
 void TFrmMain::N12Click() {
     // At once and without FormClose: exit() leaves every running event loop,
@@ -144,41 +170,105 @@ void TFrmMain::N12Click() {
 
 // The panel's commands, the search, the engine's timers and the link switch
 // belong to the protocol core.
-void TFrmMain::But_ModelClick() { controller_->set(SetButton::Model); }
-void TFrmMain::But_ModelCheckClick() { controller_->query(QueryButton::Model); }
-void TFrmMain::But_GATEWAYClick() { controller_->set(SetButton::Gateway); }
-void TFrmMain::But_GATEWAYCheckClick() { controller_->query(QueryButton::Gateway); }
-void TFrmMain::But_MASKClick() { controller_->set(SetButton::Mask); }
-void TFrmMain::But_MASKCheckClick() { controller_->query(QueryButton::Mask); }
-void TFrmMain::But_IPClick() { controller_->set(SetButton::Ip); }
-void TFrmMain::But_IPCheckClick() { controller_->query(QueryButton::Ip); }
-void TFrmMain::But_DIPClick() { controller_->set(SetButton::Dip); }
-void TFrmMain::But_DIPCheckClick() { controller_->query(QueryButton::Dip); }
-void TFrmMain::But_PortClick() { controller_->set(SetButton::Port); }
-void TFrmMain::But_PortCheckClick() { controller_->query(QueryButton::Port); }
-void TFrmMain::But_DPortClick() { controller_->set(SetButton::DPort); }
-void TFrmMain::But_DPortCheckClick() { controller_->query(QueryButton::DPort); }
-void TFrmMain::But_SetMACClick() { controller_->set(SetButton::Mac); }
-void TFrmMain::But_MACCheckClick() { controller_->query(QueryButton::Mac); }
-void TFrmMain::But_SetDCHPClick() { controller_->set(SetButton::Dhcp); }
-void TFrmMain::But_DCHPCheckClick() { controller_->query(QueryButton::Dhcp); }
-void TFrmMain::But_SetNameClick() { controller_->set(SetButton::Name); }
-void TFrmMain::But_NameCheckClick() { controller_->query(QueryButton::Name); }
-void TFrmMain::But_SetUARTClick() { controller_->set(SetButton::Uart); }
-void TFrmMain::But_UARTCheckClick() { controller_->query(QueryButton::Uart); }
-void TFrmMain::But_UDPFindClick() { controller_->search(adapterMenu_->searchRoutes()); }
+void TFrmMain::But_ModelClick() {
+    controller_->set(SetButton::Model);
+}
+void TFrmMain::But_ModelCheckClick() {
+    controller_->query(QueryButton::Model);
+}
+void TFrmMain::But_GATEWAYClick() {
+    controller_->set(SetButton::Gateway);
+}
+void TFrmMain::But_GATEWAYCheckClick() {
+    controller_->query(QueryButton::Gateway);
+}
+void TFrmMain::But_MASKClick() {
+    controller_->set(SetButton::Mask);
+}
+void TFrmMain::But_MASKCheckClick() {
+    controller_->query(QueryButton::Mask);
+}
+void TFrmMain::But_IPClick() {
+    controller_->set(SetButton::Ip);
+}
+void TFrmMain::But_IPCheckClick() {
+    controller_->query(QueryButton::Ip);
+}
+void TFrmMain::But_DIPClick() {
+    controller_->set(SetButton::Dip);
+}
+void TFrmMain::But_DIPCheckClick() {
+    controller_->query(QueryButton::Dip);
+}
+void TFrmMain::But_PortClick() {
+    controller_->set(SetButton::Port);
+}
+void TFrmMain::But_PortCheckClick() {
+    controller_->query(QueryButton::Port);
+}
+void TFrmMain::But_DPortClick() {
+    controller_->set(SetButton::DPort);
+}
+void TFrmMain::But_DPortCheckClick() {
+    controller_->query(QueryButton::DPort);
+}
+void TFrmMain::But_SetMACClick() {
+    controller_->set(SetButton::Mac);
+}
+void TFrmMain::But_MACCheckClick() {
+    controller_->query(QueryButton::Mac);
+}
+void TFrmMain::But_SetDCHPClick() {
+    controller_->set(SetButton::Dhcp);
+}
+void TFrmMain::But_DCHPCheckClick() {
+    controller_->query(QueryButton::Dhcp);
+}
+void TFrmMain::But_SetNameClick() {
+    controller_->set(SetButton::Name);
+}
+void TFrmMain::But_NameCheckClick() {
+    controller_->query(QueryButton::Name);
+}
+void TFrmMain::But_SetUARTClick() {
+    controller_->set(SetButton::Uart);
+}
+void TFrmMain::But_UARTCheckClick() {
+    controller_->query(QueryButton::Uart);
+}
+void TFrmMain::But_UDPFindClick() {
+    controller_->search(adapterMenu_->searchRoutes());
+}
 void TFrmMain::ListBoxIPClick() {
     const QList<QListWidgetItem*> selected = ListBoxIP->selectedItems();
     controller_->selectModule(selected.isEmpty() ? -1 : ListBoxIP->row(selected.front()));
 }
-void TFrmMain::But_ReadClick() { controller_->readAll(); }
-void TFrmMain::But_DefaultClick() { controller_->set(SetButton::Default); }
-void TFrmMain::But_OneKeyClick() { controller_->oneKeyWrite(); }
-void TFrmMain::But_ReadVerClick() { controller_->query(QueryButton::Version); }
-void TFrmMain::TimerReadTimer() { controller_->onTimerRead(); }
-void TFrmMain::TimerPortResTimer() { controller_->onTimerPortRes(); }
-void TFrmMain::TimerOutTimer() { controller_->onTimerOut(); }
-void TFrmMain::N8Click() { controller_->switchToSerial(); }
-void TFrmMain::TCPIP1Click() { controller_->switchToUdp(); }
+void TFrmMain::But_ReadClick() {
+    controller_->readAll();
+}
+void TFrmMain::But_DefaultClick() {
+    controller_->set(SetButton::Default);
+}
+void TFrmMain::But_OneKeyClick() {
+    controller_->oneKeyWrite();
+}
+void TFrmMain::But_ReadVerClick() {
+    controller_->query(QueryButton::Version);
+}
+void TFrmMain::TimerReadTimer() {
+    controller_->onTimerRead();
+}
+void TFrmMain::TimerPortResTimer() {
+    controller_->onTimerPortRes();
+}
+void TFrmMain::TimerOutTimer() {
+    controller_->onTimerOut();
+}
+void TFrmMain::N8Click() {
+    controller_->switchToSerial();
+}
+void TFrmMain::TCPIP1Click() {
+    controller_->switchToUdp();
+}
 
-}  // namespace lumiq
+} // namespace lumiq

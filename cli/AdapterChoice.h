@@ -13,6 +13,7 @@ namespace lumiq::cli {
 // Adapters that are up and can broadcast; `names` (adapter names or
 // addresses, "all" for every one) picks among them, empty meaning all.
 // Throws UsageError for a name no adapter has, Unusable when none is left.
-std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed, const std::vector<std::string>& names);
+std::vector<Adapter> ChooseAdapters(const std::vector<Adapter>& listed,
+                                    const std::vector<std::string>& names);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -15,7 +15,8 @@ public:
     std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules,
                                   const std::vector<fleet::FoundModule>& found) override {
         RefuseSharedIdentities(request_, modules.size());
-        RefuseTakenIdentity(modules, found, [&](const fleet::FoundModule& module) { return wantedFor(module); });
+        RefuseTakenIdentity(modules, found,
+                            [&](const fleet::FoundModule& module) { return wantedFor(module); });
         return std::nullopt;
     }
     std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule& module) override {
@@ -32,13 +33,16 @@ public:
     void finishUnworked(ModuleRow& row) override {
         // A target the search did not find was asked for and is missing;
         // one that two modules answer to cannot be worked on.
-        if (row.status == "not-found") row.status = fleet::ApplyResultName(fleet::ApplyResult::Missing);
-        if (row.status == "ambiguous") row.status = fleet::ApplyResultName(fleet::ApplyResult::Failed);
+        if (row.status == "not-found")
+            row.status = fleet::ApplyResultName(fleet::ApplyResult::Missing);
+        if (row.status == "ambiguous")
+            row.status = fleet::ApplyResultName(fleet::ApplyResult::Failed);
         row.apply = ApplyReport{};
     }
     // As diff(1) with --check, so that a scheduler can run it as an audit.
     int statusOf(const Report& report) const override {
-        if (!request_.check || report.interrupted) return ModuleCommand::statusOf(report);
+        if (!request_.check || report.interrupted)
+            return ModuleCommand::statusOf(report);
         bool differs = false;
         for (const ModuleRow& row : report.modules) {
             if (row.status == fleet::ApplyResultName(fleet::ApplyResult::Differs)) {
@@ -60,24 +64,26 @@ private:
     const Request& request_;
 };
 
-}  // namespace
+} // namespace
 
 int RunApply(const Request& request, Interrupt& interrupt, Report& report) {
     report.dryRun = request.check;
     const fleet::Profile& profile = request.profile;
     if (!profile.leftOutKeys.empty()) {
-        std::cerr << "lumiq: " << profile.path << " is a CFG.ini saved by the window: its module "
-                  << Joined(profile.leftOutKeys, " and ") << (profile.leftOutKeys.size() == 1 ? " is" : " are")
-                  << " left out, so that no module takes another's identity (--take-identity writes them, to one "
-                     "module)\n";
+        std::cerr
+            << "lumiq: " << profile.path << " is a CFG.ini saved by the window: its module "
+            << Joined(profile.leftOutKeys, " and ") << (profile.leftOutKeys.size() == 1 ? " is" : " are")
+            << " left out, so that no module takes another's identity (--take-identity writes them, to one "
+               "module)\n";
     }
     ApplyCommand command(request);
     try {
         return RunModuleCommand(request, interrupt, report, command);
     } catch (const Unusable& error) {
-        if (!request.check) throw;
+        if (!request.check)
+            throw;
         throw UsageError(error.what());
     }
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

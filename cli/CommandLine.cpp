@@ -19,7 +19,7 @@ constexpr int kMostModules = 4096;
 constexpr int kLongestWaitMs = 600000;
 
 struct Raw {
-    std::vector<std::string> items;  // targets, keys, assignments as typed
+    std::vector<std::string> items; // targets, keys, assignments as typed
     std::string targetsFile;
     bool targetsGiven = false;
     bool json = false;
@@ -41,7 +41,8 @@ std::string NamesATraceFile(const std::string& path) {
 }
 
 void AddOutputOptions(CLI::App& command, Raw& raw, const char* csvHelp) {
-    CLI::Option* json = command.add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
+    CLI::Option* json =
+        command.add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
     command.add_flag("--csv", raw.csv, csvHelp)->excludes(json);
 }
 
@@ -63,8 +64,8 @@ void AddSearchOptions(CLI::App& command, Request& request, CLI::Option_group* gr
         ->capture_default_str();
 }
 
-CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, const char* help, const char* items,
-                           Request& request, Raw& raw, bool overSerial = true) {
+CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, const char* help,
+                           const char* items, Request& request, Raw& raw, bool overSerial = true) {
     CLI::App* sub = app.add_subcommand(name, help);
     sub->add_option("items", raw.items, items)->type_name("");
     sub->add_option_function<std::string>(
@@ -87,9 +88,11 @@ CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, con
         ->check(CLI::Range(1, kLongestWaitMs))
         ->default_str(std::to_string(fleet::EngineOptions{}.timeoutMs));
     if (overSerial) {
-        CLI::Option_group* serial = sub->add_option_group("serial", "through a serial port wired to one module");
+        CLI::Option_group* serial =
+            sub->add_option_group("serial", "through a serial port wired to one module");
         CLI::Option* port =
-            serial->add_option("--serial", request.serialPort, "the module on serial port PORT")->type_name("PORT");
+            serial->add_option("--serial", request.serialPort, "the module on serial port PORT")
+                ->type_name("PORT");
         serial->add_option("--baud", request.baud, "the port's baud rate")
             ->type_name("RATE")
             ->check(CLI::Range(50, 4000000))
@@ -114,7 +117,8 @@ void SortItems(const Raw& raw, Request& request) {
     std::vector<Target> targets;
     for (const std::string& item : raw.items) {
         if (item.find('=') != std::string::npos) {
-            if (request.command != Command::Set) throw UsageError("\"" + item + "\": only set takes KEY=VALUE");
+            if (request.command != Command::Set)
+                throw UsageError("\"" + item + "\": only set takes KEY=VALUE");
             request.values.push_back(fleet::CheckAssignment(item));
         } else if (LooksLikeTarget(item)) {
             targets.push_back(ParseTarget(item));
@@ -122,13 +126,15 @@ void SortItems(const Raw& raw, Request& request) {
             if (std::find(request.keys.begin(), request.keys.end(), *param) == request.keys.end())
                 request.keys.push_back(*param);
         } else {
-            throw UsageError("\"" + item + "\" is no target (a MAC text, an IP address or all)" +
-                             (request.command == Command::Get ? " and no key (" + KeyList() + ")" : std::string()));
+            throw UsageError(
+                "\"" + item + "\" is no target (a MAC text, an IP address or all)" +
+                (request.command == Command::Get ? " and no key (" + KeyList() + ")" : std::string()));
         }
     }
     if (raw.targetsGiven) {
         std::vector<Target> listed = ReadTargetsFile(raw.targetsFile);
-        targets.insert(targets.end(), std::make_move_iterator(listed.begin()), std::make_move_iterator(listed.end()));
+        targets.insert(targets.end(), std::make_move_iterator(listed.begin()),
+                       std::make_move_iterator(listed.end()));
     }
     AddTargets(request.targets, std::move(targets));
 }
@@ -138,10 +144,12 @@ void SortItems(const Raw& raw, Request& request) {
 void RefuseSharedIdentity(const Request& request) {
     const auto named = std::count_if(request.targets.begin(), request.targets.end(),
                                      [](const Target& target) { return target.kind != Target::Kind::All; });
-    if (named < 2) return;
+    if (named < 2)
+        return;
     for (const fleet::Value& value : request.values) {
         if (value.param == fleet::Param::Ip || value.param == fleet::Param::Mac) {
-            throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text + " for several modules: one " +
+            throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text +
+                             " for several modules: one " +
                              (value.param == fleet::Param::Ip ? "address" : "MAC") +
                              " for two modules is a mistake; set each module on its own");
         }
@@ -150,8 +158,10 @@ void RefuseSharedIdentity(const Request& request) {
 
 void CheckRequest(Request& request) {
     const bool serial = !request.serialPort.empty();
-    if (!request.worksOnModules()) return;
-    if (request.command == Command::Apply) PrepareApply(request);
+    if (!request.worksOnModules())
+        return;
+    if (request.command == Command::Apply)
+        PrepareApply(request);
     if (serial && !request.targets.empty())
         throw UsageError("--serial works on the one module wired to the port: name no targets");
     if (!serial && request.targets.empty())
@@ -161,12 +171,14 @@ void CheckRequest(Request& request) {
         throw UsageError("get needs one key or more: " + KeyList());
     if (request.command == Command::Set && request.values.empty())
         throw UsageError("set needs one KEY=VALUE or more, keys: " + KeyList());
-    if (request.command == Command::Set) RefuseSharedIdentity(request);
+    if (request.command == Command::Set)
+        RefuseSharedIdentity(request);
     if (request.command == Command::Default && !request.yes && isatty(STDIN_FILENO) == 0)
-        throw UsageError("default restores every parameter of a module: confirm it on a terminal, or give --yes");
+        throw UsageError(
+            "default restores every parameter of a module: confirm it on a terminal, or give --yes");
 }
 
-}  // namespace
+} // namespace
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     Request request;
@@ -189,27 +201,30 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     AddSearchOptions(*search, request);
     AddOutputOptions(*search, raw, "one CSV row per module found");
     search->callback([&request] { request.command = Command::Search; });
-    search->footer("Exit status: 0 a module answered (and --expect was met), 1 fewer than --expect, 2 bad usage,\n"
-                   "3 none answered or no network, 130 interrupted. See lumiq(1).");
+    search->footer(
+        "Exit status: 0 a module answered (and --expect was met), 1 fewer than --expect, 2 bad usage,\n"
+        "3 none answered or no network, 130 interrupted. See lumiq(1).");
 
     CLI::App* doctor = app.add_subcommand("doctor", "check this host for what keeps modules from answering");
     doctor->add_flag("--json", raw.json, "one JSON document (see lumiq(1) for its schema)");
     doctor->callback([&request] { request.command = Command::Doctor; });
     doctor->footer("Exit status: 0 no check found a problem, 1 one did. Nothing is sent. See lumiq(1).");
 
-    CLI::App* bundle =
-        app.add_subcommand("support-bundle", "one archive for a support request: doctor's report, network, trace, log");
-    bundle->add_option("--output,-o", request.bundlePath, "write the archive to FILE (.tar.gz)")->type_name("FILE");
+    CLI::App* bundle = app.add_subcommand(
+        "support-bundle", "one archive for a support request: doctor's report, network, trace, log");
+    bundle->add_option("--output,-o", request.bundlePath, "write the archive to FILE (.tar.gz)")
+        ->type_name("FILE");
     bundle->callback([&request] { request.command = Command::SupportBundle; });
     bundle->footer("Exit status: 0 the archive is written, 1 it could not be, 2 bad usage. See lumiq(1).");
 
-    AddModuleCommand(app, Command::Read, "read", "read every parameter and the firmware version", "TARGETS", request,
-                     raw);
-    AddModuleCommand(app, Command::Get, "get", "read single parameters", "TARGETS KEY...", request, raw);
-    AddModuleCommand(app, Command::Set, "set", "write parameters in the window's one-key order", "TARGETS KEY=VALUE...",
+    AddModuleCommand(app, Command::Read, "read", "read every parameter and the firmware version", "TARGETS",
                      request, raw);
-    CLI::App* reset = AddModuleCommand(app, Command::Default, "default",
-                                       "restore the factory values, then read them back", "TARGETS", request, raw);
+    AddModuleCommand(app, Command::Get, "get", "read single parameters", "TARGETS KEY...", request, raw);
+    AddModuleCommand(app, Command::Set, "set", "write parameters in the window's one-key order",
+                     "TARGETS KEY=VALUE...", request, raw);
+    CLI::App* reset =
+        AddModuleCommand(app, Command::Default, "default", "restore the factory values, then read them back",
+                         "TARGETS", request, raw);
     reset->add_flag("--yes,-y", request.yes, "do not ask for confirmation");
     AddApplyOptions(*AddModuleCommand(app, Command::Apply, "apply",
                                       "bring modules to prepared settings: write what differs, read it back",
@@ -231,4 +246,4 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     return ParsedCommandLine{std::move(request), kExitOk, std::nullopt, {}};
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -10,8 +10,8 @@
 namespace lumiq::cli {
 
 struct ParsedCommandLine {
-    std::optional<Request> request;  // nothing when the line was answered already
-    int exitStatus = 0;              // then: 0 after --help or --version, 2 after an error (printed)
+    std::optional<Request> request; // nothing when the line was answered already
+    int exitStatus = 0;             // then: 0 after --help or --version, 2 after an error (printed)
     // Refused once the line itself was read (a bad target, value or file, options
     // that do not go together): what was asked so far, so that --json still
     // writes its document, and why. A line that cannot be read at all (an
@@ -22,4 +22,4 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

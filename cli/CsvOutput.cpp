@@ -23,7 +23,8 @@ void WriteAdapters(const Report& report, std::ostream& out) {
 }
 
 void WriteFound(const Report& report, std::ostream& out) {
-    out << fleet::CsvLine({"mac", "address", "port", "adapter", "reply", "replies", "duplicate_mac", "duplicate_ip"});
+    out << fleet::CsvLine(
+        {"mac", "address", "port", "adapter", "reply", "replies", "duplicate_mac", "duplicate_ip"});
     for (const ModuleRow& row : report.modules) {
         const SearchReport& search = *row.search;
         out << fleet::CsvLine({row.mac, row.address, std::to_string(search.port), row.adapter,
@@ -35,7 +36,8 @@ void WriteFound(const Report& report, std::ostream& out) {
 std::string Changes(const ApplyReport& apply) {
     std::vector<std::string> changes;
     for (const fleet::Difference& change : apply.changes)
-        changes.push_back(std::string(fleet::KeyOf(change.param)) + ": " + change.now + " → " + change.wanted);
+        changes.push_back(std::string(fleet::KeyOf(change.param)) + ": " + change.now + " → " +
+                          change.wanted);
     return Joined(changes, "; ");
 }
 
@@ -47,31 +49,36 @@ void WriteModules(const Report& report, std::ostream& out) {
     const bool apply = report.command == Command::Apply;
     const bool macChanges = apply || report.command == Command::Set;
     Fields header{std::string(fleet::KeyOf(fleet::Param::Mac))};
-    for (const fleet::Param param : report.columns) header.emplace_back(fleet::KeyOf(param));
+    for (const fleet::Param param : report.columns)
+        header.emplace_back(fleet::KeyOf(param));
     std::vector<ReportColumn> columns{ReportColumn::Address, ReportColumn::Adapter, ReportColumn::Status,
                                       ReportColumn::Detail};
-    if (macChanges) columns.push_back(ReportColumn::MacBefore);
+    if (macChanges)
+        columns.push_back(ReportColumn::MacBefore);
     if (apply) {
-        columns.insert(columns.end(),
-                       {ReportColumn::Changes, ReportColumn::Written, ReportColumn::NotWritten, ReportColumn::Unconfirmed});
+        columns.insert(columns.end(), {ReportColumn::Changes, ReportColumn::Written, ReportColumn::NotWritten,
+                                       ReportColumn::Unconfirmed});
     }
-    for (const ReportColumn column : columns) header.emplace_back(fleet::ReportColumnName(column));
+    for (const ReportColumn column : columns)
+        header.emplace_back(fleet::ReportColumnName(column));
     out << fleet::CsvLine(header);
     for (const ModuleRow& row : report.modules) {
         Fields fields{row.mac};
-        for (const fleet::Param param : report.columns) fields.push_back(fleet::ValueOf(row.values, param));
+        for (const fleet::Param param : report.columns)
+            fields.push_back(fleet::ValueOf(row.values, param));
         fields.insert(fields.end(), {row.address, row.adapter, row.status, row.detail});
-        if (macChanges) fields.push_back(row.macBefore);
+        if (macChanges)
+            fields.push_back(row.macBefore);
         if (apply) {
             const ApplyReport& done = *row.apply;
-            fields.insert(fields.end(), {Changes(done), Joined(done.written, "; "), Joined(done.notWritten, "; "),
-                                         Joined(done.unconfirmed, "; ")});
+            fields.insert(fields.end(), {Changes(done), Joined(done.written, "; "),
+                                         Joined(done.notWritten, "; "), Joined(done.unconfirmed, "; ")});
         }
         out << fleet::CsvLine(fields);
     }
 }
 
-}  // namespace
+} // namespace
 
 void WriteCsv(const Report& report, std::ostream& out) {
     if (report.command == Command::Adapters) {
@@ -83,4 +90,4 @@ void WriteCsv(const Report& report, std::ostream& out) {
     }
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

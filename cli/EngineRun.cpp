@@ -18,14 +18,17 @@ public:
     void stop(fleet::Millis now) override { engine_.stop(now); }
     std::string progress() const override {
         if (engine_.stopping())
-            return "stopping: awaiting the answers of " + std::to_string(engine_.awaitingCount()) + " modules";
+            return "stopping: awaiting the answers of " + std::to_string(engine_.awaitingCount()) +
+                   " modules";
         const auto& sessions = engine_.sessions();
         const auto failed = std::count_if(sessions.begin(), sessions.end(), [](const auto& session) {
             return session->state() == fleet::SessionState::Failed;
         });
-        std::string text = std::string(CommandName(command_)) + ": " + std::to_string(engine_.finishedCount()) +
-                           " of " + std::to_string(sessions.size()) + " modules done";
-        if (failed > 0) text += ", " + std::to_string(failed) + " failed";
+        std::string text = std::string(CommandName(command_)) + ": " +
+                           std::to_string(engine_.finishedCount()) + " of " +
+                           std::to_string(sessions.size()) + " modules done";
+        if (failed > 0)
+            text += ", " + std::to_string(failed) + " failed";
         return text;
     }
 
@@ -34,11 +37,12 @@ private:
     Command command_;
 };
 
-}  // namespace
+} // namespace
 
 fleet::EngineOptions EngineOptionsOf(const Request& request, std::vector<std::uint32_t> ownAddresses) {
     fleet::EngineOptions options;
-    if (request.parallel > 0) options.parallel = request.parallel;
+    if (request.parallel > 0)
+        options.parallel = request.parallel;
     if (request.timeoutMs > 0) {
         // A destination-IP or MAC set keeps its longer wait in proportion.
         options.longTimeoutMs = options.longTimeoutMs * request.timeoutMs / options.timeoutMs;
@@ -50,10 +54,14 @@ fleet::EngineOptions EngineOptionsOf(const Request& request, std::vector<std::ui
 
 std::unique_ptr<fleet::Plan> PlanOf(const Request& request) {
     switch (request.command) {
-    case Command::Get: return fleet::QueryPlan(request.keys);
-    case Command::Set: return std::make_unique<fleet::SetPlan>(request.values);
-    case Command::Default: return fleet::DefaultPlan();
-    default: return fleet::ReadAllPlan();
+    case Command::Get:
+        return fleet::QueryPlan(request.keys);
+    case Command::Set:
+        return std::make_unique<fleet::SetPlan>(request.values);
+    case Command::Default:
+        return fleet::DefaultPlan();
+    default:
+        return fleet::ReadAllPlan();
     }
 }
 
@@ -64,7 +72,8 @@ bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loo
 
 void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked) {
     const auto* plan = dynamic_cast<const fleet::SetPlan*>(&session.plan());
-    const fleet::ModuleValues* readBack = plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
+    const fleet::ModuleValues* readBack =
+        plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
     std::vector<std::string> trouble;
     for (fleet::ValueWrite& write : fleet::WritesOf(session, asked, readBack)) {
         const std::string item = std::string(fleet::KeyOf(write.value.param)) + "=" + write.value.text;
@@ -78,9 +87,11 @@ void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vect
         }
         row.writes.push_back(std::move(write));
     }
-    if (trouble.empty()) return;
-    if (row.status == "ok") row.status = "failed";
+    if (trouble.empty())
+        return;
+    if (row.status == "ok")
+        row.status = "failed";
     row.detail = (row.detail.empty() ? "" : row.detail + "; ") + Joined(trouble, ", ");
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -25,4 +25,4 @@ bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loo
 // succeeded only when every one is confirmed.
 void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -10,8 +10,8 @@ namespace lumiq::cli {
 
 class Interrupt {
 public:
-    Interrupt();   // one at a time; installs the handlers
-    ~Interrupt();  // restores the default handling
+    Interrupt();  // one at a time; installs the handlers
+    ~Interrupt(); // restores the default handling
     Interrupt(const Interrupt&) = delete;
     Interrupt& operator=(const Interrupt&) = delete;
 
@@ -26,4 +26,4 @@ private:
     int pipe_[2] = {-1, -1};
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -18,8 +18,10 @@ json StepJson(const StepReport& step) {
                 {"sends", step.sends},
                 {"startedMs", step.startedMs},
                 {"endedMs", step.endedMs}};
-    if (!step.reply.empty()) object["reply"] = step.reply;
-    if (!step.error.empty()) object["error"] = step.error;
+    if (!step.reply.empty())
+        object["reply"] = step.reply;
+    if (!step.error.empty())
+        object["error"] = step.error;
     return object;
 }
 
@@ -37,9 +39,11 @@ json AdapterJson(const Adapter& adapter) {
 json ValuesJson(const Report& report, const ModuleRow& row) {
     json values = json::object();
     for (const auto& [param, text] : row.values) {
-        const bool shown = param == fleet::Param::Mac ||
-                           std::find(report.columns.begin(), report.columns.end(), param) != report.columns.end();
-        if (shown) values[std::string(fleet::KeyOf(param))] = text;
+        const bool shown =
+            param == fleet::Param::Mac ||
+            std::find(report.columns.begin(), report.columns.end(), param) != report.columns.end();
+        if (shown)
+            values[std::string(fleet::KeyOf(param))] = text;
     }
     return values;
 }
@@ -47,10 +51,12 @@ json ValuesJson(const Report& report, const ModuleRow& row) {
 json ApplyJson(const ApplyReport& apply) {
     json changes = json::array();
     for (const fleet::Difference& change : apply.changes)
-        changes.push_back({{"key", fleet::KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
+        changes.push_back(
+            {{"key", fleet::KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
     json mismatches = json::array();
     for (const fleet::Difference& mismatch : apply.mismatches)
-        mismatches.push_back({{"key", fleet::KeyOf(mismatch.param)}, {"wanted", mismatch.wanted}, {"got", mismatch.now}});
+        mismatches.push_back(
+            {{"key", fleet::KeyOf(mismatch.param)}, {"wanted", mismatch.wanted}, {"got", mismatch.now}});
     return json{{"changes", std::move(changes)},
                 {"mismatches", std::move(mismatches)},
                 {"written", apply.written},
@@ -64,7 +70,8 @@ json WritesJson(const std::vector<fleet::ValueWrite>& writes) {
         json item{{"key", fleet::KeyOf(write.value.param)},
                   {"value", write.value.text},
                   {"state", fleet::WriteStateName(write.state)}};
-        if (write.state == fleet::WriteState::Mismatch) item["readBack"] = write.held;
+        if (write.state == fleet::WriteState::Mismatch)
+            item["readBack"] = write.held;
         array.push_back(std::move(item));
     }
     return array;
@@ -73,7 +80,8 @@ json WritesJson(const std::vector<fleet::ValueWrite>& writes) {
 json ModuleJson(const Report& report, const ModuleRow& row) {
     json module{{"mac", row.mac}, {"status", row.status}};
     const auto put = [&](const char* key, const std::string& text) {
-        if (!text.empty()) module[key] = text;
+        if (!text.empty())
+            module[key] = text;
     };
     put("macBefore", row.macBefore);
     put("target", row.target);
@@ -91,37 +99,48 @@ json ModuleJson(const Report& report, const ModuleRow& row) {
     } else {
         module["values"] = ValuesJson(report, row);
         json steps = json::array();
-        for (const StepReport& step : row.steps) steps.push_back(StepJson(step));
+        for (const StepReport& step : row.steps)
+            steps.push_back(StepJson(step));
         module["steps"] = std::move(steps);
     }
-    if (row.failure) module["failure"] = StepJson(*row.failure);
-    if (row.apply) module["apply"] = ApplyJson(*row.apply);
-    if (report.command == Command::Set) module["writes"] = WritesJson(row.writes);
+    if (row.failure)
+        module["failure"] = StepJson(*row.failure);
+    if (row.apply)
+        module["apply"] = ApplyJson(*row.apply);
+    if (report.command == Command::Set)
+        module["writes"] = WritesJson(row.writes);
     return module;
 }
 
-}  // namespace
+} // namespace
 
 void WriteJson(const Report& report, std::ostream& out) {
     json document{{"schema", kOutputSchemaVersion},
                   {"command", std::string(CommandName(report.command))},
                   {"exitStatus", report.exitStatus},
                   {"interrupted", report.interrupted}};
-    if (report.command == Command::Apply) document["check"] = report.dryRun;
+    if (report.command == Command::Apply)
+        document["check"] = report.dryRun;
     json elapsed = json::object();
-    if (report.searchMs) elapsed["search"] = *report.searchMs;
-    if (report.workMs) elapsed["work"] = *report.workMs;
+    if (report.searchMs)
+        elapsed["search"] = *report.searchMs;
+    if (report.workMs)
+        elapsed["work"] = *report.workMs;
     document["elapsedMs"] = std::move(elapsed);
     json adapters = json::array();
-    for (const Adapter& adapter : report.adapters) adapters.push_back(AdapterJson(adapter));
+    for (const Adapter& adapter : report.adapters)
+        adapters.push_back(AdapterJson(adapter));
     document["adapters"] = std::move(adapters);
     json modules = json::array();
-    for (const ModuleRow& row : report.modules) modules.push_back(ModuleJson(report, row));
+    for (const ModuleRow& row : report.modules)
+        modules.push_back(ModuleJson(report, row));
     document["modules"] = std::move(modules);
-    if (report.command == Command::Doctor) document["checks"] = FindingsJson(report.findings);
-    if (!report.error.empty()) document["error"] = report.error;
+    if (report.command == Command::Doctor)
+        document["checks"] = FindingsJson(report.findings);
+    if (!report.error.empty())
+        document["error"] = report.error;
     // Module texts are converted from GBK already; a stray byte still must not end the run.
     out << document.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

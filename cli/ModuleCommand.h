@@ -47,4 +47,4 @@ void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
 
 int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& report, ModuleCommand& command);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -19,7 +19,8 @@ namespace {
 
 // `set all ip=...` is known to name several modules only once they answered.
 void RefuseSharedIdentity(const Request& request, std::size_t modules) {
-    if (request.command != Command::Set || modules < 2) return;
+    if (request.command != Command::Set || modules < 2)
+        return;
     for (const fleet::Value& value : request.values) {
         if (value.param == fleet::Param::Ip || value.param == fleet::Param::Mac)
             throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text + " for " +
@@ -40,7 +41,8 @@ ModuleRow RowOf(const Resolved& resolved) {
     } else {
         row.address = resolved.target->canonical;
     }
-    if (resolved.target != nullptr) row.target = resolved.target->text;
+    if (resolved.target != nullptr)
+        row.target = resolved.target->text;
     row.status = resolved.status;
     row.detail = resolved.detail;
     return row;
@@ -60,16 +62,20 @@ public:
         RefuseSharedIdentity(request_, modules.size());
         if (request_.command == Command::Set)
             RefuseTakenIdentity(modules, found, [&](const fleet::FoundModule&) { return request_.values; });
-        if (request_.command != Command::Default || request_.yes || modules.empty()) return std::nullopt;
+        if (request_.command != Command::Default || request_.yes || modules.empty())
+            return std::nullopt;
         std::vector<std::string> names;
-        for (const fleet::FoundModule* module : modules) names.push_back(Named(*module));
-        if (ConfirmDefault(names, interrupt_)) return std::nullopt;
+        for (const fleet::FoundModule* module : modules)
+            names.push_back(Named(*module));
+        if (ConfirmDefault(names, interrupt_))
+            return std::nullopt;
         std::cerr << "lumiq: nothing restored\n";
         return interrupt_.pending() ? kExitInterrupted : kExitFailed;
     }
     std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule&) override { return PlanOf(request_); }
     void finishRow(ModuleRow& row, const fleet::Session& session) override {
-        if (request_.command == Command::Set) FinishSetRow(row, session, request_.values);
+        if (request_.command == Command::Set)
+            FinishSetRow(row, session, request_.values);
     }
     void finishUnworked(ModuleRow&) override {}
     int nothingFoundStatus() const override { return kExitUnusable; }
@@ -79,9 +85,11 @@ private:
     Interrupt& interrupt_;
 };
 
-std::string MacKey(const std::string& mac) { return fleet::CanonicalReading(fleet::Param::Mac, mac); }
+std::string MacKey(const std::string& mac) {
+    return fleet::CanonicalReading(fleet::Param::Mac, mac);
+}
 
-}  // namespace
+} // namespace
 
 void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
                          const std::vector<fleet::FoundModule>& found,
@@ -98,9 +106,11 @@ void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
         const auto holder = [&](const fleet::Value& value) -> const fleet::FoundModule* {
             if (value.param == fleet::Param::Mac) {
                 const auto it = byMac.find(value.text);
-                return it == byMac.end() || MacKey(it->second->mac) == MacKey(module->mac) ? nullptr : it->second;
+                return it == byMac.end() || MacKey(it->second->mac) == MacKey(module->mac) ? nullptr
+                                                                                           : it->second;
             }
-            if (value.param != fleet::Param::Ip) return nullptr;
+            if (value.param != fleet::Param::Ip)
+                return nullptr;
             const auto it = byIp.find(ParseIp(value.text));
             return it == byIp.end() || it->second->ip == module->ip ? nullptr : it->second;
         };
@@ -119,9 +129,11 @@ void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
 }
 
 int ModuleCommand::statusOf(const Report& report) const {
-    if (report.interrupted) return kExitInterrupted;
+    if (report.interrupted)
+        return kExitInterrupted;
     for (const ModuleRow& row : report.modules) {
-        if (!report.succeeded(row)) return kExitFailed;
+        if (!report.succeeded(row))
+            return kExitFailed;
     }
     return kExitOk;
 }
@@ -134,40 +146,47 @@ int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& repor
     // A write goes to a MAC, and every module with that MAC takes it: the
     // search waits its whole time for a second one, whatever --expect says.
     fleet::SearchOptions searchOptions = request.search;
-    if (request.writes()) searchOptions.expect = 0;
+    if (request.writes())
+        searchOptions.expect = 0;
     const SearchResult search = network.run(searchOptions);
     report.searchMs = search.elapsedMs;
     const std::vector<Resolved> resolved = ResolveTargets(request.targets, search.found);
     std::vector<const fleet::FoundModule*> work;
     for (const Resolved& item : resolved) {
-        if (item.status == "ok") work.push_back(item.module);
+        if (item.status == "ok")
+            work.push_back(item.module);
     }
     const auto unworked = [&](const Resolved& item, const char* status) {
         ModuleRow row = RowOf(item);
-        if (status != nullptr) row.status = status;
+        if (status != nullptr)
+            row.status = status;
         command.finishUnworked(row);
         report.modules.push_back(std::move(row));
     };
     if (search.interrupted) {
-        for (const Resolved& item : resolved) unworked(item, "cancelled");
+        for (const Resolved& item : resolved)
+            unworked(item, "cancelled");
         report.interrupted = true;
         return kExitInterrupted;
     }
     if (search.found.empty()) {
         std::cerr << "lumiq: no module answered the search on " << report.adapters.size()
                   << (report.adapters.size() == 1 ? " adapter" : " adapters") << '\n';
-        for (const Resolved& item : resolved) unworked(item, nullptr);
+        for (const Resolved& item : resolved)
+            unworked(item, nullptr);
         return command.nothingFoundStatus();
     }
-    if (const std::optional<int> status = command.beforeWork(work, search.found)) return *status;
+    if (const std::optional<int> status = command.beforeWork(work, search.found))
+        return *status;
 
-    fleet::FleetEngine engine(port, EngineOptionsOf(request, port.ownAddresses()));
+    const fleet::EngineOptions options = EngineOptionsOf(request, port.ownAddresses());
+    fleet::FleetEngine engine(port, options);
     std::vector<const fleet::Session*> sessions;
     for (const fleet::FoundModule* module : work) {
         // Answers to the search that had not come by its end may still come;
         // no later than an exchange's time-out after the module's first one.
         const fleet::Sighting sighting{module->ip, std::max(0, module->searchFrames - module->replies),
-                                       module->firstAt + EngineOptionsOf(request, {}).timeoutMs};
+                                       module->firstAt + options.timeoutMs};
         sessions.push_back(&engine.add(module->mac, module->route, command.planFor(*module), sighting));
     }
     port.setReceiver([&](const fleet::Arrival& arrival, std::string_view datagram) {
@@ -187,7 +206,8 @@ int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& repor
         const fleet::Session& session = *sessions[next++];
         ModuleRow row = cli::RowOf(session, origin);
         row.address = IpToText(item.module->ip);
-        if (item.target != nullptr) row.target = item.target->text;
+        if (item.target != nullptr)
+            row.target = item.target->text;
         command.finishRow(row, session);
         report.modules.push_back(std::move(row));
     }
@@ -199,4 +219,4 @@ int RunOnModules(const Request& request, Interrupt& interrupt, Report& report) {
     return RunModuleCommand(request, interrupt, report, command);
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -20,19 +20,27 @@ std::string CanonicalMac(const std::string& mac) {
     return fleet::CanonicalReading(fleet::Param::Mac, mac);
 }
 
-}  // namespace
+} // namespace
 
 ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin) {
     ModuleRow row;
     row.mac = CanonicalMac(session.mac());
-    if (LowerCase(session.firstMac()) != LowerCase(session.mac())) row.macBefore = CanonicalMac(session.firstMac());
+    if (LowerCase(session.firstMac()) != LowerCase(session.mac()))
+        row.macBefore = CanonicalMac(session.firstMac());
     row.adapter = session.route().adapter;
     row.values = session.values();
-    for (const fleet::StepRecord& record : session.records()) row.steps.push_back(StepOf(record, origin));
+    for (const fleet::StepRecord& record : session.records())
+        row.steps.push_back(StepOf(record, origin));
     switch (session.state()) {
-    case fleet::SessionState::Done: row.status = "ok"; break;
-    case fleet::SessionState::Failed: row.status = "failed"; break;
-    default: row.status = "cancelled"; break;
+    case fleet::SessionState::Done:
+        row.status = "ok";
+        break;
+    case fleet::SessionState::Failed:
+        row.status = "failed";
+        break;
+    default:
+        row.status = "cancelled";
+        break;
     }
     if (const fleet::StepRecord* failure = session.failure()) {
         row.failure = StepOf(*failure, origin);
@@ -55,18 +63,23 @@ ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin) {
 }
 
 std::string DescribeFailure(const StepReport& step) {
-    if (step.outcome == fleet::OutcomeName(fleet::Outcome::SecondSender)) return step.error;
+    if (step.outcome == fleet::OutcomeName(fleet::Outcome::SecondSender))
+        return step.error;
     std::string text = step.step + " " + step.outcome;
-    if (step.sends > 1) text += " after " + std::to_string(step.sends) + " sends";
-    if (!step.reply.empty()) text += ", reply \"" + step.reply + "\"";
-    if (!step.error.empty()) text += ": " + step.error;
+    if (step.sends > 1)
+        text += " after " + std::to_string(step.sends) + " sends";
+    if (!step.reply.empty())
+        text += ", reply \"" + step.reply + "\"";
+    if (!step.error.empty())
+        text += ": " + step.error;
     return text;
 }
 
 std::string Joined(const std::vector<std::string>& items, std::string_view separator) {
     std::string text;
     for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
+        if (!text.empty())
+            text += separator;
         text += item;
     }
     return text;
@@ -76,20 +89,24 @@ std::vector<fleet::Param> ColumnsOf(const Request& request) {
     std::vector<fleet::Param> columns;
     const auto wanted = [&](fleet::Param param) {
         switch (request.command) {
-        case Command::Get: return std::find(request.keys.begin(), request.keys.end(), param) != request.keys.end();
+        case Command::Get:
+            return std::find(request.keys.begin(), request.keys.end(), param) != request.keys.end();
         case Command::Set:
             return std::any_of(request.values.begin(), request.values.end(),
                                [&](const fleet::Value& value) { return value.param == param; });
         case Command::Read:
         case Command::Default:
-        case Command::Apply: return true;
-        default: return false;
+        case Command::Apply:
+            return true;
+        default:
+            return false;
         }
     };
     for (const fleet::Param param : fleet::kAllParams) {
-        if (param != fleet::Param::Mac && wanted(param)) columns.push_back(param);
+        if (param != fleet::Param::Mac && wanted(param))
+            columns.push_back(param);
     }
     return columns;
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

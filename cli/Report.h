@@ -18,12 +18,12 @@
 namespace lumiq::cli {
 
 struct StepReport {
-    std::string step;     // "query name", "set ip", "factory default", ...
-    std::string outcome;  // "ok", "refused", "timeout", ...
+    std::string step;    // "query name", "set ip", "factory default", ...
+    std::string outcome; // "ok", "refused", "timeout", ...
     int sends = 0;
-    std::string reply;  // the last reply's first line, UTF-8
+    std::string reply; // the last reply's first line, UTF-8
     std::string error;
-    fleet::Millis startedMs = 0;  // from the start of the run
+    fleet::Millis startedMs = 0; // from the start of the run
     fleet::Millis endedMs = 0;
 };
 
@@ -33,28 +33,28 @@ struct SearchReport {
     int replies = 0;
     bool duplicateMac = false;
     bool duplicateIp = false;
-    fleet::Millis firstMs = 0;  // first answer, from the start of the search
+    fleet::Millis firstMs = 0; // first answer, from the start of the search
 };
 
 // What an apply found different, wrote, and read back.
 struct ApplyReport {
-    std::vector<fleet::Difference> changes;     // before anything was written
-    std::vector<fleet::Difference> mismatches;  // after the read-back; `now` is what was read
-    std::vector<std::string> written;           // "set port=7000", confirmed by the module
-    std::vector<std::string> notWritten;        // "port=7000", when the module ended first or refused it
-    std::vector<std::string> unconfirmed;       // "port=7000", sent and neither answered nor read back
+    std::vector<fleet::Difference> changes;    // before anything was written
+    std::vector<fleet::Difference> mismatches; // after the read-back; `now` is what was read
+    std::vector<std::string> written;          // "set port=7000", confirmed by the module
+    std::vector<std::string> notWritten;       // "port=7000", when the module ended first or refused it
+    std::vector<std::string> unconfirmed;      // "port=7000", sent and neither answered nor read back
 };
 
 struct ModuleRow {
-    std::string mac;        // the MAC text it answers to now
-    std::string macBefore;  // when a set changed it
-    std::string target;     // as named on the command line; empty for `all`
-    std::string address;    // the address it answered from
-    std::string adapter;    // the adapter it answered on, or the serial port
-    std::string status;     // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
-    std::string detail;     // why it did not succeed, in words
-    fleet::ModuleValues values;             // as the module reported or confirmed them
-    std::vector<fleet::ValueWrite> writes;  // set: what became of each value
+    std::string mac;            // the MAC text it answers to now
+    std::string macBefore;      // when a set changed it
+    std::string target;         // as named on the command line; empty for `all`
+    std::string address;        // the address it answered from
+    std::string adapter;        // the adapter it answered on, or the serial port
+    std::string status;         // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
+    std::string detail;         // why it did not succeed, in words
+    fleet::ModuleValues values; // as the module reported or confirmed them
+    std::vector<fleet::ValueWrite> writes; // set: what became of each value
     std::optional<StepReport> failure;
     std::vector<StepReport> steps;
     std::optional<SearchReport> search;
@@ -62,29 +62,29 @@ struct ModuleRow {
 };
 
 struct BundlePart {
-    std::string name;  // inside the archive
+    std::string name; // inside the archive
     std::uintmax_t bytes = 0;
 };
 
 struct Report {
     Command command = Command::Search;
-    std::vector<fleet::Param> columns;  // the parameters shown, in order
+    std::vector<fleet::Param> columns; // the parameters shown, in order
     std::vector<ModuleRow> modules;
-    std::vector<Adapter> adapters;  // `lumiq adapters`, `lumiq doctor`
-    std::vector<Finding> findings;  // `lumiq doctor`
-    std::string bundlePath;         // `lumiq support-bundle`: the archive written, and its parts
+    std::vector<Adapter> adapters; // `lumiq adapters`, `lumiq doctor`
+    std::vector<Finding> findings; // `lumiq doctor`
+    std::string bundlePath;        // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;
-    bool dryRun = false;  // apply --check
+    bool dryRun = false; // apply --check
     int exitStatus = 0;
-    std::string error;  // why a run ended early, as stderr said it
+    std::string error; // why a run ended early, as stderr said it
     std::optional<fleet::Millis> searchMs;
     std::optional<fleet::Millis> workMs;
 
     // A module that --check finds different has done what was asked of it.
     bool succeeded(const ModuleRow& row) const {
-        return row.status == "ok" || row.status == "found" || row.status == "unchanged" || row.status == "applied" ||
-               row.status == "differs";
+        return row.status == "ok" || row.status == "found" || row.status == "unchanged" ||
+               row.status == "applied" || row.status == "differs";
     }
 };
 
@@ -100,4 +100,4 @@ std::string Joined(const std::vector<std::string>& items, std::string_view separ
 // The parameter columns a command shows.
 std::vector<fleet::Param> ColumnsOf(const Request& request);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -16,7 +16,17 @@
 
 namespace lumiq::cli {
 
-enum class Command : unsigned char { Adapters, Search, Doctor, SupportBundle, Read, Get, Set, Default, Apply };
+enum class Command : unsigned char {
+    Adapters,
+    Search,
+    Doctor,
+    SupportBundle,
+    Read,
+    Get,
+    Set,
+    Default,
+    Apply
+};
 std::string_view CommandName(Command command);
 
 enum class Format : unsigned char { Table, Json, Csv };
@@ -24,40 +34,41 @@ enum class Format : unsigned char { Table, Json, Csv };
 struct Target {
     enum class Kind : unsigned char { Mac, Ip, All };
     Kind kind = Kind::All;
-    std::string text;       // as given
-    std::string canonical;  // lower-case MAC text or dotted address
-    std::uint32_t ip = 0;   // Kind::Ip, network order
+    std::string text;      // as given
+    std::string canonical; // lower-case MAC text or dotted address
+    std::uint32_t ip = 0;  // Kind::Ip, network order
 };
 
 struct Request {
     Command command = Command::Search;
     Format format = Format::Table;
-    std::vector<std::string> adapters;  // names or addresses; empty: every adapter
+    std::vector<std::string> adapters; // names or addresses; empty: every adapter
     fleet::SearchOptions search;
-    std::vector<Target> targets;       // in the order given, each once
-    std::vector<fleet::Param> keys;    // get
-    std::vector<fleet::Value> values;  // set
-    int parallel = 0;                  // 0: the engine's default
-    int timeoutMs = 0;                 // 0: the engine's default
-    std::string serialPort;            // empty: over the network
+    std::vector<Target> targets;      // in the order given, each once
+    std::vector<fleet::Param> keys;   // get
+    std::vector<fleet::Value> values; // set
+    int parallel = 0;                 // 0: the engine's default
+    int timeoutMs = 0;                // 0: the engine's default
+    std::string serialPort;           // empty: over the network
     int baud = 9600;
-    bool yes = false;  // default: no confirmation asked
-    std::string bundlePath;  // support-bundle --output; empty: a name of the moment, here
+    bool yes = false;       // default: no confirmation asked
+    std::string bundlePath; // support-bundle --output; empty: a name of the moment, here
     // apply: the files as named, and what they hold, every value checked
     std::string profilePath;
     std::string identitiesPath;
-    bool check = false;         // read and compare only
-    bool takeIdentity = false;  // a CFG.ini's module IP and MAC as well
+    bool check = false;        // read and compare only
+    bool takeIdentity = false; // a CFG.ini's module IP and MAC as well
     fleet::Profile profile;
     std::optional<fleet::IdentityTable> identities;
-    std::string tracePath;      // --trace: empty for none
-    TrafficTap* tap = nullptr;  // that trace, set by main: the socket and the port report to it
+    std::string tracePath;     // --trace: empty for none
+    TrafficTap* tap = nullptr; // that trace, set by main: the socket and the port report to it
 
     bool worksOnModules() const { return command >= Command::Read; }
     bool writes() const {
-        return command == Command::Set || command == Command::Default || (command == Command::Apply && !check);
+        return command == Command::Set || command == Command::Default ||
+               (command == Command::Apply && !check);
     }
     bool allTargets() const;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -28,17 +28,16 @@ private:
     std::size_t adapters_;
 };
 
-}  // namespace
+} // namespace
 
 NetworkSearch::NetworkSearch(const Request& request, Interrupt& interrupt)
-    : listed_(ListAdapters()),
-      chosen_(ChooseAdapters(listed_, request.adapters)),
-      port_(listed_, request.tap),
-      loop_(interrupt) {}
+    : listed_(ListAdapters()), chosen_(ChooseAdapters(listed_, request.adapters)),
+      port_(listed_, request.tap), loop_(interrupt) {}
 
 SearchResult NetworkSearch::run(const fleet::SearchOptions& options) {
     std::vector<fleet::SearchAdapter> searched;
-    for (const Adapter& adapter : chosen_) searched.push_back(SearchRouteOf(adapter));
+    for (const Adapter& adapter : chosen_)
+        searched.push_back(SearchRouteOf(adapter));
     fleet::ModuleSearch search(port_, std::move(searched), options, port_.ownAddresses());
     SearchWork work(search, chosen_.size());
     port_.setReceiver([&](const fleet::Arrival& arrival, std::string_view datagram) {
@@ -50,14 +49,16 @@ SearchResult NetworkSearch::run(const fleet::SearchOptions& options) {
     result.elapsedMs = Now() - result.origin;
     port_.setReceiver({});
     result.found = search.found();
-    for (fleet::FoundModule& module : result.found) module.searchFrames = search.framesSentTo(module);
+    for (fleet::FoundModule& module : result.found)
+        module.searchFrames = search.framesSentTo(module);
     // Arrival order means little to people; adapters and addresses do.
     std::stable_sort(result.found.begin(), result.found.end(),
                      [](const fleet::FoundModule& a, const fleet::FoundModule& b) {
-                         if (a.route.adapter != b.route.adapter) return a.route.adapter < b.route.adapter;
+                         if (a.route.adapter != b.route.adapter)
+                             return a.route.adapter < b.route.adapter;
                          return ntohl(a.ip) < ntohl(b.ip);
                      });
     return result;
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

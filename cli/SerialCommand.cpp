@@ -44,7 +44,7 @@ private:
     TComPort& port_;
 };
 
-}  // namespace
+} // namespace
 
 int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& report) {
     if (request.command == Command::Default && !request.yes &&
@@ -64,7 +64,8 @@ int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& repo
     ClosedAtEnd closer(port);
     ComPortSerialLink link(port, ComFailureWords::System);
     fleet::SerialTiming timing;
-    if (request.timeoutMs > 0) timing.receiveWindowMs = request.timeoutMs;
+    if (request.timeoutMs > 0)
+        timing.receiveWindowMs = request.timeoutMs;
     fleet::FleetEngine engine(link, EngineOptionsOf(request, {}), timing);
     fleet::Route route;
     route.adapter = request.serialPort;
@@ -77,11 +78,14 @@ int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& repo
 
     ModuleRow row = RowOf(session, origin);
     // Over a serial link the module is known by what it reports.
-    if (row.mac.empty()) row.mac = fleet::ValueOf(session.values(), fleet::Param::Mac);
-    if (request.command == Command::Set) FinishSetRow(row, session, request.values);
+    if (row.mac.empty())
+        row.mac = fleet::ValueOf(session.values(), fleet::Param::Mac);
+    if (request.command == Command::Set)
+        FinishSetRow(row, session, request.values);
     report.modules.push_back(std::move(row));
-    if (report.interrupted) return kExitInterrupted;
+    if (report.interrupted)
+        return kExitInterrupted;
     return report.succeeded(report.modules.front()) ? kExitOk : kExitFailed;
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

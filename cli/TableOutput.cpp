@@ -29,29 +29,35 @@ std::vector<std::string> Aligned(const std::vector<Line>& lines) {
     std::vector<std::size_t> widths;
     for (const Line& line : lines) {
         widths.resize(std::max(widths.size(), line.size()), 0);
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], TextWidth(line[i]));
+        for (std::size_t i = 0; i < line.size(); ++i)
+            widths[i] = std::max(widths[i], TextWidth(line[i]));
     }
     std::vector<std::string> texts;
     for (const Line& line : lines) {
         std::string text;
         for (std::size_t i = 0; i < line.size(); ++i) {
             text += TerminalText(line[i]);
-            if (i + 1 < line.size()) text.append(widths[i] - TextWidth(line[i]) + 2, ' ');
+            if (i + 1 < line.size())
+                text.append(widths[i] - TextWidth(line[i]) + 2, ' ');
         }
-        while (!text.empty() && text.back() == ' ') text.pop_back();
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
         texts.push_back(std::move(text));
     }
     return texts;
 }
 
 void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
-    for (const std::string& text : Aligned(lines)) out << text << '\n';
+    for (const std::string& text : Aligned(lines))
+        out << text << '\n';
 }
 
 std::string Flags(const SearchReport& search) {
     std::string flags;
-    if (search.duplicateMac) flags = "duplicate MAC";
-    if (search.duplicateIp) flags += std::string(flags.empty() ? "" : ", ") + "duplicate IP";
+    if (search.duplicateMac)
+        flags = "duplicate MAC";
+    if (search.duplicateIp)
+        flags += std::string(flags.empty() ? "" : ", ") + "duplicate IP";
     return flags;
 }
 
@@ -59,9 +65,11 @@ void WriteAdapters(const Report& report, std::ostream& out) {
     std::vector<Line> lines{{"NAME", "ADDRESS", "BROADCAST", "MAC", "STATE"}};
     for (const Adapter& adapter : report.adapters) {
         std::string state = adapter.up ? "up" : "down";
-        if (!adapter.canBroadcast) state += ", no broadcast";
+        if (!adapter.canBroadcast)
+            state += ", no broadcast";
         lines.push_back({adapter.name, IpToText(adapter.address) + "/" + std::to_string(adapter.prefix),
-                         adapter.broadcast != 0 ? IpToText(adapter.broadcast) : "-", Shown(adapter.macText), state});
+                         adapter.broadcast != 0 ? IpToText(adapter.broadcast) : "-", Shown(adapter.macText),
+                         state});
     }
     WriteAligned(lines, out);
 }
@@ -88,7 +96,8 @@ void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
     lines.push_back({"address", Shown(row.address)});
     lines.push_back({"adapter", Shown(row.adapter)});
     lines.push_back({"status", row.status});
-    if (!row.detail.empty()) lines.push_back({"detail", row.detail});
+    if (!row.detail.empty())
+        lines.push_back({"detail", row.detail});
     for (const fleet::Param param : report.columns)
         lines.push_back({std::string(fleet::KeyOf(param)), Shown(fleet::ValueOf(row.values, param))});
     WriteAligned(lines, out);
@@ -99,13 +108,17 @@ void WriteMany(const Report& report, std::ostream& out) {
     const bool details = std::any_of(report.modules.begin(), report.modules.end(),
                                      [](const ModuleRow& row) { return !row.detail.empty(); });
     Line header{"MAC", "ADDRESS", "ADAPTER", "STATUS"};
-    for (const fleet::Param param : report.columns) header.push_back(Upper(fleet::KeyOf(param)));
-    if (details) header.push_back("DETAIL");
+    for (const fleet::Param param : report.columns)
+        header.push_back(Upper(fleet::KeyOf(param)));
+    if (details)
+        header.push_back("DETAIL");
     std::vector<Line> lines{header};
     for (const ModuleRow& row : report.modules) {
         Line line{MacShown(row), Shown(row.address), Shown(row.adapter), row.status};
-        for (const fleet::Param param : report.columns) line.push_back(Shown(fleet::ValueOf(row.values, param)));
-        if (details) line.push_back(row.detail);
+        for (const fleet::Param param : report.columns)
+            line.push_back(Shown(fleet::ValueOf(row.values, param)));
+        if (details)
+            line.push_back(row.detail);
         lines.push_back(std::move(line));
     }
     WriteAligned(lines, out);
@@ -139,24 +152,27 @@ void WriteApply(const Report& report, std::ostream& out) {
             continue;
         out << "  written: " << TerminalText(Listed(apply.written)) << '\n';
         // Sent, and no answer told whether the module took it.
-        if (!apply.unconfirmed.empty()) out << "  unconfirmed: " << TerminalText(Listed(apply.unconfirmed)) << '\n';
+        if (!apply.unconfirmed.empty())
+            out << "  unconfirmed: " << TerminalText(Listed(apply.unconfirmed)) << '\n';
         out << "  not written: " << TerminalText(Listed(apply.notWritten)) << '\n';
     }
 }
 
-}  // namespace
+} // namespace
 
 void WriteTable(const Report& report, std::ostream& out) {
     if (report.command == Command::Adapters) {
         WriteAdapters(report, out);
     } else if (report.command == Command::Search) {
-        if (!report.modules.empty()) WriteFound(report, out);
+        if (!report.modules.empty())
+            WriteFound(report, out);
     } else if (report.command == Command::Doctor) {
         WriteFindings(report.findings, out);
     } else if (report.command == Command::SupportBundle) {
         WriteBundle(report, out);
     } else if (report.command == Command::Apply) {
-        if (!report.modules.empty()) WriteApply(report, out);
+        if (!report.modules.empty())
+            WriteApply(report, out);
     } else if (report.modules.size() == 1) {
         WriteOne(report, report.modules.front(), out);
     } else if (!report.modules.empty()) {
@@ -166,11 +182,17 @@ void WriteTable(const Report& report, std::ostream& out) {
 
 void WriteReport(const Report& report, Format format, std::ostream& out) {
     switch (format) {
-    case Format::Table: WriteTable(report, out); break;
-    case Format::Json: WriteJson(report, out); break;
-    case Format::Csv: WriteCsv(report, out); break;
+    case Format::Table:
+        WriteTable(report, out);
+        break;
+    case Format::Json:
+        WriteJson(report, out);
+        break;
+    case Format::Csv:
+        WriteCsv(report, out);
+        break;
     }
     out.flush();
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -46,7 +46,8 @@ struct FoundIndex {
     Modules sharingMac(const fleet::FoundModule& module) const {
         Modules same{&module};
         for (const fleet::FoundModule* other : byMac.at(LowerCase(module.mac)))
-            if (other != &module) same.push_back(other);
+            if (other != &module)
+                same.push_back(other);
         return same;
     }
 };
@@ -54,7 +55,8 @@ struct FoundIndex {
 std::string Joined(const Modules& modules, bool byMac) {
     std::string text;
     for (const fleet::FoundModule* module : modules) {
-        if (!text.empty()) text += modules.size() == 2 ? " and " : ", ";
+        if (!text.empty())
+            text += modules.size() == 2 ? " and " : ", ";
         text += byMac ? module->mac : IpToText(module->ip);
     }
     return text;
@@ -62,7 +64,8 @@ std::string Joined(const Modules& modules, bool byMac) {
 
 Resolved One(const Target* target, const fleet::FoundModule& module, const FoundIndex& index) {
     const Modules same = index.sharingMac(module);
-    if (same.size() == 1) return Resolved{target, &module, "ok", ""};
+    if (same.size() == 1)
+        return Resolved{target, &module, "ok", ""};
     return Resolved{target, &module, "ambiguous",
                     "MAC " + module.mac + " is shared by the modules at " + Joined(same, false) +
                         ": frames to it reach all of them"};
@@ -72,7 +75,7 @@ std::string Where(const std::string& path, int line) {
     return path + ":" + std::to_string(line) + ": ";
 }
 
-}  // namespace
+} // namespace
 
 std::string LowerCase(std::string_view text) {
     std::string lower(text);
@@ -82,7 +85,8 @@ std::string LowerCase(std::string_view text) {
 }
 
 bool LooksLikeTarget(std::string_view text) {
-    if (LowerCase(text) == "all" || text.find(':') != std::string_view::npos) return true;
+    if (LowerCase(text) == "all" || text.find(':') != std::string_view::npos)
+        return true;
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
@@ -90,7 +94,8 @@ bool LooksLikeTarget(std::string_view text) {
 Target ParseTarget(std::string_view text) {
     Target target;
     target.text = std::string(text);
-    if (LowerCase(text) == "all") return target;
+    if (LowerCase(text) == "all")
+        return target;
     try {
         if (text.find(':') != std::string_view::npos) {
             target.kind = Target::Kind::Mac;
@@ -110,9 +115,11 @@ Target ParseTarget(std::string_view text) {
 void AddTargets(std::vector<Target>& targets, std::vector<Target> more) {
     std::unordered_set<std::string> given;
     given.reserve(targets.size() + more.size());
-    for (const Target& target : targets) given.insert(KeyOf(target));
+    for (const Target& target : targets)
+        given.insert(KeyOf(target));
     for (Target& target : more) {
-        if (given.insert(KeyOf(target)).second) targets.push_back(std::move(target));
+        if (given.insert(KeyOf(target)).second)
+            targets.push_back(std::move(target));
     }
 }
 
@@ -123,7 +130,8 @@ void AddTarget(std::vector<Target>& targets, Target target) {
 }
 
 std::vector<Target> ParseTargetsText(std::string_view text, const std::string& path) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a spreadsheet's byte-order mark
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3); // a spreadsheet's byte-order mark
     std::vector<Target> listed;
     const auto add = [&](int line, std::string_view word) {
         try {
@@ -151,7 +159,8 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
             line = line.substr(0, line.find('#'));
             std::replace(line.begin(), line.end(), ',', ' ');
             std::istringstream words(line);
-            for (std::string word; words >> word;) add(number, word);
+            for (std::string word; words >> word;)
+                add(number, word);
         }
     }
     std::vector<Target> targets;
@@ -167,17 +176,20 @@ std::vector<Target> ReadTargetsFile(const std::string& path) {
     }
 }
 
-std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const std::vector<fleet::FoundModule>& found) {
+std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets,
+                                     const std::vector<fleet::FoundModule>& found) {
     const FoundIndex index(found);
     std::vector<Resolved> resolved;
     std::unordered_set<const fleet::FoundModule*> named;
     const auto add = [&](Resolved item) {
-        if (item.module != nullptr && !named.insert(item.module).second) return;
+        if (item.module != nullptr && !named.insert(item.module).second)
+            return;
         resolved.push_back(std::move(item));
     };
     for (const Target& target : targets) {
         if (target.kind == Target::Kind::All) {
-            for (const fleet::FoundModule& module : found) add(One(nullptr, module, index));
+            for (const fleet::FoundModule& module : found)
+                add(One(nullptr, module, index));
             continue;
         }
         const Modules modules = index.matching(target);
@@ -186,8 +198,8 @@ std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const s
         } else if (modules.size() > 1) {
             const bool byIp = target.kind == Target::Kind::Ip;
             add(Resolved{&target, nullptr, "ambiguous",
-                         std::string(byIp ? "address " : "MAC ") + target.text + " is shared by the modules " +
-                             (byIp ? "" : "at ") + Joined(modules, byIp)});
+                         std::string(byIp ? "address " : "MAC ") + target.text +
+                             " is shared by the modules " + (byIp ? "" : "at ") + Joined(modules, byIp)});
         } else {
             add(One(&target, *modules.front(), index));
         }
@@ -195,4 +207,4 @@ std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const s
     return resolved;
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

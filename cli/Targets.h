@@ -35,17 +35,18 @@ void AddTargets(std::vector<Target>& targets, std::vector<Target> more);
 void AddTarget(std::vector<Target>& targets, Target target);
 
 struct Resolved {
-    const Target* target = nullptr;              // null for modules of `all`
-    const fleet::FoundModule* module = nullptr;  // null when none or several answered
-    std::string status;                          // "ok" (to be worked on), "not-found", "ambiguous"
+    const Target* target = nullptr;             // null for modules of `all`
+    const fleet::FoundModule* module = nullptr; // null when none or several answered
+    std::string status;                         // "ok" (to be worked on), "not-found", "ambiguous"
     std::string detail;
 };
 
 // Every target against the modules found. `all` stands for every module
 // found; a module named twice is worked on once. Linear in targets and modules.
-std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets, const std::vector<fleet::FoundModule>& found);
+std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets,
+                                     const std::vector<fleet::FoundModule>& found);
 
 // ASCII letters only: MAC texts and keys.
 std::string LowerCase(std::string_view text);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -18,9 +18,10 @@ struct Decoded {
 Decoded DecodeAt(std::string_view text, std::size_t at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
     const unsigned char lead = byte(0);
-    if (lead < 0x80) return {lead, 1};
+    if (lead < 0x80)
+        return {lead, 1};
     std::size_t length = 0;
-    unsigned char low = 0x80;  // the second byte's range, tighter after some leads
+    unsigned char low = 0x80; // the second byte's range, tighter after some leads
     unsigned char high = 0xBF;
     char32_t code = 0;
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -29,20 +30,26 @@ Decoded DecodeAt(std::string_view text, std::size_t at) {
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
         code = lead & 0x0Fu;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
         code = lead & 0x07u;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
     } else {
         return {};
     }
-    if (at + length > text.size()) return {};
+    if (at + length > text.size())
+        return {};
     for (std::size_t i = 1; i < length; ++i) {
         const unsigned char next = byte(i);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return {};
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
+            return {};
         code = (code << 6) | (next & 0x3Fu);
     }
     return {code, length};
@@ -56,7 +63,8 @@ bool ReordersText(char32_t code) {
 void AppendHex(std::string& out, const char* prefix, std::uint32_t value, int digits) {
     static constexpr char kDigits[] = "0123456789abcdef";
     out += prefix;
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xFu];
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out += kDigits[(value >> shift) & 0xFu];
 }
 
 // How many bytes at the end of `text` start a character that is not whole
@@ -64,14 +72,15 @@ void AppendHex(std::string& out, const char* prefix, std::uint32_t value, int di
 std::size_t UnfinishedTail(std::string_view text) {
     for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
         const auto byte = static_cast<unsigned char>(text[text.size() - back]);
-        if (byte >= 0x80 && byte <= 0xBF) continue;  // a continuation byte: look further back
+        if (byte >= 0x80 && byte <= 0xBF)
+            continue; // a continuation byte: look further back
         const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
         return needed > back ? back : 0;
     }
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 std::string TerminalText(std::string_view text) {
     std::string shown;
@@ -114,7 +123,8 @@ public:
 
 protected:
     int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
         pending_ += traits_type::to_char_type(c);
         return c;
     }
@@ -131,7 +141,8 @@ private:
         while (start < count) {
             const std::size_t end = std::min(pending_.find('\n', start), count);
             shown += TerminalText(std::string_view(pending_).substr(start, end - start));
-            if (end < count) shown += '\n';
+            if (end < count)
+                shown += '\n';
             start = end + 1;
         }
         pending_.erase(0, count);
@@ -152,4 +163,4 @@ EscapedStderr::~EscapedStderr() {
     std::cerr.rdbuf(original_);
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -28,7 +28,7 @@ std::string TerminalText(std::string_view text);
 class EscapedStderr {
 public:
     EscapedStderr();
-    ~EscapedStderr();  // writes what is left and puts std::cerr back
+    ~EscapedStderr(); // writes what is left and puts std::cerr back
     EscapedStderr(const EscapedStderr&) = delete;
     EscapedStderr& operator=(const EscapedStderr&) = delete;
 
@@ -39,4 +39,4 @@ private:
     std::streambuf* original_;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -17,10 +17,10 @@ locale_t Utf8Locale() {
     return locale;
 }
 
-}  // namespace
+} // namespace
 
 std::size_t TextWidth(std::string_view text) {
-    const std::string shown = TerminalText(text);  // UTF-8 without control characters
+    const std::string shown = TerminalText(text); // UTF-8 without control characters
     const QList<uint> codes = QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())).toUcs4();
     const locale_t locale = Utf8Locale();
     const locale_t previous = locale != nullptr ? uselocale(locale) : nullptr;
@@ -29,8 +29,9 @@ std::size_t TextWidth(std::string_view text) {
         const int columns = wcwidth(static_cast<wchar_t>(code));
         width += columns < 0 ? 1 : static_cast<std::size_t>(columns);
     }
-    if (previous != nullptr) uselocale(previous);
+    if (previous != nullptr)
+        uselocale(previous);
     return width;
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -12,4 +12,4 @@ namespace lumiq::cli {
 // `text` as it came, not escaped yet.
 std::size_t TextWidth(std::string_view text);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

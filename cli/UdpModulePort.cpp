@@ -12,11 +12,11 @@
 
 namespace lumiq::cli {
 
-UdpModulePort::UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap) : adapters_(std::move(adapters)) {
+UdpModulePort::UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap)
+    : adapters_(std::move(adapters)) {
     socket_.OnError = [this](TcmSocket&, int code, const std::string& message) { onError(code, message); };
-    socket_.OnReceive = [this](TcmSocket&, int, std::uint16_t port, std::uint32_t ip, const char* data, int length) {
-        onReceive(port, ip, data, length);
-    };
+    socket_.OnReceive = [this](TcmSocket&, int, std::uint16_t port, std::uint32_t ip, const char* data,
+                               int length) { onReceive(port, ip, data, length); };
     // Bound like the window's link, with packet info so that every reply names its adapter.
     socket_.SetBufferSize(kLinkBufferSize);
     socket_.Protocol = cmUDP;
@@ -28,20 +28,23 @@ UdpModulePort::UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap) : a
     socket_.Tap = tap;
     socket_.SetActive(true);
     opening_ = false;
-    if (socket_.Active()) return;
+    if (socket_.Active())
+        return;
     if (openErrorCode_ == kWsaAddressInUse) {
         const std::string holders = UdpPortHolders(kModulePort);
         throw Unusable("UDP port 5000 is taken" + (holders.empty() ? std::string() : " by " + holders) +
                        "; modules answer to that port, so one program at a time can talk to them "
                        "(a running lumiq-config, another lumiq or lumiq-sim): end it and try again");
     }
-    throw Unusable("cannot open UDP port 5000: " + (openError_.empty() ? std::string("unknown error") : openError_));
+    throw Unusable("cannot open UDP port 5000: " +
+                   (openError_.empty() ? std::string("unknown error") : openError_));
 }
 
 UdpModulePort::~UdpModulePort() {
     socket_.OnReceive = nullptr;
     socket_.OnError = nullptr;
-    if (socket_.Active()) socket_.SetActive(false);
+    if (socket_.Active())
+        socket_.SetActive(false);
 }
 
 void UdpModulePort::send(const fleet::Route& route, std::uint32_t destination, const std::string& bytes) {
@@ -51,12 +54,14 @@ void UdpModulePort::send(const fleet::Route& route, std::uint32_t destination, c
 
 std::vector<std::uint32_t> UdpModulePort::ownAddresses() const {
     std::vector<std::uint32_t> own;
-    for (const Adapter& adapter : adapters_) own.push_back(adapter.address);
+    for (const Adapter& adapter : adapters_)
+        own.push_back(adapter.address);
     return own;
 }
 
 void UdpModulePort::onReceive(std::uint16_t port, std::uint32_t ip, const char* data, int length) {
-    if (!receiver_ || length <= 0) return;
+    if (!receiver_ || length <= 0)
+        return;
     const ReceiptInfo& receipt = socket_.LastReceipt();
     const fleet::Arrival arrival{ip, port, receipt.ifindex, ReceiptWasBroadcast(receipt, adapters_)};
     try {
@@ -77,7 +82,8 @@ void UdpModulePort::onError(int code, const std::string& message) {
         return;
     }
     // A send that failed (an adapter gone) would repeat for every frame: said once.
-    if (warned_.insert(message).second) std::cerr << "lumiq: warning: " << message << '\n';
+    if (warned_.insert(message).second)
+        std::cerr << "lumiq: warning: " << message << '\n';
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -57,9 +57,9 @@ private:
     QEventLoop* loop_ = nullptr;
     QTimer* wake_ = nullptr;
     ProgressLine* progress_ = nullptr;
-    bool interrupted_ = false;  // ended at once
-    bool stopping_ = false;     // asked to stop gently
+    bool interrupted_ = false; // ended at once
+    bool stopping_ = false;    // asked to stop gently
     std::exception_ptr failure_;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

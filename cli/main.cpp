@@ -40,19 +40,22 @@ bool IsStdout(const std::string& path) {
 // beside lumiq, may take a while): say what the run waits for.
 void NoteWaitingForReader(const std::string& path) {
     struct stat file {};
-    if (stat(path.c_str(), &file) != 0 || !S_ISFIFO(file.st_mode)) return;
+    if (stat(path.c_str(), &file) != 0 || !S_ISFIFO(file.st_mode))
+        return;
     const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         close(fd);
         return;
     }
-    if (errno == ENXIO) std::cerr << "lumiq: waiting for a program to read the FIFO " << path << '\n';
+    if (errno == ENXIO)
+        std::cerr << "lumiq: waiting for a program to read the FIFO " << path << '\n';
 }
 
 // --trace: the file is made before any socket or port exists, so that it
 // holds everything; when it cannot be made, nothing is sent.
 std::unique_ptr<lumiq::PacketTrace> StartTrace(Request& request) {
-    if (request.tracePath.empty()) return nullptr;
+    if (request.tracePath.empty())
+        return nullptr;
     if (IsStdout(request.tracePath))
         throw UsageError("--trace " + request.tracePath + " is where the report goes: name another file");
     NoteWaitingForReader(request.tracePath);
@@ -69,11 +72,16 @@ std::unique_ptr<lumiq::PacketTrace> StartTrace(Request& request) {
 
 int Run(const Request& request, Interrupt& interrupt, Report& report) {
     switch (request.command) {
-    case Command::Adapters: return RunAdapters(request, report);
-    case Command::Search: return RunSearch(request, interrupt, report);
-    case Command::Doctor: return RunDoctor(request, report);
-    case Command::SupportBundle: return RunSupportBundle(request, report);
-    case Command::Apply: return RunApply(request, interrupt, report);
+    case Command::Adapters:
+        return RunAdapters(request, report);
+    case Command::Search:
+        return RunSearch(request, interrupt, report);
+    case Command::Doctor:
+        return RunDoctor(request, report);
+    case Command::SupportBundle:
+        return RunSupportBundle(request, report);
+    case Command::Apply:
+        return RunApply(request, interrupt, report);
     default:
         return request.serialPort.empty() ? RunOnModules(request, interrupt, report)
                                           : RunOnSerialModule(request, interrupt, report);
@@ -85,13 +93,17 @@ int Run(const Request& request, Interrupt& interrupt, Report& report) {
 void ReportFailures(const Report& report, Format format) {
     std::size_t failed = 0;
     for (const ModuleRow& row : report.modules) {
-        if (report.succeeded(row)) continue;
+        if (report.succeeded(row))
+            continue;
         ++failed;
-        if (format == Format::Table) continue;
+        if (format == Format::Table)
+            continue;
         const std::string who = !row.mac.empty() ? row.mac : !row.address.empty() ? row.address : row.target;
-        std::cerr << "lumiq: " << who << ": " << row.status << (row.detail.empty() ? "" : ": " + row.detail) << '\n';
+        std::cerr << "lumiq: " << who << ": " << row.status << (row.detail.empty() ? "" : ": " + row.detail)
+                  << '\n';
     }
-    if (failed > 0) std::cerr << "lumiq: " << failed << " of " << report.modules.size() << " modules did not succeed\n";
+    if (failed > 0)
+        std::cerr << "lumiq: " << failed << " of " << report.modules.size() << " modules did not succeed\n";
 }
 
 Report ReportFor(const Request& request) {
@@ -111,7 +123,7 @@ void WriteEndedEarly(Report& report, int exitStatus, const std::string& error) {
     std::cout << std::flush;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     // A trace FIFO whose reader went away ends the trace, not the run.
@@ -122,13 +134,15 @@ int main(int argc, char** argv) {
         Report report = ReportFor(*parsed.refused);
         WriteEndedEarly(report, parsed.exitStatus, parsed.error);
     }
-    if (!parsed.request) return parsed.exitStatus;
+    if (!parsed.request)
+        return parsed.exitStatus;
     Request request = *parsed.request;
     Report report = ReportFor(request);
     bool written = false;
     const auto endEarly = [&](int status, const std::exception& error) {
         std::cerr << "lumiq: " << error.what() << '\n';
-        if (request.format == Format::Json && !written) WriteEndedEarly(report, status, error.what());
+        if (request.format == Format::Json && !written)
+            WriteEndedEarly(report, status, error.what());
         return status;
     };
     try {
@@ -138,9 +152,12 @@ int main(int argc, char** argv) {
         report.exitStatus = Run(request, interrupt, report);
         written = true;
         WriteReport(report, request.format, std::cout);
-        if (request.worksOnModules()) ReportFailures(report, request.format);
-        if (report.interrupted) std::cerr << "lumiq: interrupted\n";
-        if (trace && !trace->recording()) std::cerr << "lumiq: " << trace->failure() << '\n';
+        if (request.worksOnModules())
+            ReportFailures(report, request.format);
+        if (report.interrupted)
+            std::cerr << "lumiq: interrupted\n";
+        if (trace && !trace->recording())
+            std::cerr << "lumiq: " << trace->failure() << '\n';
         return report.exitStatus;
     } catch (const UsageError& error) {
         return endEarly(kExitUsage, error);

@@ -13,8 +13,8 @@ namespace lumiq::fleet {
 
 struct Difference {
     Param param;
-    std::string now;     // as the module reported it ("" when it was never read)
-    std::string wanted;  // canonical
+    std::string now;    // as the module reported it ("" when it was never read)
+    std::string wanted; // canonical
 };
 
 class ApplyPlan : public Plan {
@@ -44,27 +44,27 @@ private:
 
 // A module's end of an apply, as people and scripts read it.
 enum class ApplyResult : unsigned char {
-    Unchanged,  // nothing differed
-    Applied,    // written and read back right
-    Mismatch,   // read back otherwise than written
-    Refused,    // a set answered without "OK"
-    Timeout,    // no reply, resends used up
-    Missing,    // asked for, not found
-    Failed,     // wrong replies, a failed link, a value that could not be completed
-    Cancelled,  // the run was ended first
-    Differs,    // dry run: something would change
+    Unchanged, // nothing differed
+    Applied,   // written and read back right
+    Mismatch,  // read back otherwise than written
+    Refused,   // a set answered without "OK"
+    Timeout,   // no reply, resends used up
+    Missing,   // asked for, not found
+    Failed,    // wrong replies, a failed link, a value that could not be completed
+    Cancelled, // the run was ended first
+    Differs,   // dry run: something would change
 };
 
-std::string_view ApplyResultName(ApplyResult result);  // "unchanged", "applied", ...
+std::string_view ApplyResultName(ApplyResult result); // "unchanged", "applied", ...
 
 struct ApplySummary {
     ApplyResult result;
-    std::string detail;                // "set ip refused: ERROR", "timeout in query mask", ...
-    std::vector<std::string> written;  // "set port=7000", in order, each confirmed by the module
+    std::string detail;                   // "set ip refused: ERROR", "timeout in query mask", ...
+    std::vector<std::string> written;     // "set port=7000", in order, each confirmed by the module
     std::vector<std::string> notWritten;  // what the plan still had to write when it ended, or was refused
-    std::vector<std::string> unconfirmed;  // "port=7000": sent, and neither answered nor read back
+    std::vector<std::string> unconfirmed; // "port=7000": sent, and neither answered nor read back
 };
 
 ApplySummary Summarize(const Session& session, const ApplyPlan& plan, bool dryRun);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

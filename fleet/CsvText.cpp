@@ -10,20 +10,23 @@ bool RunsAsFormula(char first) {
 }
 
 std::string Guarded(const std::string& field) {
-    if (field.empty() || (!RunsAsFormula(field.front()) && field.front() != kGuard)) return field;
+    if (field.empty() || (!RunsAsFormula(field.front()) && field.front() != kGuard))
+        return field;
     return kGuard + field;
 }
 
 void Unguard(std::string& field) {
-    if (field.size() >= 2 && field[0] == kGuard && (RunsAsFormula(field[1]) || field[1] == kGuard)) field.erase(0, 1);
+    if (field.size() >= 2 && field[0] == kGuard && (RunsAsFormula(field[1]) || field[1] == kGuard))
+        field.erase(0, 1);
 }
 
-}  // namespace
+} // namespace
 
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) line += ',';
+        if (i > 0)
+            line += ',';
         const std::string field = Guarded(fields[i]);
         // A leading blank would be lost to readers that trim.
         const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos ||
@@ -34,7 +37,8 @@ std::string CsvLine(const std::vector<std::string>& fields) {
         }
         line += '"';
         for (const char c : field) {
-            if (c == '"') line += '"';
+            if (c == '"')
+                line += '"';
             line += c;
         }
         line += '"';
@@ -44,13 +48,14 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 }
 
 std::vector<CsvRow> ParseCsv(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::vector<CsvRow> rows;
     CsvRow row;
     std::string field;
     int line = 1;
     bool inQuotes = false;
-    bool afterQuote = false;  // a quoted field has just closed
+    bool afterQuote = false; // a quoted field has just closed
     bool rowHasText = false;
     row.line = 1;
     const auto endRow = [&]() {
@@ -74,7 +79,8 @@ std::vector<CsvRow> ParseCsv(std::string_view text) {
                 inQuotes = false;
                 afterQuote = true;
             } else {
-                if (c == '\n') ++line;
+                if (c == '\n')
+                    ++line;
                 field += c;
             }
             continue;
@@ -86,25 +92,29 @@ std::vector<CsvRow> ParseCsv(std::string_view text) {
             rowHasText = true;
             afterQuote = false;
         } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
             endRow();
             ++line;
             row.line = line;
         } else if (afterQuote) {
             throw CsvError(line, "text after a closing quote");
         } else if (c == '"' && field.empty()) {
-            if (!rowHasText) row.line = line;
+            if (!rowHasText)
+                row.line = line;
             inQuotes = true;
             rowHasText = true;
         } else {
-            if (!rowHasText) row.line = line;
+            if (!rowHasText)
+                row.line = line;
             field += c;
             rowHasText = true;
         }
     }
-    if (inQuotes) throw CsvError(row.line, "a quote is never closed");
+    if (inQuotes)
+        throw CsvError(row.line, "a quote is never closed");
     endRow();
     return rows;
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

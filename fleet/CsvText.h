@@ -23,7 +23,7 @@ namespace lumiq::fleet {
 std::string CsvLine(const std::vector<std::string>& fields);
 
 struct CsvRow {
-    int line = 0;  // 1-based line of the row's first character
+    int line = 0; // 1-based line of the row's first character
     std::vector<std::string> fields;
 };
 
@@ -41,4 +41,4 @@ private:
 // a quote left open or text after a closing quote.
 std::vector<CsvRow> ParseCsv(std::string_view text);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

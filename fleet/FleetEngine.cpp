@@ -22,7 +22,9 @@ std::string MacKey(std::string_view mac) {
     return key;
 }
 
-bool IsSet(const Step& step, SetButton button) { return step.kind == StepKind::Set && step.set->button == button; }
+bool IsSet(const Step& step, SetButton button) {
+    return step.kind == StepKind::Set && step.set->button == button;
+}
 
 // The reply's first line, for people.
 std::string ReplyLine(std::string_view payload) {
@@ -40,9 +42,10 @@ std::string Where(std::uint32_t ip, const Route& route) {
     return IpToText(ip) + (route.adapter.empty() ? "" : " on " + route.adapter);
 }
 
-}  // namespace
+} // namespace
 
-FleetEngine::FleetEngine(DatagramPort& port, EngineOptions options) : port_(&port), options_(std::move(options)) {
+FleetEngine::FleetEngine(DatagramPort& port, EngineOptions options)
+    : port_(&port), options_(std::move(options)) {
     options_.parallel = std::max(1, options_.parallel);
     options_.timeoutMs = std::max(1, options_.timeoutMs);
     options_.longTimeoutMs = std::max(options_.timeoutMs, options_.longTimeoutMs);
@@ -54,12 +57,16 @@ FleetEngine::FleetEngine(SerialLink& serial, EngineOptions options, SerialTiming
 }
 
 Session& FleetEngine::add(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting) {
-    if (started_) throw std::logic_error("sessions are added before the run starts");
-    if (serial() && !sessions_.empty()) throw std::invalid_argument("a serial port reaches one module");
+    if (started_)
+        throw std::logic_error("sessions are added before the run starts");
+    if (serial() && !sessions_.empty())
+        throw std::invalid_argument("a serial port reaches one module");
     for (const auto& session : sessions_) {
-        if (MacKey(session->mac()) == MacKey(mac)) throw std::invalid_argument("two sessions for MAC " + mac);
+        if (MacKey(session->mac()) == MacKey(mac))
+            throw std::invalid_argument("two sessions for MAC " + mac);
     }
-    sessions_.push_back(std::make_unique<Session>(std::move(mac), std::move(route), std::move(plan), sighting));
+    sessions_.push_back(
+        std::make_unique<Session>(std::move(mac), std::move(route), std::move(plan), sighting));
     return *sessions_.back();
 }
 
@@ -69,7 +76,8 @@ void FleetEngine::start(Millis now) {
 }
 
 void FleetEngine::startQueued(Millis now) {
-    if (starting_) return;  // the loop below goes on with the room just made
+    if (starting_)
+        return; // the loop below goes on with the room just made
     starting_ = true;
     while (!cancelled_ && !stopping_ && running_ < static_cast<std::size_t>(options_.parallel) &&
            nextQueued_ < sessions_.size()) {
@@ -120,7 +128,8 @@ void FleetEngine::beginNextStep(Session& session, Millis now, std::optional<Step
 
 int FleetEngine::waitAfterSend(const Step& step) const {
     const bool mac = IsSet(step, SetButton::Mac);
-    if (serial()) return mac ? serialTiming_.macReceiveWindowMs : serialTiming_.receiveWindowMs;
+    if (serial())
+        return mac ? serialTiming_.macReceiveWindowMs : serialTiming_.receiveWindowMs;
     return mac || IsSet(step, SetButton::Dip) ? options_.longTimeoutMs : options_.timeoutMs;
 }
 
@@ -129,9 +138,11 @@ void FleetEngine::sendFrame(Session& session, const std::string& target, const s
     if (serial()) {
         serial_->writeStr(line);
     } else {
-        port_->send(session.route_, ParseIp(kBroadcastText), UdpEnvelope(target, session.route_.localMac) + line);
+        port_->send(session.route_, ParseIp(kBroadcastText),
+                    UdpEnvelope(target, session.route_.localMac) + line);
     }
-    if (now >= session.quietAt_) session.unanswered_ = 0;
+    if (now >= session.quietAt_)
+        session.unanswered_ = 0;
     ++session.unanswered_;
     session.quietAt_ = std::max(session.quietAt_, now + waitMs);
     session.wakeAt_ = now + waitMs;
@@ -163,10 +174,12 @@ void FleetEngine::sendStep(Session& session, Millis now) {
         // in turn; the reply is routed from either.
         session.pendingMac_ = step.shown;
         route(session, session.pendingMac_);
-        if (record.sends % 2 == 0) target = session.pendingMac_;
+        if (record.sends % 2 == 0)
+            target = session.pendingMac_;
     }
     // A module may answer from its new address at once.
-    if (IsSet(step, SetButton::Ip)) session.pendingIp_ = ParseIp(step.shown);
+    if (IsSet(step, SetButton::Ip))
+        session.pendingIp_ = ParseIp(step.shown);
     session.phase_ = Session::Phase::Awaiting;
     try {
         sendFrame(session, target, step.line(), waitAfterSend(step), now);
@@ -182,7 +195,8 @@ void FleetEngine::sendReadBack(Session& session, Millis now) {
     ++record.readBacks;
     std::string target = session.mac_;
     // After a MAC set the module answers to the new MAC if it took it.
-    if (IsSet(step, SetButton::Mac) && record.readBacks % 2 == 1) target = session.pendingMac_;
+    if (IsSet(step, SetButton::Mac) && record.readBacks % 2 == 1)
+        target = session.pendingMac_;
     session.phase_ = Session::Phase::ReadingBack;
     try {
         sendFrame(session, target, step.readBack().line, waitAfterSend(step), now);
@@ -194,15 +208,19 @@ void FleetEngine::sendReadBack(Session& session, Millis now) {
 
 bool FleetEngine::fromTheModule(Session& session, const Arrival& arrival, Millis now) {
     auto& known = session.addresses_;
-    if (known.empty()) return true;
+    if (known.empty())
+        return true;
     const unsigned adapter = session.route_.ifindex;
     const bool sameAdapter = adapter == 0 || arrival.ifindex == 0 || arrival.ifindex == adapter;
     const bool knownAddress = std::find(known.begin(), known.end(), arrival.peerIp) != known.end();
-    if (knownAddress && sameAdapter) return true;
+    if (knownAddress && sameAdapter)
+        return true;
     // Its broadcast answer heard again through another adapter of this host
     // on the same LAN: the module's own, but not through its route.
-    if (knownAddress) return false;
-    if (sameAdapter && session.pendingIp_ != 0 && arrival.peerIp == session.pendingIp_) return true;
+    if (knownAddress)
+        return false;
+    if (sameAdapter && session.pendingIp_ != 0 && arrival.peerIp == session.pendingIp_)
+        return true;
     if (sameAdapter && session.adoptAddress_) {
         known.push_back(arrival.peerIp);
         session.adoptAddress_ = false;
@@ -215,7 +233,8 @@ bool FleetEngine::fromTheModule(Session& session, const Arrival& arrival, Millis
                             (sameAdapter ? "" : " on another adapter") + "; nothing more is sent to it";
     if (!session.stepOpen_) {
         StepRecord record;
-        if (session.step_) record.step = *session.step_;
+        if (session.step_)
+            record.step = *session.step_;
         record.started = now;
         session.records_.push_back(std::move(record));
         session.stepOpen_ = true;
@@ -226,25 +245,38 @@ bool FleetEngine::fromTheModule(Session& session, const Arrival& arrival, Millis
 }
 
 void FleetEngine::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
-    if (serial() || cancelled_) return;
+    if (serial() || cancelled_)
+        return;
     // Our own broadcast coming back: its header names the module it went to.
     const auto& own = options_.ownAddresses;
-    if (std::find(own.begin(), own.end(), arrival.peerIp) != own.end()) return;
-    if (!HasMacEnd(datagram)) return;
+    if (std::find(own.begin(), own.end(), arrival.peerIp) != own.end())
+        return;
+    if (!HasMacEnd(datagram))
+        return;
     const auto found = byMac_.find(MacKey(ReplyMac(datagram)));
-    if (found == byMac_.end()) return;  // no module of this run
+    if (found == byMac_.end())
+        return; // no module of this run
     Session& session = *found->second;
-    if (session.state_ != SessionState::Running) return;
-    if (!fromTheModule(session, arrival, now)) return;
-    if (session.unanswered_ > 0) --session.unanswered_;
+    if (session.state_ != SessionState::Running)
+        return;
+    if (!fromTheModule(session, arrival, now))
+        return;
+    if (session.unanswered_ > 0)
+        --session.unanswered_;
     switch (session.phase_) {
-        case Session::Phase::Awaiting: onReply(session, ReplyPayload(datagram), now); break;
-        case Session::Phase::ReadingBack: onReadBackReply(session, ReplyPayload(datagram), now); break;
-        case Session::Phase::Settling:
-            // The last earlier answer came: the held step may go.
-            if (session.unanswered_ == 0) session.wakeAt_ = now;
-            break;
-        case Session::Phase::Pacing: break;  // a late or repeated answer to an exchange already ended
+    case Session::Phase::Awaiting:
+        onReply(session, ReplyPayload(datagram), now);
+        break;
+    case Session::Phase::ReadingBack:
+        onReadBackReply(session, ReplyPayload(datagram), now);
+        break;
+    case Session::Phase::Settling:
+        // The last earlier answer came: the held step may go.
+        if (session.unanswered_ == 0)
+            session.wakeAt_ = now;
+        break;
+    case Session::Phase::Pacing:
+        break; // a late or repeated answer to an exchange already ended
     }
 }
 
@@ -253,11 +285,12 @@ void FleetEngine::onReply(Session& session, std::string_view received, Millis no
     const Step& step = *session.step_;
     const ReplyMatch match = step.kind == StepKind::Query ? MatchQueryReply(*step.query, payload)
                              : step.isSet()               ? MatchSetReply(payload)
-                                                          : MatchQueryReply(*QueryBySendCode(kDefaultResend), payload);
+                                            : MatchQueryReply(*QueryBySendCode(kDefaultResend), payload);
     if (match == ReplyMatch::Other) {
         // A late answer to an earlier question; on a serial port nothing
         // else comes in this receive window.
-        if (serial()) onSilence(session, now);
+        if (serial())
+            onSilence(session, now);
         return;
     }
     session.records_.back().reply = ReplyLine(payload);
@@ -293,10 +326,12 @@ void FleetEngine::onReadBackReply(Session& session, std::string_view received, M
             record.lateRefusal = true;
             record.reply = ReplyLine(payload);
         }
-        if (serial()) onSilence(session, now);
+        if (serial())
+            onSilence(session, now);
         return;
     }
-    if (!record.lateRefusal) record.reply = ReplyLine(payload);
+    if (!record.lateRefusal)
+        record.reply = ReplyLine(payload);
     if (!TakeReplyValues(step.readBack(), payload, session.values_)) {
         // Unreadable: ask again, as after silence.
         onSilence(session, now);
@@ -398,19 +433,23 @@ void FleetEngine::endStep(Session& session, Outcome outcome, Millis now) {
     const bool took = open && outcome == Outcome::Ok && session.step_;
     // What the module confirmed it holds now.
     if (took && session.step_->isSet()) {
-        for (const Value& value : session.step_->writes) session.values_[value.param] = value.text;
+        for (const Value& value : session.step_->writes)
+            session.values_[value.param] = value.text;
     }
     if (took && IsSet(*session.step_, SetButton::Mac)) {
         unroute(session.mac_);
         session.mac_ = session.pendingMac_;
         route(session, session.mac_);
     }
-    if (took && IsSet(*session.step_, SetButton::Ip) && session.pendingIp_ != 0 && !session.addresses_.empty())
+    if (took && IsSet(*session.step_, SetButton::Ip) && session.pendingIp_ != 0 &&
+        !session.addresses_.empty())
         session.addresses_.push_back(session.pendingIp_);
-    if (took && IsSet(*session.step_, SetButton::Dhcp)) session.adoptAddress_ = !session.addresses_.empty();
+    if (took && IsSet(*session.step_, SetButton::Dhcp))
+        session.adoptAddress_ = !session.addresses_.empty();
     session.pendingIp_ = 0;
     if (!session.pendingMac_.empty()) {
-        if (MacKey(session.pendingMac_) != MacKey(session.mac_)) unroute(session.pendingMac_);
+        if (MacKey(session.pendingMac_) != MacKey(session.mac_))
+            unroute(session.pendingMac_);
         session.pendingMac_.clear();
     }
     std::optional<Step> previous = std::move(session.step_);
@@ -433,12 +472,17 @@ void FleetEngine::finish(Session& session, SessionState state, Millis now) {
     startQueued(now);
 }
 
-void FleetEngine::route(Session& session, const std::string& mac) { byMac_[MacKey(mac)] = &session; }
+void FleetEngine::route(Session& session, const std::string& mac) {
+    byMac_[MacKey(mac)] = &session;
+}
 
-void FleetEngine::unroute(const std::string& mac) { byMac_.erase(MacKey(mac)); }
+void FleetEngine::unroute(const std::string& mac) {
+    byMac_.erase(MacKey(mac));
+}
 
 void FleetEngine::advance(Millis now) {
-    if (!started_ || cancelled_) return;
+    if (!started_ || cancelled_)
+        return;
     // A wake may make another session due at once (a module that ended makes
     // room for the next one), so go round until nothing is due.
     bool acted = true;
@@ -456,36 +500,45 @@ void FleetEngine::advance(Millis now) {
 
 std::optional<Millis> FleetEngine::nextWake() const {
     std::optional<Millis> next;
-    if (cancelled_) return next;
+    if (cancelled_)
+        return next;
     for (const auto& session : sessions_) {
-        if (session->state_ != SessionState::Running) continue;
-        if (!next || session->wakeAt_ < *next) next = session->wakeAt_;
+        if (session->state_ != SessionState::Running)
+            continue;
+        if (!next || session->wakeAt_ < *next)
+            next = session->wakeAt_;
     }
     return next;
 }
 
 bool FleetEngine::finished() const {
-    if (cancelled_) return true;
+    if (cancelled_)
+        return true;
     return started_ && running_ == 0 && (stopping_ || nextQueued_ == sessions_.size());
 }
 
 void FleetEngine::stop(Millis now) {
-    if (stopping_ || cancelled_) return;
+    if (stopping_ || cancelled_)
+        return;
     stopping_ = true;
-    for (std::size_t i = nextQueued_; i < sessions_.size(); ++i) sessions_[i]->state_ = SessionState::Cancelled;
+    for (std::size_t i = nextQueued_; i < sessions_.size(); ++i)
+        sessions_[i]->state_ = SessionState::Cancelled;
     nextQueued_ = sessions_.size();
     // What waits to be sent ends now; what awaits an answer ends with it.
     advance(now);
     for (const auto& session : sessions_) {
-        const bool waiting = session->phase_ == Session::Phase::Pacing || session->phase_ == Session::Phase::Settling;
-        if (session->state_ == SessionState::Running && waiting) onWake(*session, now);
+        const bool waiting =
+            session->phase_ == Session::Phase::Pacing || session->phase_ == Session::Phase::Settling;
+        if (session->state_ == SessionState::Running && waiting)
+            onWake(*session, now);
     }
 }
 
 void FleetEngine::cancel(Millis now) {
     cancelled_ = true;
     for (const auto& session : sessions_) {
-        if (session->finished()) continue;
+        if (session->finished())
+            continue;
         if (session->stepOpen_) {
             StepRecord& record = session->records_.back();
             const bool mayHaveTaken = record.step.isSet() && record.sends > 0 && !record.notHeld;
@@ -500,15 +553,17 @@ void FleetEngine::cancel(Millis now) {
 }
 
 std::size_t FleetEngine::awaitingCount() const {
-    return static_cast<std::size_t>(std::count_if(sessions_.begin(), sessions_.end(), [](const auto& session) {
-        return session->state_ == SessionState::Running && (session->phase_ == Session::Phase::Awaiting ||
-                                                            session->phase_ == Session::Phase::ReadingBack);
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(sessions_.begin(), sessions_.end(), [](const auto& session) {
+            return session->state_ == SessionState::Running &&
+                   (session->phase_ == Session::Phase::Awaiting ||
+                    session->phase_ == Session::Phase::ReadingBack);
+        }));
 }
 
 std::size_t FleetEngine::finishedCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(sessions_.begin(), sessions_.end(), [](const auto& session) { return session->finished(); }));
+    return static_cast<std::size_t>(std::count_if(sessions_.begin(), sessions_.end(),
+                                                  [](const auto& session) { return session->finished(); }));
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

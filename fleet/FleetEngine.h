@@ -41,11 +41,11 @@ struct EngineOptions {
     // Each module worked on broadcasts about 35 frames a second, which every
     // module hears: 32 at once keep that near 1100 a second (BENCHMARKS.md).
     int parallel = 32;
-    int timeoutMs = 1000;      // an exchange without a reply, sent again
-    int longTimeoutMs = 3000;  // after a destination-IP or MAC set, which the module takes longer over
-    int maxResends = 3;        // a frame goes out at most four times
-    int queryPaceMs = 30;      // a reply -> the next query or a resend
-    int setPaceMs = 300;       // a set's reply -> the next set
+    int timeoutMs = 1000;     // an exchange without a reply, sent again
+    int longTimeoutMs = 3000; // after a destination-IP or MAC set, which the module takes longer over
+    int maxResends = 3;       // a frame goes out at most four times
+    int queryPaceMs = 30;     // a reply -> the next query or a resend
+    int setPaceMs = 300;      // a set's reply -> the next set
     // Our own broadcasts come back to a socket bound to every address; their
     // header names the module they were sent to. Datagrams from these
     // addresses (network order) are dropped.
@@ -56,8 +56,8 @@ struct EngineOptions {
 // window instead of arriving as an event.
 struct SerialTiming {
     int receiveWindowMs = 300;
-    int macReceiveWindowMs = 1800;  // the module restarts after a MAC change
-    int replyToNextMs = 150;        // the window's sender tick
+    int macReceiveWindowMs = 1800; // the module restarts after a MAC change
+    int replyToNextMs = 150;       // the window's sender tick
 };
 
 class FleetEngine {
@@ -102,7 +102,8 @@ private:
     void onReadBackReply(Session& session, std::string_view payload, Millis now);
     void onSilence(Session& session, Millis now);
     void sendReadBack(Session& session, Millis now);
-    void sendFrame(Session& session, const std::string& target, const std::string& line, int waitMs, Millis now);
+    void sendFrame(Session& session, const std::string& target, const std::string& line, int waitMs,
+                   Millis now);
     bool fromTheModule(Session& session, const Arrival& arrival, Millis now);
     void retryOrFail(Session& session, Outcome outcome, Millis now);
     void endStep(Session& session, Outcome outcome, Millis now);
@@ -117,13 +118,13 @@ private:
     EngineOptions options_;
     SerialTiming serialTiming_;
     std::vector<std::unique_ptr<Session>> sessions_;
-    std::unordered_map<std::string, Session*> byMac_;  // lower-case MAC text
+    std::unordered_map<std::string, Session*> byMac_; // lower-case MAC text
     std::size_t nextQueued_ = 0;
     std::size_t running_ = 0;
     bool started_ = false;
-    bool starting_ = false;  // inside startQueued(): a session that ends at once does not recurse
+    bool starting_ = false; // inside startQueued(): a session that ends at once does not recurse
     bool cancelled_ = false;
     bool stopping_ = false;
 };
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

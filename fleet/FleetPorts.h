@@ -19,10 +19,10 @@ using Route = AdapterRoute;
 
 // Where a datagram came from, as the socket's packet info tells it.
 struct Arrival {
-    std::uint32_t peerIp = 0;  // network order
+    std::uint32_t peerIp = 0; // network order
     std::uint16_t peerPort = 0;
     unsigned ifindex = 0;
-    bool broadcast = false;  // sent to a broadcast address, not to ours
+    bool broadcast = false; // sent to a broadcast address, not to ours
 };
 
 class DatagramPort {
@@ -34,4 +34,4 @@ public:
     virtual void send(const Route& route, std::uint32_t destination, const std::string& bytes) = 0;
 };
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -28,4 +28,4 @@ inline constexpr std::size_t kMaxInputFileBytes = std::size_t{16} << 20;
 // message.
 std::string ReadInputFile(const std::string& path, std::string_view what);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -13,10 +13,11 @@ namespace {
 // An answer to the search: the header with a MAC text in MAC form, then a
 // bare "OK". Anything else on port 5000 is no module.
 bool AnswersTheSearch(std::string_view datagram, const std::string& mac) {
-    return HasMacEnd(datagram) && IsMacTextForm(mac) && MatchSetReply(ReplyPayload(datagram)) == ReplyMatch::Answer;
+    return HasMacEnd(datagram) && IsMacTextForm(mac) &&
+           MatchSetReply(ReplyPayload(datagram)) == ReplyMatch::Answer;
 }
 
-}  // namespace
+} // namespace
 
 ModuleSearch::ModuleSearch(DatagramPort& port, std::vector<SearchAdapter> adapters, SearchOptions options,
                            std::vector<std::uint32_t> own)
@@ -41,14 +42,18 @@ void ModuleSearch::sendRound() {
 }
 
 void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
-    if (!started_ || finished()) return;
-    if (std::find(own_.begin(), own_.end(), arrival.peerIp) != own_.end()) return;
+    if (!started_ || finished())
+        return;
+    if (std::find(own_.begin(), own_.end(), arrival.peerIp) != own_.end())
+        return;
     // Only answers on the adapters searched count; a module elsewhere could
     // not be reached through the adapter it would be recorded with.
     const SearchAdapter* adapter = RouteByIndex(adapters_, arrival.ifindex);
-    if (adapter == nullptr) return;
+    if (adapter == nullptr)
+        return;
     const std::string mac = ReplyMac(datagram);
-    if (!AnswersTheSearch(datagram, mac)) return;
+    if (!AnswersTheSearch(datagram, mac))
+        return;
 
     for (FoundModule& module : found_) {
         if (module.mac == mac && module.ip == arrival.peerIp) {
@@ -65,8 +70,10 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
     module.replies = 1;
     module.firstAt = now;
     for (FoundModule& other : found_) {
-        if (other.mac == mac) other.duplicateMac = module.duplicateMac = true;
-        if (other.ip == arrival.peerIp) other.duplicateIp = module.duplicateIp = true;
+        if (other.mac == mac)
+            other.duplicateMac = module.duplicateMac = true;
+        if (other.ip == arrival.peerIp)
+            other.duplicateIp = module.duplicateIp = true;
     }
     found_.push_back(std::move(module));
 }
@@ -77,23 +84,26 @@ int ModuleSearch::framesSentTo(const FoundModule& module) const {
 }
 
 void ModuleSearch::advance(Millis now) {
-    if (!started_ || finished() || now < roundEnds_) return;
+    if (!started_ || finished() || now < roundEnds_)
+        return;
     if (roundsSent_ < options_.rounds) {
         sendRound();
         roundEnds_ = now + options_.waitMs;
     } else {
-        roundEnds_ = -1;  // the last round has been waited out
+        roundEnds_ = -1; // the last round has been waited out
     }
 }
 
 std::optional<Millis> ModuleSearch::nextWake() const {
-    if (!started_ || finished()) return std::nullopt;
+    if (!started_ || finished())
+        return std::nullopt;
     return roundEnds_;
 }
 
 bool ModuleSearch::finished() const {
-    if (cancelled_ || (started_ && roundEnds_ < 0)) return true;
+    if (cancelled_ || (started_ && roundEnds_ < 0))
+        return true;
     return options_.expect > 0 && found_.size() >= static_cast<std::size_t>(options_.expect);
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -21,22 +21,22 @@ namespace lumiq::fleet {
 using SearchAdapter = SearchRoute;
 
 struct FoundModule {
-    std::string mac;  // as the module wrote it (GBK bytes, normally ASCII)
+    std::string mac; // as the module wrote it (GBK bytes, normally ASCII)
     std::uint32_t ip = 0;
     std::uint16_t port = 0;
-    Route route;  // the adapter of its first answer
+    Route route; // the adapter of its first answer
     bool byBroadcast = false;
     int replies = 0;
-    int searchFrames = 0;  // search frames sent on its adapter (framesSentTo)
-    bool duplicateMac = false;  // another module answered with this MAC text
-    bool duplicateIp = false;   // another module answered from this address
+    int searchFrames = 0;      // search frames sent on its adapter (framesSentTo)
+    bool duplicateMac = false; // another module answered with this MAC text
+    bool duplicateIp = false;  // another module answered from this address
     Millis firstAt = 0;
 };
 
 struct SearchOptions {
-    int waitMs = 1000;  // per round, after the frames went out
-    int expect = 0;     // end as soon as this many modules answered; 0: wait out every round
-    int rounds = 1;     // repeat and merge, for answers lost in a burst
+    int waitMs = 1000; // per round, after the frames went out
+    int expect = 0;    // end as soon as this many modules answered; 0: wait out every round
+    int rounds = 1;    // repeat and merge, for answers lost in a burst
 };
 
 class ModuleSearch {
@@ -72,4 +72,4 @@ private:
     bool cancelled_ = false;
 };
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

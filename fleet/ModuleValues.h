@@ -22,4 +22,4 @@ using ModuleValues = std::map<Param, std::string>;
 // The value, or empty when it was not read.
 std::string ValueOf(const ModuleValues& values, Param param);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -52,7 +52,8 @@ public:
     explicit SetPlan(std::vector<Value> values);
     std::optional<Step> next(const ModuleValues& values) override;
 
-    // What the read-back found otherwise than written.
+    // The values to write, the last for each parameter; what the read-back
+    // after them found, once it is done.
     const std::vector<Value>& asked() const { return asked_; }
     const ModuleValues& readBack() const { return readBack_; }
     bool readBackDone() const { return phase_ == Phase::Done; }
@@ -66,7 +67,7 @@ public:
 private:
     enum class Phase : unsigned char { ReadBefore, Write, ReadAfter, Done };
     std::vector<Value> asked_;
-    std::deque<std::vector<Value>> groups_;  // one set command each, in order
+    std::deque<std::vector<Value>> groups_; // one set command each, in order
     std::deque<Step> steps_;
     Phase phase_ = Phase::ReadBefore;
     ModuleValues readBack_;
@@ -77,4 +78,4 @@ private:
 // ValueError for the address.
 void CheckAddressInSubnet(const std::vector<Value>& wanted, const ModuleValues& values);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

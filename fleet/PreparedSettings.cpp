@@ -29,36 +29,43 @@ std::string Lower(std::string_view text) {
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 // Each line of `contents` with its 1-based number, without its line end.
-template <typename Visit>
-void ForEachLine(std::string_view contents, Visit visit) {
+template <typename Visit> void ForEachLine(std::string_view contents, Visit visit) {
     for (int number = 1; !contents.empty(); ++number) {
         const std::size_t end = contents.find('\n');
         visit(contents.substr(0, end), number);
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         contents.remove_prefix(end + 1);
     }
 }
 
 // The section a header line names ("[ Profile ]" → "profile"); nothing for other lines.
 std::optional<std::string> SectionOf(std::string_view trimmed) {
-    if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
+    if (trimmed.empty() || trimmed.front() != '[')
+        return std::nullopt;
     return Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
 }
 
 bool HasSection(std::string_view contents, std::string_view section) {
     bool found = false;
-    ForEachLine(contents, [&](std::string_view line, int) { found = found || SectionOf(Trim(line)) == section; });
+    ForEachLine(contents,
+                [&](std::string_view line, int) { found = found || SectionOf(Trim(line)) == section; });
     return found;
 }
 
-std::string Where(const std::string& path, int line) { return path + ":" + std::to_string(line); }
+std::string Where(const std::string& path, int line) {
+    return path + ":" + std::to_string(line);
+}
 
-[[noreturn]] void Refuse(const std::string& where, const std::string& what) { throw InputError(where + ": " + what); }
+[[noreturn]] void Refuse(const std::string& where, const std::string& what) {
+    throw InputError(where + ": " + what);
+}
 
 Value Checked(const std::string& where, Param param, const std::string& text) {
     try {
@@ -68,7 +75,9 @@ Value Checked(const std::string& where, Param param, const std::string& text) {
     }
 }
 
-bool IsUtf8(const std::string& text) { return GbkToUtf8(Utf8ToGbk(text)) == text || text.empty(); }
+bool IsUtf8(const std::string& text) {
+    return GbkToUtf8(Utf8ToGbk(text)) == text || text.empty();
+}
 
 // The window keeps its combo boxes as item numbers.
 std::string WindowComboText(const std::string& where, Param param, const std::string& stored) {
@@ -76,22 +85,32 @@ std::string WindowComboText(const std::string& where, Param param, const std::st
     try {
         std::size_t used = 0;
         index = std::stoi(stored, &used);
-        if (used != stored.size()) index = -1;
+        if (used != stored.size())
+            index = -1;
     } catch (const std::exception&) {
     }
     static constexpr std::array<std::string_view, 2> kDataBits{"8", "9"};
     std::string_view text;
     switch (param) {
-        case Param::Mode: text = ModeName(index); break;
-        case Param::Baud:
-            if (index >= 0 && index < static_cast<int>(kModuleBaudRates.size())) text = kModuleBaudRates[index];
-            break;
-        case Param::DataBits:
-            if (index >= 0 && index < 2) text = kDataBits[static_cast<std::size_t>(index)];
-            break;
-        case Param::StopBits: text = StopBitsName(index); break;
-        case Param::Parity: text = ParityName(index); break;
-        default: return stored;
+    case Param::Mode:
+        text = ModeName(index);
+        break;
+    case Param::Baud:
+        if (index >= 0 && index < static_cast<int>(kModuleBaudRates.size()))
+            text = kModuleBaudRates[index];
+        break;
+    case Param::DataBits:
+        if (index >= 0 && index < 2)
+            text = kDataBits[static_cast<std::size_t>(index)];
+        break;
+    case Param::StopBits:
+        text = StopBitsName(index);
+        break;
+    case Param::Parity:
+        text = ParityName(index);
+        break;
+    default:
+        return stored;
     }
     if (text.empty()) {
         Refuse(where, "bad value for " + std::string(KeyOf(param)) + ": \"" + stored +
@@ -101,8 +120,8 @@ std::string WindowComboText(const std::string& where, Param param, const std::st
 }
 
 bool IsComboKey(Param param) {
-    return param == Param::Mode || param == Param::Baud || param == Param::DataBits || param == Param::StopBits ||
-           param == Param::Parity;
+    return param == Param::Mode || param == Param::Baud || param == Param::DataBits ||
+           param == Param::StopBits || param == Param::Parity;
 }
 
 // The KEY=VALUE lines of a [profile] file, blanks around names and values
@@ -110,47 +129,55 @@ bool IsComboKey(Param param) {
 // lines in [profile], blank lines, comments and section headers is refused.
 std::vector<IniEntry> ProfileEntries(const std::string& path, std::string_view contents) {
     std::vector<IniEntry> entries;
-    std::optional<std::string> section;  // nothing before the first header
+    std::optional<std::string> section; // nothing before the first header
     ForEachLine(contents, [&](std::string_view line, int number) {
         const std::string_view trimmed = Trim(line);
-        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') return;
+        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#')
+            return;
         const std::string where = Where(path, number);
         if (trimmed.front() == '[') {
-            if (trimmed.find(']') == std::string_view::npos) Refuse(where, "a section header without its \"]\"");
+            if (trimmed.find(']') == std::string_view::npos)
+                Refuse(where, "a section header without its \"]\"");
             section = SectionOf(trimmed);
             return;
         }
         const std::size_t equals = trimmed.find('=');
         if (equals == std::string_view::npos) {
-            Refuse(where,
-                   "not a KEY=VALUE line (a profile holds KEY=VALUE lines under [profile], and ; or # comments)");
+            Refuse(where, "not a KEY=VALUE line (a profile holds KEY=VALUE lines under [profile], and ; or # "
+                          "comments)");
         }
         const std::string key(Trim(trimmed.substr(0, equals)));
-        if (key.empty()) Refuse(where, "no key before \"=\"");
-        if (!section) Refuse(where, "\"" + key + "\" stands before the [profile] section; its keys go below it");
+        if (key.empty())
+            Refuse(where, "no key before \"=\"");
+        if (!section)
+            Refuse(where, "\"" + key + "\" stands before the [profile] section; its keys go below it");
         if (*section != kProfileSection) {
-            Refuse(where, "\"" + key + "\" stands in the section [" + *section + "]; a profile's keys go in [profile]");
+            Refuse(where, "\"" + key + "\" stands in the section [" + *section +
+                              "]; a profile's keys go in [profile]");
         }
         entries.push_back({*section, key, std::string(Trim(trimmed.substr(equals + 1))), number});
     });
     return entries;
 }
 
-}  // namespace
+} // namespace
 
 Profile LoadProfile(const std::string& path, bool takeIdentity) {
     std::string contents = ReadInputFile(path, "a profile");
-    if (contents.starts_with(kByteOrderMark)) contents.erase(0, kByteOrderMark.size());
+    if (contents.starts_with(kByteOrderMark))
+        contents.erase(0, kByteOrderMark.size());
     Profile profile;
     profile.path = path;
     std::vector<IniEntry> entries;
     if (HasSection(contents, kProfileSection)) {
         entries = ProfileEntries(path, contents);
-        if (entries.empty()) Refuse(path, "[profile] holds no KEY=VALUE line");
+        if (entries.empty())
+            Refuse(path, "[profile] holds no KEY=VALUE line");
     } else {
         // A CFG.ini, read as the window reads it: other sections and lines are none of its business.
         for (IniEntry& entry : IniEntries(contents)) {
-            if (Lower(entry.section) == Lower(kWindowSection)) entries.push_back(std::move(entry));
+            if (Lower(entry.section) == Lower(kWindowSection))
+                entries.push_back(std::move(entry));
         }
         if (entries.empty()) {
             Refuse(path, "no [profile] section (nor the [CFG] section of a CFG.ini saved by the window)");
@@ -161,25 +188,33 @@ Profile LoadProfile(const std::string& path, bool takeIdentity) {
     for (const IniEntry& entry : entries) {
         const std::string where = Where(path, entry.line);
         const auto param = ParamOfKey(entry.key);
-        if (!param) Refuse(where, "unknown key \"" + entry.key + "\"");
-        if (seen.count(*param) != 0) Refuse(where, "\"" + entry.key + "\" given twice (also at " + seen[*param] + ")");
+        if (!param)
+            Refuse(where, "unknown key \"" + entry.key + "\"");
+        if (seen.count(*param) != 0)
+            Refuse(where, "\"" + entry.key + "\" given twice (also at " + seen[*param] + ")");
         seen[*param] = where;
         if (profile.windowSettings) {
-            if (entry.value.empty()) continue;  // the window writes MAC= for an empty field
+            if (entry.value.empty())
+                continue; // the window writes MAC= for an empty field
             if ((*param == Param::Ip || *param == Param::Mac) && !takeIdentity) {
                 profile.leftOutKeys.push_back(entry.key);
                 continue;
             }
             const std::string text = GbkToUtf8(entry.value);
             profile.values.push_back(
-                {Checked(where, *param, IsComboKey(*param) ? WindowComboText(where, *param, text) : text), where});
+                {Checked(where, *param, IsComboKey(*param) ? WindowComboText(where, *param, text) : text),
+                 where});
             continue;
         }
         if (*param == Param::Mac) {
-            Refuse(where, "a profile never writes a MAC; ask for a MAC change in the identity table's new_mac column");
+            Refuse(
+                where,
+                "a profile never writes a MAC; ask for a MAC change in the identity table's new_mac column");
         }
-        if (!IsUtf8(entry.value)) Refuse(where, "the value of \"" + entry.key + "\" is not UTF-8 text");
-        if (entry.value.empty()) Refuse(where, "\"" + entry.key + "\" has no value");
+        if (!IsUtf8(entry.value))
+            Refuse(where, "the value of \"" + entry.key + "\" is not UTF-8 text");
+        if (entry.value.empty())
+            Refuse(where, "\"" + entry.key + "\" has no value");
         profile.values.push_back({Checked(where, *param, entry.value), where});
     }
     return profile;
@@ -187,7 +222,8 @@ Profile LoadProfile(const std::string& path, bool takeIdentity) {
 
 std::string_view ReportColumnName(ReportColumn column) {
     static constexpr std::array<std::string_view, kReportColumnCount> kNames{
-        "address", "adapter", "status", "detail", "mac_before", "changes", "written", "not_written", "unconfirmed"};
+        "address", "adapter", "status",      "detail",     "mac_before",
+        "changes", "written", "not_written", "unconfirmed"};
     return kNames[static_cast<std::size_t>(column)];
 }
 
@@ -213,13 +249,14 @@ IdentityTable LoadIdentityTable(const std::string& path) {
     } catch (const CsvError& error) {
         Refuse(Where(path, error.line()), error.what());
     }
-    if (rows.empty()) Refuse(path, "empty; the first row names the columns, one of them \"mac\"");
+    if (rows.empty())
+        Refuse(path, "empty; the first row names the columns, one of them \"mac\"");
     // Which parameter each column holds; nothing for the key and information columns.
     std::vector<std::optional<Param>> columns;
     int keyColumn = -1;
     int newMacColumn = -1;
     const CsvRow& header = rows.front();
-    std::map<std::string, std::size_t> columnFor;  // what a column stands for ("ip", "mac", "status") → column
+    std::map<std::string, std::size_t> columnFor; // what a column stands for ("ip", "mac", "status") → column
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const std::string name = Lower(header.fields[i]);
         const auto& info = InformationColumns();
@@ -231,7 +268,8 @@ IdentityTable LoadIdentityTable(const std::string& path) {
             newMacColumn = static_cast<int>(i);
         } else if (std::find(info.begin(), info.end(), name) == info.end()) {
             const auto param = ParamOfKey(name);
-            if (!param) Refuse(Where(path, header.line), "unknown column \"" + header.fields[i] + "\"");
+            if (!param)
+                Refuse(Where(path, header.line), "unknown column \"" + header.fields[i] + "\"");
             columns.back() = param;
             standsFor = KeyOf(*param);
         }
@@ -243,7 +281,8 @@ IdentityTable LoadIdentityTable(const std::string& path) {
                        std::to_string(i + 1) + ")");
         }
     }
-    if (keyColumn < 0) Refuse(Where(path, header.line), "no \"mac\" column; it says which module a row is for");
+    if (keyColumn < 0)
+        Refuse(Where(path, header.line), "no \"mac\" column; it says which module a row is for");
 
     IdentityTable table;
     table.path = path;
@@ -252,7 +291,8 @@ IdentityTable LoadIdentityTable(const std::string& path) {
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const CsvRow& csv = rows[r];
         const std::string where = Where(path, csv.line);
-        if (csv.fields.size() > header.fields.size()) Refuse(where, "more cells than the first row has columns");
+        if (csv.fields.size() > header.fields.size())
+            Refuse(where, "more cells than the first row has columns");
         const auto cell = [&](int column) {
             return column >= 0 && static_cast<std::size_t>(column) < csv.fields.size()
                        ? csv.fields[static_cast<std::size_t>(column)]
@@ -260,17 +300,21 @@ IdentityTable LoadIdentityTable(const std::string& path) {
         };
         IdentityRow row;
         row.where = where;
-        if (cell(keyColumn).empty()) Refuse(where, "no MAC in the \"mac\" column");
+        if (cell(keyColumn).empty())
+            Refuse(where, "no MAC in the \"mac\" column");
         if (!IsMacTextForm(cell(keyColumn))) {
             Refuse(where, "bad value for mac: \"" + cell(keyColumn) + "\" (a MAC text is xx:xx:xx:xx:xx:xx)");
         }
         row.mac = Lower(cell(keyColumn));
         const auto [earlier, fresh] = table.rowOfMac.emplace(row.mac, table.rows.size());
-        if (!fresh) Refuse(where, "MAC " + row.mac + " has a row already, at " + table.rows[earlier->second].where);
+        if (!fresh)
+            Refuse(where, "MAC " + row.mac + " has a row already, at " + table.rows[earlier->second].where);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const std::string text = cell(static_cast<int>(i));
-            if (!columns[i] || text.empty() || *columns[i] == Param::Version) continue;
-            if (*columns[i] == Param::Mac) continue;  // the key, repeated
+            if (!columns[i] || text.empty() || *columns[i] == Param::Version)
+                continue;
+            if (*columns[i] == Param::Mac)
+                continue; // the key, repeated
             row.values.push_back({Checked(where, *columns[i], text), where});
         }
         const std::string newMac = cell(newMacColumn);
@@ -284,34 +328,43 @@ IdentityTable LoadIdentityTable(const std::string& path) {
 
 std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row) {
     std::map<Param, Value> wanted;
-    for (const SourcedValue& value : profile.values) wanted.insert_or_assign(value.value.param, value.value);
+    for (const SourcedValue& value : profile.values)
+        wanted.insert_or_assign(value.value.param, value.value);
     if (row != nullptr) {
-        for (const SourcedValue& value : row->values) wanted.insert_or_assign(value.value.param, value.value);
+        for (const SourcedValue& value : row->values)
+            wanted.insert_or_assign(value.value.param, value.value);
     }
     std::vector<Value> values;
-    for (auto& [param, value] : wanted) values.push_back(std::move(value));
+    for (auto& [param, value] : wanted)
+        values.push_back(std::move(value));
     return values;
 }
 
 void CheckDistinctIdentities(const Profile& profile, const IdentityTable* table, std::size_t moduleCount) {
     for (const SourcedValue& value : profile.values) {
         if ((value.value.param == Param::Ip || value.value.param == Param::Mac) && moduleCount > 1) {
-            Refuse(value.where, "one " + std::string(KeyOf(value.value.param)) + " for " + std::to_string(moduleCount) +
+            Refuse(value.where, "one " + std::string(KeyOf(value.value.param)) + " for " +
+                                    std::to_string(moduleCount) +
                                     " modules; give each module its own in the identity table");
         }
     }
-    if (table == nullptr) return;
+    if (table == nullptr)
+        return;
     // A new MAC that another row's module has now would give two modules one
     // MAC while the writes go on, even if that one moves away later.
     std::map<std::string, std::string> macs;
     std::map<std::string, std::string> ips;
-    for (const IdentityRow& row : table->rows) macs.emplace(row.mac, row.where);
+    for (const IdentityRow& row : table->rows)
+        macs.emplace(row.mac, row.where);
     for (const IdentityRow& row : table->rows) {
         for (const SourcedValue& value : row.values) {
             std::map<std::string, std::string>* seen = nullptr;
-            if (value.value.param == Param::Mac) seen = &macs;
-            if (value.value.param == Param::Ip) seen = &ips;
-            if (seen == nullptr) continue;
+            if (value.value.param == Param::Mac)
+                seen = &macs;
+            if (value.value.param == Param::Ip)
+                seen = &ips;
+            if (seen == nullptr)
+                continue;
             const auto [it, fresh] = seen->emplace(value.value.text, value.where);
             if (!fresh) {
                 Refuse(value.where, std::string(KeyOf(value.value.param)) + " " + value.value.text +
@@ -321,4 +374,4 @@ void CheckDistinctIdentities(const Profile& profile, const IdentityTable* table,
     }
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

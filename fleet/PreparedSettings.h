@@ -18,7 +18,7 @@ namespace lumiq::fleet {
 
 struct SourcedValue {
     Value value;
-    std::string where;  // "FILE:LINE"
+    std::string where; // "FILE:LINE"
 };
 
 // An INI file with a [profile] section: work mode, gateway, mask, destination
@@ -34,8 +34,8 @@ struct SourcedValue {
 struct Profile {
     std::string path;
     std::vector<SourcedValue> values;
-    bool windowSettings = false;             // it was a CFG.ini
-    std::vector<std::string> leftOutKeys;    // the CFG.ini keys left out ("IP", "MAC")
+    bool windowSettings = false;          // it was a CFG.ini
+    std::vector<std::string> leftOutKeys; // the CFG.ini keys left out ("IP", "MAC")
 };
 Profile LoadProfile(const std::string& path, bool takeIdentity);
 
@@ -46,15 +46,15 @@ Profile LoadProfile(const std::string& path, bool takeIdentity);
 // settings (address, adapter, status, version, ...) are left alone. Two
 // columns for one thing ("ip" and "IP") are refused: which would count?
 struct IdentityRow {
-    std::string mac;    // canonical
-    std::string where;  // "FILE:LINE"
-    std::vector<SourcedValue> values;  // a new MAC among them, from "new_mac"
+    std::string mac;                  // canonical
+    std::string where;                // "FILE:LINE"
+    std::vector<SourcedValue> values; // a new MAC among them, from "new_mac"
 };
 struct IdentityTable {
     std::string path;
     std::vector<IdentityRow> rows;
-    std::unordered_map<std::string, std::size_t> rowOfMac;  // canonical MAC → index in rows, filled with them
-    const IdentityRow* find(const std::string& mac) const;  // any letter case
+    std::unordered_map<std::string, std::size_t> rowOfMac; // canonical MAC → index in rows, filled with them
+    const IdentityRow* find(const std::string& mac) const; // any letter case
 };
 IdentityTable LoadIdentityTable(const std::string& path);
 
@@ -72,7 +72,7 @@ enum class ReportColumn : unsigned char {
     NotWritten,
     Unconfirmed
 };
-std::string_view ReportColumnName(ReportColumn column);  // "address", ..., "not_written"
+std::string_view ReportColumnName(ReportColumn column); // "address", ..., "not_written"
 
 // The columns of an identity table that are not settings: the report columns.
 const std::vector<std::string>& InformationColumns();
@@ -86,4 +86,4 @@ std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row);
 // module. Throws InputError naming both places.
 void CheckDistinctIdentities(const Profile& profile, const IdentityTable* table, std::size_t moduleCount);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

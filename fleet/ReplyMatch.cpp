@@ -11,9 +11,11 @@ constexpr std::string_view kError = "ERROR";
 // The reply's first line, without the line end and surrounding blanks.
 std::string_view FirstLine(std::string_view payload) {
     const auto blank = [](char c) { return c == '\r' || c == '\n' || c == ' '; };
-    while (!payload.empty() && blank(payload.front())) payload.remove_prefix(1);
+    while (!payload.empty() && blank(payload.front()))
+        payload.remove_prefix(1);
     payload = payload.substr(0, payload.find_first_of("\r\n"));
-    while (!payload.empty() && blank(payload.back())) payload.remove_suffix(1);
+    while (!payload.empty() && blank(payload.back()))
+        payload.remove_suffix(1);
     return payload;
 }
 
@@ -25,31 +27,39 @@ bool NamesKeyword(std::string_view payload, std::string_view keyword) {
 // A reply to some query of the module's command set.
 bool NamesAnyKeyword(std::string_view payload) {
     for (const Param param : kAllParams) {
-        if (NamesKeyword(payload, QueryOf(param).keyword)) return true;
+        if (NamesKeyword(payload, QueryOf(param).keyword))
+            return true;
     }
     return false;
 }
 
-}  // namespace
+} // namespace
 
-bool AnsweredByOk(const QueryCommand& query) { return query.value == ReplyValue::None; }
+bool AnsweredByOk(const QueryCommand& query) {
+    return query.value == ReplyValue::None;
+}
 
 ReplyMatch MatchQueryReply(const QueryCommand& query, std::string_view payload) {
     if (AnsweredByOk(query)) {
         const ReplyMatch match = MatchSetReply(payload);
         return match == ReplyMatch::Refusal ? ReplyMatch::Wrong : match;
     }
-    if (NamesKeyword(payload, query.keyword)) return ReplyMatch::Answer;
-    if (FirstLine(payload) == kOk || NamesAnyKeyword(payload)) return ReplyMatch::Other;
+    if (NamesKeyword(payload, query.keyword))
+        return ReplyMatch::Answer;
+    if (FirstLine(payload) == kOk || NamesAnyKeyword(payload))
+        return ReplyMatch::Other;
     return ReplyMatch::Wrong;
 }
 
 ReplyMatch MatchSetReply(std::string_view payload) {
     const std::string_view line = FirstLine(payload);
-    if (line == kOk) return ReplyMatch::Answer;
-    if (line == kError) return ReplyMatch::Refusal;
-    if (NamesAnyKeyword(payload)) return ReplyMatch::Other;
+    if (line == kOk)
+        return ReplyMatch::Answer;
+    if (line == kError)
+        return ReplyMatch::Refusal;
+    if (NamesAnyKeyword(payload))
+        return ReplyMatch::Other;
     return ReplyMatch::Wrong;
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -13,10 +13,10 @@
 namespace lumiq::fleet {
 
 enum class ReplyMatch : unsigned char {
-    Answer,   // the awaited reply: "OK" to a set, the keyword to a query
-    Refusal,  // "ERROR" to a set
-    Other,    // a well-formed answer to another question
-    Wrong,    // anything else: "ERROR" to a query, a garbled or truncated reply
+    Answer,  // the awaited reply: "OK" to a set, the keyword to a query
+    Refusal, // "ERROR" to a set
+    Other,   // a well-formed answer to another question
+    Wrong,   // anything else: "ERROR" to a query, a garbled or truncated reply
 };
 
 // `payload` is the reply after its header, up to its first zero byte.
@@ -26,4 +26,4 @@ ReplyMatch MatchSetReply(std::string_view payload);
 // A query answered by a bare "OK" (the link test, the factory default's resend).
 bool AnsweredByOk(const QueryCommand& query);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

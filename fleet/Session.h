@@ -17,23 +17,23 @@
 namespace lumiq::fleet {
 
 enum class SessionState : unsigned char {
-    Queued,     // waiting for room in the parallel window
+    Queued, // waiting for room in the parallel window
     Running,
-    Done,       // every step ended Ok
-    Failed,     // a step ended otherwise; failure() says which
-    Cancelled,  // the run ended before this module was done
+    Done,      // every step ended Ok
+    Failed,    // a step ended otherwise; failure() says which
+    Cancelled, // the run ended before this module was done
 };
 
-std::string_view SessionStateName(SessionState state);  // "queued", "running", "done", ...
+std::string_view SessionStateName(SessionState state); // "queued", "running", "done", ...
 
 // Where and how the search saw a module. Its replies count only from that
 // address and adapter; answers to the search that had not come by its end
 // may still arrive, so nothing answered by a bare "OK" goes out to the
 // module until they came or `quietAt` passed.
 struct Sighting {
-    std::uint32_t ip = 0;  // network order; 0: from any address (a serial port, a test)
-    int lateAnswers = 0;   // search frames the module has not answered yet
-    Millis quietAt = 0;    // when those are no longer waited for
+    std::uint32_t ip = 0; // network order; 0: from any address (a serial port, a test)
+    int lateAnswers = 0;  // search frames the module has not answered yet
+    Millis quietAt = 0;   // when those are no longer waited for
 };
 
 class Session {
@@ -49,8 +49,10 @@ public:
     // a new one it confirmed.
     const std::vector<std::uint32_t>& addresses() const { return addresses_; }
     SessionState state() const { return state_; }
-    bool finished() const { return state_ == SessionState::Done || state_ == SessionState::Failed ||
-                                   state_ == SessionState::Cancelled; }
+    bool finished() const {
+        return state_ == SessionState::Done || state_ == SessionState::Failed ||
+               state_ == SessionState::Cancelled;
+    }
     const ModuleValues& values() const { return values_; }
     // Every step begun, in order; the last one may still be open while running.
     const std::vector<StepRecord>& records() const { return records_; }
@@ -62,29 +64,29 @@ public:
 private:
     friend class FleetEngine;
     enum class Phase : unsigned char {
-        Pacing,      // waiting to send the step
-        Settling,    // holding a step answered by "OK" until earlier answers came
-        Awaiting,    // the step is sent and awaits its reply
-        ReadingBack  // a set's answer did not come: its parameter is read back
+        Pacing,     // waiting to send the step
+        Settling,   // holding a step answered by "OK" until earlier answers came
+        Awaiting,   // the step is sent and awaits its reply
+        ReadingBack // a set's answer did not come: its parameter is read back
     };
 
     std::string mac_;
     std::string firstMac_;
-    std::string pendingMac_;  // the new MAC while a MAC set awaits its reply
+    std::string pendingMac_; // the new MAC while a MAC set awaits its reply
     Route route_;
     std::vector<std::uint32_t> addresses_;
-    std::uint32_t pendingIp_ = 0;  // the new address while an IP set awaits its reply
-    bool adoptAddress_ = false;    // after a DHCP set: its next new address on the adapter is its own
-    int unanswered_ = 0;           // frames sent whose answers may still come
-    Millis quietAt_ = 0;           // when those are no longer waited for
+    std::uint32_t pendingIp_ = 0; // the new address while an IP set awaits its reply
+    bool adoptAddress_ = false;   // after a DHCP set: its next new address on the adapter is its own
+    int unanswered_ = 0;          // frames sent whose answers may still come
+    Millis quietAt_ = 0;          // when those are no longer waited for
     std::unique_ptr<Plan> plan_;
     SessionState state_ = SessionState::Queued;
     Phase phase_ = Phase::Pacing;
-    std::optional<Step> step_;  // the step in progress
-    bool stepOpen_ = false;     // the step has been sent and its record is records_.back()
-    Millis wakeAt_ = 0;         // Pacing: the next send; Awaiting: the end of the wait
+    std::optional<Step> step_; // the step in progress
+    bool stepOpen_ = false;    // the step has been sent and its record is records_.back()
+    Millis wakeAt_ = 0;        // Pacing: the next send; Awaiting: the end of the wait
     ModuleValues values_;
     std::vector<StepRecord> records_;
 };
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

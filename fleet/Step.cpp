@@ -5,22 +5,29 @@
 namespace lumiq::fleet {
 
 std::string Step::line() const {
-    if (kind == StepKind::Query) return query->line;
+    if (kind == StepKind::Query)
+        return query->line;
     return SetCommandLine(set->prefix, argument);
 }
 
 std::string Step::title() const {
-    if (query == nullptr && set == nullptr) return "plan";
+    if (query == nullptr && set == nullptr)
+        return "plan";
     if (kind == StepKind::Set) {
-        if (set->button == SetButton::Default) return "factory default";
+        if (set->button == SetButton::Default)
+            return "factory default";
         // The UART set writes its four settings in one command.
-        if (IsUartPart(param)) return "set baud,databits,stopbits,parity";
+        if (IsUartPart(param))
+            return "set baud,databits,stopbits,parity";
         return "set " + std::string(KeyOf(param));
     }
-    if (query->sendCode == kLinkTestSend) return "link test";
-    if (query->value == ReplyValue::Uart) return "query uart";
+    if (query->sendCode == kLinkTestSend)
+        return "link test";
+    if (query->value == ReplyValue::Uart)
+        return "query uart";
     for (const Param candidate : kAllParams) {
-        if (&QueryOf(candidate) == query) return "query " + std::string(KeyOf(candidate));
+        if (&QueryOf(candidate) == query)
+            return "query " + std::string(KeyOf(candidate));
     }
     return "query";
 }
@@ -34,11 +41,14 @@ Step QueryStep(const QueryCommand& query) {
 
 std::string Step::assignments() const {
     std::string text;
-    for (const Value& value : writes) text += (text.empty() ? "" : " ") + std::string(KeyOf(value.param)) + "=" + value.text;
+    for (const Value& value : writes)
+        text += (text.empty() ? "" : " ") + std::string(KeyOf(value.param)) + "=" + value.text;
     return text;
 }
 
-bool Step::answeredByOk() const { return kind == StepKind::Set || query->value == ReplyValue::None; }
+bool Step::answeredByOk() const {
+    return kind == StepKind::Set || query->value == ReplyValue::None;
+}
 
 Step SetStep(Param param, std::string argument, std::string shown, std::vector<Value> writes) {
     Step step;
@@ -60,17 +70,26 @@ Step DefaultStep() {
 
 std::string_view OutcomeName(Outcome outcome) {
     switch (outcome) {
-        case Outcome::Ok: return "ok";
-        case Outcome::Refused: return "refused";
-        case Outcome::WrongReply: return "wrong-reply";
-        case Outcome::Timeout: return "timeout";
-        case Outcome::LinkFailed: return "link-failed";
-        case Outcome::Unconfirmed: return "unconfirmed";
-        case Outcome::SecondSender: return "second-sender";
-        case Outcome::Cancelled: return "cancelled";
-        case Outcome::Unsendable: return "unsendable";
+    case Outcome::Ok:
+        return "ok";
+    case Outcome::Refused:
+        return "refused";
+    case Outcome::WrongReply:
+        return "wrong-reply";
+    case Outcome::Timeout:
+        return "timeout";
+    case Outcome::LinkFailed:
+        return "link-failed";
+    case Outcome::Unconfirmed:
+        return "unconfirmed";
+    case Outcome::SecondSender:
+        return "second-sender";
+    case Outcome::Cancelled:
+        return "cancelled";
+    case Outcome::Unsendable:
+        return "unsendable";
     }
     return "unknown";
 }
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -15,11 +15,11 @@ enum class StepKind : unsigned char { Query, Set };
 
 struct Step {
     StepKind kind = StepKind::Query;
-    const QueryCommand* query = nullptr;  // a query: the command
-    const SetCommand* set = nullptr;      // a set (the factory default too)
-    std::string argument;                 // a set's argument, GBK bytes
-    std::string shown;                    // a set's value as people read it, UTF-8
-    Param param = Param::Mode;            // what a set writes (Baud stands for the UART set)
+    const QueryCommand* query = nullptr; // a query: the command
+    const SetCommand* set = nullptr;     // a set (the factory default too)
+    std::string argument;                // a set's argument, GBK bytes
+    std::string shown;                   // a set's value as people read it, UTF-8
+    Param param = Param::Mode;           // what a set writes (Baud stands for the UART set)
     // What the module holds once a set took (all four UART settings for the
     // UART set): a set whose answer did not come is read back against it.
     std::vector<Value> writes;
@@ -46,30 +46,30 @@ Step SetStep(Param param, std::string argument, std::string shown, std::vector<V
 Step DefaultStep();
 
 enum class Outcome : unsigned char {
-    Ok,          // the awaited reply
-    Refused,     // a set answered "ERROR"
-    WrongReply,  // a query answered wrongly, resends used up
-    Timeout,     // no reply, resends used up; for a set: read back, the module does not hold it
+    Ok,           // the awaited reply
+    Refused,      // a set answered "ERROR"
+    WrongReply,   // a query answered wrongly, resends used up
+    Timeout,      // no reply, resends used up; for a set: read back, the module does not hold it
     Unconfirmed,  // a set went out, and neither its answer nor a read-back told whether it took
-    SecondSender,  // another sender answered with the module's MAC (error names both)
-    LinkFailed,  // the link itself failed (a serial port gone)
-    Unsendable,  // the plan could not build the step (error says why); nothing sent
-    Cancelled,   // the run was ended while the exchange was open
+    SecondSender, // another sender answered with the module's MAC (error names both)
+    LinkFailed,   // the link itself failed (a serial port gone)
+    Unsendable,   // the plan could not build the step (error says why); nothing sent
+    Cancelled,    // the run was ended while the exchange was open
 };
 
-std::string_view OutcomeName(Outcome outcome);  // "ok", "refused", ...
+std::string_view OutcomeName(Outcome outcome); // "ok", "refused", ...
 
 struct StepRecord {
     Step step;
     Outcome outcome = Outcome::Ok;
-    int sends = 0;          // frames sent for it (resends included)
-    int readBacks = 0;      // a set's read-back queries, sent when its answer did not come
-    bool lateRefusal = false;  // an "ERROR" came while a set was being read back
-    bool notHeld = false;      // a set's read-back found the module without the value
-    std::string reply;      // the last reply's payload up to its line end, UTF-8
-    std::string error;      // LinkFailed, Unsendable: why, in words
-    Millis started = 0;     // first send
+    int sends = 0;            // frames sent for it (resends included)
+    int readBacks = 0;        // a set's read-back queries, sent when its answer did not come
+    bool lateRefusal = false; // an "ERROR" came while a set was being read back
+    bool notHeld = false;     // a set's read-back found the module without the value
+    std::string reply;        // the last reply's payload up to its line end, UTF-8
+    std::string error;        // LinkFailed, Unsendable: why, in words
+    Millis started = 0;       // first send
     Millis ended = 0;
 };
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -14,19 +14,19 @@
 namespace lumiq::fleet {
 
 enum class WriteState : unsigned char {
-    Confirmed,    // answered "OK" or read back as written
-    Mismatch,     // answered "OK", read back otherwise
-    Refused,      // answered "ERROR"
-    Unconfirmed,  // sent; neither an answer nor a read-back told whether it took
-    NotWritten,   // never sent, or read back without it
+    Confirmed,   // answered "OK" or read back as written
+    Mismatch,    // answered "OK", read back otherwise
+    Refused,     // answered "ERROR"
+    Unconfirmed, // sent; neither an answer nor a read-back told whether it took
+    NotWritten,  // never sent, or read back without it
 };
 
-std::string_view WriteStateName(WriteState state);  // "confirmed", "mismatch", ...
+std::string_view WriteStateName(WriteState state); // "confirmed", "mismatch", ...
 
 struct ValueWrite {
     Value value;
     WriteState state = WriteState::NotWritten;
-    std::string held;  // Mismatch: what was read back
+    std::string held; // Mismatch: what was read back
 };
 
 // For each value of `asked`, from the session's set records; `readBack`,
@@ -35,4 +35,4 @@ struct ValueWrite {
 std::vector<ValueWrite> WritesOf(const Session& session, const std::vector<Value>& asked,
                                  const ModuleValues* readBack);
 
-}  // namespace lumiq::fleet
+} // namespace lumiq::fleet

@@ -16,7 +16,7 @@ void RequireShowable(const std::string& text) {
                 "a shown text holds no control character");
 }
 
-}  // namespace
+} // namespace
 
 void JudgeAndCheck(const cli::FilterRules& rules) {
     using Outcome = cli::FilterVerdict::Outcome;
@@ -28,4 +28,4 @@ void JudgeAndCheck(const cli::FilterRules& rules) {
         RequireShowable(*text);
 }
 
-}  // namespace lumiq::fuzz
+} // namespace lumiq::fuzz

@@ -11,4 +11,4 @@ namespace lumiq::fuzz {
 // doctor would show of them is UTF-8 without control characters.
 void JudgeAndCheck(const cli::FilterRules& rules);
 
-}  // namespace lumiq::fuzz
+} // namespace lumiq::fuzz

@@ -21,8 +21,8 @@ namespace {
 using namespace lumiq::fleet;
 using lumiq::fuzz::Require;
 
-constexpr std::uint32_t kOwn = 0x0100000a;     // 10.0.0.1
-constexpr std::uint32_t kModule = 0x0200000a;  // 10.0.0.2
+constexpr std::uint32_t kOwn = 0x0100000a;    // 10.0.0.1
+constexpr std::uint32_t kModule = 0x0200000a; // 10.0.0.2
 
 class NullPort : public DatagramPort {
 public:
@@ -50,12 +50,14 @@ private:
 void CheckEnded(const FleetEngine& engine) {
     for (const auto& session : engine.sessions()) {
         Require(session->finished(), "every session ends");
-        for (const StepRecord& record : session->records()) Require(record.sends <= 4, "at most three resends");
-        for (const auto& [param, value] : session->values()) Require(lumiq::fuzz::IsValidUtf8(value), "values are UTF-8");
+        for (const StepRecord& record : session->records())
+            Require(record.sends <= 4, "at most three resends");
+        for (const auto& [param, value] : session->values())
+            Require(lumiq::fuzz::IsValidUtf8(value), "values are UTF-8");
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
@@ -86,8 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string datagram = input.ConsumeRandomLengthString(1024);
         const std::uint32_t sender = (choice & 1) != 0 ? kOwn : kModule;
         const unsigned ifindex = (choice & 2) != 0 ? 3u : 4u;
-        engine->onDatagram(Arrival{(choice & 16) != 0 ? sender + 1 : sender, 5000, ifindex, false}, datagram, now);
-        if ((choice & 0xe0) == 0xe0) engine->stop(now);
+        engine->onDatagram(Arrival{(choice & 16) != 0 ? sender + 1 : sender, 5000, ifindex, false}, datagram,
+                           now);
+        if ((choice & 0xe0) == 0xe0)
+            engine->stop(now);
         search.onDatagram(Arrival{sender, 5000, ifindex, (choice & 4) != 0}, datagram, now);
         engine->advance(now);
         search.advance(now);
@@ -98,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine->advance(now);
     }
     CheckEnded(*engine);
-    for (const FoundModule& module : search.found()) Require(!module.mac.empty(), "a found module has a MAC");
+    for (const FoundModule& module : search.found())
+        Require(!module.mac.empty(), "a found module has a MAC");
     return 0;
 }

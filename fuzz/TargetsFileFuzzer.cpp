@@ -46,24 +46,27 @@ void CheckCsvRoundTrip(const std::string& text) {
     std::string written = "\xEF\xBB\xBF";
     std::vector<std::vector<std::string>> kept;
     for (const lumiq::fleet::CsvRow& row : rows) {
-        if (row.fields.size() == 1 && row.fields.front().empty()) continue;  // written as an empty line
+        if (row.fields.size() == 1 && row.fields.front().empty())
+            continue; // written as an empty line
         written += lumiq::fleet::CsvLine(row.fields);
         kept.push_back(row.fields);
     }
     const std::vector<lumiq::fleet::CsvRow> again = lumiq::fleet::ParseCsv(written);
     Require(again.size() == kept.size(), "written rows read back as many rows");
-    for (std::size_t i = 0; i < kept.size(); ++i) Require(again[i].fields == kept[i], "written cells read back");
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        Require(again[i].fields == kept[i], "written cells read back");
     // No cell reaches a spreadsheet starting as a formula.
     for (const std::vector<std::string>& fields : kept) {
         for (const std::string& field : fields) {
-            if (field.empty() || std::string_view("=+-@\t\r").find(field.front()) == std::string_view::npos) continue;
+            if (field.empty() || std::string_view("=+-@\t\r").find(field.front()) == std::string_view::npos)
+                continue;
             const std::string cell = lumiq::fleet::CsvLine({field});
             Require(cell.starts_with("'") || cell.starts_with("\"'"), "a formula-like cell is guarded");
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

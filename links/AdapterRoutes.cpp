@@ -5,7 +5,9 @@
 
 namespace lumiq {
 
-bool CanSearchOn(const Adapter& adapter) { return adapter.up && adapter.canBroadcast && adapter.address != 0; }
+bool CanSearchOn(const Adapter& adapter) {
+    return adapter.up && adapter.canBroadcast && adapter.address != 0;
+}
 
 AdapterRoute RouteOf(const Adapter& adapter) {
     // An adapter without a hardware address (a tunnel) still needs a sender field.
@@ -13,15 +15,21 @@ AdapterRoute RouteOf(const Adapter& adapter) {
     return AdapterRoute{adapter.index, adapter.address, mac, adapter.name};
 }
 
-SearchRoute SearchRouteOf(const Adapter& adapter) { return SearchRoute{RouteOf(adapter), adapter.broadcast}; }
+SearchRoute SearchRouteOf(const Adapter& adapter) {
+    return SearchRoute{RouteOf(adapter), adapter.broadcast};
+}
 
 const Adapter* ChosenAdapter(const AdapterChoice& choice, const std::vector<Adapter>& listed) {
-    if (choice.mode != AdapterMode::One) return nullptr;
+    if (choice.mode != AdapterMode::One)
+        return nullptr;
     const Adapter* byName = nullptr;
     for (const Adapter& adapter : listed) {
-        if (adapter.name != choice.name) continue;
-        if (IpToText(adapter.address) == choice.address) return &adapter;
-        if (byName == nullptr) byName = &adapter;
+        if (adapter.name != choice.name)
+            continue;
+        if (IpToText(adapter.address) == choice.address)
+            return &adapter;
+        if (byName == nullptr)
+            byName = &adapter;
     }
     return byName;
 }
@@ -30,11 +38,12 @@ std::vector<SearchRoute> ChosenRoutes(const AdapterChoice& choice, const std::ve
     std::vector<SearchRoute> routes;
     if (choice.mode == AdapterMode::Every) {
         for (const Adapter& adapter : listed)
-            if (CanSearchOn(adapter)) routes.push_back(SearchRouteOf(adapter));
+            if (CanSearchOn(adapter))
+                routes.push_back(SearchRouteOf(adapter));
     } else if (const Adapter* chosen = ChosenAdapter(choice, listed)) {
         routes.push_back(SearchRouteOf(*chosen));
     }
     return routes;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

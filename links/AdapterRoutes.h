@@ -25,4 +25,4 @@ std::vector<SearchRoute> ChosenRoutes(const AdapterChoice& choice, const std::ve
 // The entry of `listed` an AdapterMode::One choice names; null when gone.
 const Adapter* ChosenAdapter(const AdapterChoice& choice, const std::vector<Adapter>& listed);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -36,4 +36,4 @@ void ComPortSerialLink::close() {
     worded([&] { port_.Close(); });
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -32,4 +32,4 @@ private:
     ComFailureWords words_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

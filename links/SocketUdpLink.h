@@ -21,4 +21,4 @@ private:
     TcmSocket& socket_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

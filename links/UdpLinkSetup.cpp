@@ -13,7 +13,8 @@ void SetUpUdpLink(TcmSocket& socket, const UdpLinkHandlers& handlers, ToolState&
     socket.OnReceive = handlers.onReceive;
 
     socket.SetBufferSize(kLinkBufferSize);
-    if (socket.Active()) socket.SetActive(false);
+    if (socket.Active())
+        socket.SetActive(false);
     socket.Protocol = cmUDP;
     socket.BindAnyAddress = true;
     socket.KernelReceiveBuffer = kLinkKernelReceiveBuffer;
@@ -31,7 +32,8 @@ void SetUpUdpLink(TcmSocket& socket, const UdpLinkHandlers& handlers, ToolState&
 }
 
 void ShutDownUdpLink(TcmSocket& socket) {
-    if (socket.Active()) socket.SetActive(false);
+    if (socket.Active())
+        socket.SetActive(false);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "net/TcmSocket.h"
-#include "protocol/Frames.h"  // kModulePort
+#include "protocol/Frames.h" // kModulePort
 #include "state/ToolState.h"
 
 namespace lumiq {
@@ -35,4 +35,4 @@ void SetUpUdpLink(TcmSocket& socket, const UdpLinkHandlers& handlers, ToolState&
 // The window's close: deactivates the socket.
 void ShutDownUdpLink(TcmSocket& socket);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -25,7 +25,8 @@ using HardwareAddress = std::array<unsigned char, 6>;
 
 bool IsAllZero(const HardwareAddress& mac) {
     for (unsigned char byte : mac)
-        if (byte != 0) return false;
+        if (byte != 0)
+            return false;
     return true;
 }
 
@@ -35,17 +36,19 @@ bool IsAllZero(const HardwareAddress& mac) {
 // std::nullopt means "not ours", an empty text "ours, but no address".
 std::optional<std::string> OwnAdapterMac(in_addr_t address) {
     for (const Adapter& adapter : ListAdaptersWithLoopback())
-        if (adapter.address == address) return adapter.loopback ? std::string() : adapter.macText;
+        if (adapter.address == address)
+            return adapter.loopback ? std::string() : adapter.macText;
     return std::nullopt;
 }
 
 bool ParseMac(const std::string& text, HardwareAddress& mac) {
     unsigned int bytes[6];
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2],
-                    &bytes[3], &bytes[4], &bytes[5], &tail) != 6)
+    if (std::sscanf(text.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2], &bytes[3],
+                    &bytes[4], &bytes[5], &tail) != 6)
         return false;
-    for (std::size_t i = 0; i < mac.size(); ++i) mac[i] = static_cast<unsigned char>(bytes[i]);
+    for (std::size_t i = 0; i < mac.size(); ++i)
+        mac[i] = static_cast<unsigned char>(bytes[i]);
     return true;
 }
 
@@ -54,23 +57,26 @@ bool ParseMac(const std::string& text, HardwareAddress& mac) {
 std::string NeighbourMac(in_addr_t address) {
     std::ifstream table("/proc/net/arp");
     std::string line;
-    std::getline(table, line);  // column titles
+    std::getline(table, line); // column titles
     while (std::getline(table, line)) {
         std::istringstream fields(line);
         std::string ip, hwType, flags, mac;
-        if (!(fields >> ip >> hwType >> flags >> mac)) continue;
+        if (!(fields >> ip >> hwType >> flags >> mac))
+            continue;
         in_addr entryAddress{};
         if (inet_pton(AF_INET, ip.c_str(), &entryAddress) != 1 || entryAddress.s_addr != address)
             continue;
         // An entry still being resolved, or one that failed, has no address yet.
-        if ((std::strtoul(flags.c_str(), nullptr, 16) & ATF_COM) == 0) continue;
+        if ((std::strtoul(flags.c_str(), nullptr, 16) & ATF_COM) == 0)
+            continue;
         HardwareAddress bytes{};
-        if (ParseMac(mac, bytes) && !IsAllZero(bytes)) return HardwareAddressText(bytes.data());
+        if (ParseMac(mac, bytes) && !IsAllZero(bytes))
+            return HardwareAddressText(bytes.data());
     }
     return std::string();
 }
 
-}  // namespace
+} // namespace
 
 std::string MacOfIp(std::string_view dottedText) {
     in_addr address{};
@@ -78,8 +84,9 @@ std::string MacOfIp(std::string_view dottedText) {
     // octets, and 0.0.0.0 names no host.
     if (inet_pton(AF_INET, std::string(dottedText).c_str(), &address) != 1 || address.s_addr == 0)
         return std::string();
-    if (const std::optional<std::string> own = OwnAdapterMac(address.s_addr)) return *own;
+    if (const std::optional<std::string> own = OwnAdapterMac(address.s_addr))
+        return *own;
     return NeighbourMac(address.s_addr);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -13,4 +13,4 @@ namespace lumiq {
 // (whose all-zero hardware address names nothing on a network).
 std::string MacOfIp(std::string_view dottedText);
 
-}  // namespace lumiq
+} // namespace lumiq

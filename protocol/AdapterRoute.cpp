@@ -10,12 +10,14 @@ namespace lumiq {
 std::vector<std::uint32_t> SearchDestinations(const SearchRoute& route) {
     const std::uint32_t everyone = ParseIp(kBroadcastText);
     std::vector<std::uint32_t> destinations{everyone};
-    if (route.broadcast != 0 && route.broadcast != everyone) destinations.push_back(route.broadcast);
+    if (route.broadcast != 0 && route.broadcast != everyone)
+        destinations.push_back(route.broadcast);
     return destinations;
 }
 
 const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned ifindex) {
-    if (ifindex == 0) return nullptr;
+    if (ifindex == 0)
+        return nullptr;
     const auto found = std::find_if(routes.begin(), routes.end(),
                                     [ifindex](const SearchRoute& r) { return r.route.ifindex == ifindex; });
     return found == routes.end() ? nullptr : &*found;
@@ -26,4 +28,4 @@ bool SpansAdapters(const std::vector<SearchRoute>& routes) {
                        [&](const SearchRoute& r) { return r.route.ifindex != routes.front().route.ifindex; });
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -12,15 +12,15 @@ namespace lumiq {
 
 struct AdapterRoute {
     unsigned ifindex = 0;
-    std::uint32_t source = 0;  // network order
-    std::string localMac;      // "xx:xx:xx:xx:xx:xx"
-    std::string adapter;       // "eth0", for people
+    std::uint32_t source = 0; // network order
+    std::string localMac;     // "xx:xx:xx:xx:xx:xx"
+    std::string adapter;      // "eth0", for people
 };
 
 // An adapter a search goes out on.
 struct SearchRoute {
     AdapterRoute route;
-    std::uint32_t broadcast = 0;  // directed broadcast, network order; 0: none
+    std::uint32_t broadcast = 0; // directed broadcast, network order; 0: none
 };
 
 // Where the search frame goes on one adapter: the limited broadcast, which
@@ -34,4 +34,4 @@ const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned
 // More than one adapter among the routes.
 bool SpansAdapters(const std::vector<SearchRoute>& routes);
 
-}  // namespace lumiq
+} // namespace lumiq

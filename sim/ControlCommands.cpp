@@ -17,7 +17,8 @@ using Words = std::vector<std::string>;
 Words SplitWords(std::string_view line) {
     std::istringstream stream{std::string(line)};
     Words words;
-    for (std::string word; stream >> word;) words.push_back(word);
+    for (std::string word; stream >> word;)
+        words.push_back(word);
     return words;
 }
 
@@ -29,36 +30,42 @@ std::optional<unsigned long> ParseNumber(const std::string& text) {
 }
 
 std::optional<bool> ParseOnOff(const std::string& text) {
-    if (text == "on") return true;
-    if (text == "off") return false;
+    if (text == "on")
+        return true;
+    if (text == "off")
+        return false;
     return std::nullopt;
 }
 
 // The module named by index or by current MAC text.
 SimModule* FindModule(std::vector<SimModule>& modules, const std::string& name, std::string& complaint) {
     if (const auto index = ParseNumber(name)) {
-        if (*index < modules.size()) return &modules[*index];
+        if (*index < modules.size())
+            return &modules[*index];
         complaint = "no module " + name;
         return nullptr;
     }
     SimModule* found = nullptr;
     for (auto& module : modules) {
-        if (module.mac() != name) continue;
+        if (module.mac() != name)
+            continue;
         if (found != nullptr) {
             complaint = "more than one module has MAC " + name + "; name it by index";
             return nullptr;
         }
         found = &module;
     }
-    if (found == nullptr) complaint = "no module with MAC " + name;
+    if (found == nullptr)
+        complaint = "no module with MAC " + name;
     return found;
 }
 
 std::string ListLine(std::size_t index, const SimModule& module) {
     std::string line = std::to_string(index) + " mac=" + EscapeBytes(module.mac());
-    if (module.onPty()) return line + " link=pty pty=" + EscapeBytes(module.ptyPath());
-    return line + " address=" + module.address() + " link=udp reply=" +
-           (module.replyMode() == ReplyMode::Unicast ? "unicast" : "broadcast");
+    if (module.onPty())
+        return line + " link=pty pty=" + EscapeBytes(module.ptyPath());
+    return line + " address=" + module.address() +
+           " link=udp reply=" + (module.replyMode() == ReplyMode::Unicast ? "unicast" : "broadcast");
 }
 
 std::vector<std::string> FaultLines(const Faults& faults) {
@@ -66,9 +73,11 @@ std::vector<std::string> FaultLines(const Faults& faults) {
     for (const Malformed kind : faults.malformed)
         malformed += (malformed.empty() ? "" : ",") + std::string(MalformedName(kind));
     return {"silent=" + std::string(faults.silent ? "on" : "off"),
-            "wrong=" + std::to_string(faults.wrongAnswers), "delay_ms=" + std::to_string(faults.delayMs),
+            "wrong=" + std::to_string(faults.wrongAnswers),
+            "delay_ms=" + std::to_string(faults.delayMs),
             "twice=" + std::string(faults.twice ? "on" : "off"),
-            "hidden=" + std::string(faults.hidden ? "on" : "off"), "malformed=" + malformed,
+            "hidden=" + std::string(faults.hidden ? "on" : "off"),
+            "malformed=" + malformed,
             "refuse=" + (faults.refused.empty() ? std::string("off") : faults.refused)};
 }
 
@@ -89,9 +98,11 @@ std::string SetParam(std::string_view line, const Words& words, SimModule& modul
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     const std::string_view value = RestOfLine(line, 3);
     const ParamRule* rule = FindParamRule(keyword);
-    if (rule == nullptr) return ControlError("unknown parameter " + keyword);
+    if (rule == nullptr)
+        return ControlError("unknown parameter " + keyword);
     const std::string bytes = keyword == "NAME" ? Utf8ToGbk(value) : std::string(value);
-    if (!rule->accepts(bytes)) return ControlError("a module does not accept " + keyword + "=" + EscapeBytes(bytes));
+    if (!rule->accepts(bytes))
+        return ControlError("a module does not accept " + keyword + "=" + EscapeBytes(bytes));
     module.params()[keyword] = bytes;
     return ControlOk();
 }
@@ -105,13 +116,15 @@ std::string SetFault(const Words& words, Faults& faults) {
     }
     if ((kind == "silent" || kind == "twice" || kind == "hidden") && words.size() == 4) {
         const auto on = ParseOnOff(argument);
-        if (!on) return ControlError(kind + " takes on or off");
+        if (!on)
+            return ControlError(kind + " takes on or off");
         (kind == "silent" ? faults.silent : kind == "twice" ? faults.twice : faults.hidden) = *on;
         return ControlOk();
     }
     if ((kind == "wrong" || kind == "delay") && words.size() == 4) {
         const auto number = ParseNumber(argument);
-        if (!number) return ControlError(kind + " takes a number");
+        if (!number)
+            return ControlError(kind + " takes a number");
         (kind == "wrong" ? faults.wrongAnswers : faults.delayMs) = static_cast<unsigned>(*number);
         return ControlOk();
     }
@@ -136,25 +149,32 @@ std::string SetFault(const Words& words, Faults& faults) {
     return ControlError("unknown fault command");
 }
 
-}  // namespace
+} // namespace
 
 std::string ControlOk(const std::vector<std::string>& lines) {
     std::string reply = "OK " + std::to_string(lines.size()) + "\n";
-    for (const auto& line : lines) reply += line + "\n";
+    for (const auto& line : lines)
+        reply += line + "\n";
     return reply;
 }
 
-std::string ControlError(std::string_view reason) { return "ERROR " + std::string(reason) + "\n"; }
+std::string ControlError(std::string_view reason) {
+    return "ERROR " + std::string(reason) + "\n";
+}
 
 ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& modules, FrameLog& log) {
     const Words words = SplitWords(line);
-    if (words.empty()) return {ControlError("empty command")};
+    if (words.empty())
+        return {ControlError("empty command")};
     const std::string& command = words[0];
-    if (command == "ping" && words.size() == 1) return {ControlOk()};
-    if (command == "quit" && words.size() == 1) return {ControlOk(), std::nullopt, true};
+    if (command == "ping" && words.size() == 1)
+        return {ControlOk()};
+    if (command == "quit" && words.size() == 1)
+        return {ControlOk(), std::nullopt, true};
     if (command == "list" && words.size() == 1) {
         std::vector<std::string> lines;
-        for (std::size_t i = 0; i < modules.size(); ++i) lines.push_back(ListLine(i, modules[i]));
+        for (std::size_t i = 0; i < modules.size(); ++i)
+            lines.push_back(ListLine(i, modules[i]));
         return {ControlOk(lines)};
     }
     if (command == "log" && words.size() == 1)
@@ -166,20 +186,25 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
     if (command == "wait-frames" && words.size() == 3) {
         const auto frames = ParseNumber(words[1]);
         const auto timeout = ParseNumber(words[2]);
-        if (!frames || !timeout) return {ControlError("wait-frames takes a count and a time-out in ms")};
+        if (!frames || !timeout)
+            return {ControlError("wait-frames takes a count and a time-out in ms")};
         return {{}, FrameWait{*frames, std::chrono::milliseconds(*timeout)}};
     }
     if (command == "reset" && words.size() == 2 && words[1] == "all") {
-        for (auto& module : modules) module.reset();
+        for (auto& module : modules)
+            module.reset();
         return {ControlOk()};
     }
     const bool known = command == "get" || command == "set" || command == "reply" || command == "fault" ||
                        command == "reset";
-    if (!known) return {ControlError("unknown command " + command)};
-    if (words.size() < 2) return {ControlError(command + " needs a module")};
+    if (!known)
+        return {ControlError("unknown command " + command)};
+    if (words.size() < 2)
+        return {ControlError(command + " needs a module")};
     std::string complaint;
     SimModule* module = FindModule(modules, words[1], complaint);
-    if (module == nullptr) return {ControlError(complaint)};
+    if (module == nullptr)
+        return {ControlError(complaint)};
 
     if (command == "get" && words.size() == 2) {
         std::vector<std::string> lines;
@@ -190,13 +215,16 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
         }
         return {ControlOk(lines)};
     }
-    if (command == "set" && words.size() >= 3) return {SetParam(line, words, *module)};
+    if (command == "set" && words.size() >= 3)
+        return {SetParam(line, words, *module)};
     if (command == "reply" && words.size() == 3 && (words[2] == "unicast" || words[2] == "broadcast")) {
         module->setReplyMode(words[2] == "unicast" ? ReplyMode::Unicast : ReplyMode::Broadcast);
         return {ControlOk()};
     }
-    if (command == "fault" && words.size() >= 3) return {SetFault(words, module->faults())};
-    if (command == "fault" && words.size() == 2) return {ControlOk(FaultLines(module->faults()))};
+    if (command == "fault" && words.size() >= 3)
+        return {SetFault(words, module->faults())};
+    if (command == "fault" && words.size() == 2)
+        return {ControlOk(FaultLines(module->faults()))};
     if (command == "reset" && words.size() == 2) {
         module->reset();
         return {ControlOk()};
@@ -204,4 +232,4 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
     return {ControlError("wrong arguments for " + command)};
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

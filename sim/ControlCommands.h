@@ -10,9 +10,8 @@
 //   get <m>                       KEY=value for every parameter (values escaped, NAME as GBK bytes)
 //   set <m> <KEY> <value>         as "AT+KEY=value" would, without faults; NAME given in UTF-8
 //   reply <m> unicast|broadcast
-//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, hidden, malformed, refuse
-//   fault <m> silent on|off
-//   fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
+//   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, hidden, malformed,
+//   refuse fault <m> silent on|off fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
 //   fault <m> delay <ms>          every reply this much later (0: at once)
 //   fault <m> twice on|off
 //   fault <m> hidden on|off       does not answer the search, takes every other frame
@@ -49,8 +48,8 @@ struct ControlOutcome {
     ControlOutcome(std::string text, std::optional<FrameWait> until = std::nullopt, bool end = false)
         : reply(std::move(text)), wait(until), quit(end) {}
 
-    std::string reply;                // whole reply text, lines ended by "\n"
-    std::optional<FrameWait> wait;    // instead of a reply: answer when this is met
+    std::string reply;             // whole reply text, lines ended by "\n"
+    std::optional<FrameWait> wait; // instead of a reply: answer when this is met
     bool quit = false;
 };
 
@@ -59,4 +58,4 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
 std::string ControlOk(const std::vector<std::string>& lines = {});
 std::string ControlError(std::string_view reason);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -11,26 +11,26 @@ namespace lumiq::sim {
 
 // Datagrams no sound module sends. Each replaces the reply to one frame.
 enum class Malformed {
-    Short,      // "<" and the first part of the MAC text: fewer than 20 bytes
-    NoGt,       // a reply without any ">" in it
-    Binary,     // 64 bytes of binary data, NUL and 0xff included
-    Oversized,  // 65000 bytes, its value without a carriage return
+    Short,     // "<" and the first part of the MAC text: fewer than 20 bytes
+    NoGt,      // a reply without any ">" in it
+    Binary,    // 64 bytes of binary data, NUL and 0xff included
+    Oversized, // 65000 bytes, its value without a carriage return
 };
 
-std::optional<Malformed> ParseMalformed(std::string_view name);  // "short", "nogt", "binary", "oversized"
+std::optional<Malformed> ParseMalformed(std::string_view name); // "short", "nogt", "binary", "oversized"
 std::string_view MalformedName(Malformed kind);
 
 // The bytes sent for a malformed reply by the module with this MAC text.
 std::string MalformedBytes(Malformed kind, std::string_view mac);
 
 struct Faults {
-    bool silent = false;             // takes frames, answers nothing, changes nothing
-    unsigned wrongAnswers = 0;       // answer "ERROR\r\n" this many more times, changing nothing
-    unsigned delayMs = 0;            // every reply goes out this much later
-    bool twice = false;              // every reply goes out two times
-    bool hidden = false;             // takes every frame but the search's: a stray with another's MAC
-    std::deque<Malformed> malformed{};  // replies to the next frames, one each, changing nothing
-    std::string refused{};  // a keyword ("NAME"): its sets are answered "ERROR\r\n", changing nothing
+    bool silent = false;               // takes frames, answers nothing, changes nothing
+    unsigned wrongAnswers = 0;         // answer "ERROR\r\n" this many more times, changing nothing
+    unsigned delayMs = 0;              // every reply goes out this much later
+    bool twice = false;                // every reply goes out two times
+    bool hidden = false;               // takes every frame but the search's: a stray with another's MAC
+    std::deque<Malformed> malformed{}; // replies to the next frames, one each, changing nothing
+    std::string refused{}; // a keyword ("NAME"): its sets are answered "ERROR\r\n", changing nothing
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

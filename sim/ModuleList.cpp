@@ -25,10 +25,12 @@ std::string AddressText(std::uint32_t hostOrder) {
 std::uint32_t NthUsableAddress(std::uint32_t first, unsigned n) {
     std::uint32_t address = first;
     const auto usable = [](std::uint32_t a) { return (a & 0xff) != 0 && (a & 0xff) != 0xff; };
-    while (!usable(address)) ++address;
+    while (!usable(address))
+        ++address;
     for (unsigned i = 0; i < n; ++i) {
         ++address;
-        while (!usable(address)) ++address;
+        while (!usable(address))
+            ++address;
     }
     return address;
 }
@@ -41,21 +43,26 @@ std::string Gateway(const std::string& address) {
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos)
+        return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
 bool ParseFlag(const std::string& value, bool& flag) {
-    static const std::map<std::string, bool> kWords{{"yes", true}, {"on", true},   {"true", true}, {"1", true},
-                                                    {"no", false}, {"off", false}, {"false", false}, {"0", false}};
+    static const std::map<std::string, bool> kWords{{"yes", true},    {"on", true},  {"true", true},
+                                                    {"1", true},      {"no", false}, {"off", false},
+                                                    {"false", false}, {"0", false}};
     const auto it = kWords.find(value);
-    if (it == kWords.end()) return false;
+    if (it == kWords.end())
+        return false;
     flag = it->second;
     return true;
 }
 
 bool ParseCount(const std::string& value, unsigned& count) {
-    if (value.empty() || value.size() > 7 || !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+    if (value.empty() || value.size() > 7 ||
+        !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
     count = static_cast<unsigned>(std::stoul(value));
     return true;
 }
@@ -71,32 +78,36 @@ bool IsUsableMacText(const std::string& mac) {
 
 // The file's lower-case keys for the module's parameters.
 const std::map<std::string, std::string> kParamKeys{
-    {"model", "MODEL"}, {"gateway", "GATEWAY"}, {"mask", "MASK"}, {"dip", "DIP"},
-    {"port", "PORT"},   {"dport", "DPORT"},     {"dchp", "DCHP"}, {"uart", "UART"},
-    {"version", "VER"}, {"name", "NAME"},
+    {"model", "MODEL"}, {"gateway", "GATEWAY"}, {"mask", "MASK"}, {"dip", "DIP"},     {"port", "PORT"},
+    {"dport", "DPORT"}, {"dchp", "DCHP"},       {"uart", "UART"}, {"version", "VER"}, {"name", "NAME"},
 };
 
 // Applies one "key = value" line; returns the complaint, empty when fine.
 std::string ApplyKey(ModuleSetup& module, const std::string& key, const std::string& value) {
     if (const auto param = kParamKeys.find(key); param != kParamKeys.end()) {
         const std::string bytes = key == "name" ? Utf8ToGbk(value) : value;
-        if (!FindParamRule(param->second)->accepts(bytes)) return "value not accepted by a module: " + value;
+        if (!FindParamRule(param->second)->accepts(bytes))
+            return "value not accepted by a module: " + value;
         module.factory[param->second] = bytes;
     } else if (key == "mac") {
-        if (!IsUsableMacText(value)) return "unusable MAC text: " + value;
+        if (!IsUsableMacText(value))
+            return "unusable MAC text: " + value;
         module.factory["MAC"] = value;
     } else if (key == "ip") {
-        if (!IsDottedQuad(value)) return "not an IPv4 address: " + value;
+        if (!IsDottedQuad(value))
+            return "not an IPv4 address: " + value;
         module.address = value;
         module.factory["IP"] = value;
     } else if (key == "reply") {
-        if (value != "unicast" && value != "broadcast") return "reply must be unicast or broadcast";
+        if (value != "unicast" && value != "broadcast")
+            return "reply must be unicast or broadcast";
         module.reply = value == "unicast" ? ReplyMode::Unicast : ReplyMode::Broadcast;
     } else if (key == "pty") {
-        if (value.empty()) return "pty needs a path";
+        if (value.empty())
+            return "pty needs a path";
         module.ptyPath = value;
     } else if (key == "silent" || key == "twice" || key == "hidden") {
-        if (!ParseFlag(value, key == "silent" ? module.faults.silent
+        if (!ParseFlag(value, key == "silent"  ? module.faults.silent
                               : key == "twice" ? module.faults.twice
                                                : module.faults.hidden))
             return key + " must be yes or no";
@@ -108,7 +119,8 @@ std::string ApplyKey(ModuleSetup& module, const std::string& key, const std::str
         while (start <= value.size()) {
             const std::size_t comma = std::min(value.find(',', start), value.size());
             const auto kind = ParseMalformed(Trim(value.substr(start, comma - start)));
-            if (!kind) return "malformed takes short, nogt, binary, oversized";
+            if (!kind)
+                return "malformed takes short, nogt, binary, oversized";
             module.faults.malformed.push_back(*kind);
             start = comma + 1;
         }
@@ -118,7 +130,7 @@ std::string ApplyKey(ModuleSetup& module, const std::string& key, const std::str
     return {};
 }
 
-}  // namespace
+} // namespace
 
 std::uint32_t ParseAddress(const std::string& dotted) {
     in_addr address{};
@@ -153,29 +165,36 @@ ModuleSetup GeneratedModule(unsigned index, std::uint32_t firstAddress) {
     return module;
 }
 
-std::vector<ModuleSetup> LoadModuleFile(const std::string& path, unsigned firstIndex, std::uint32_t firstAddress) {
+std::vector<ModuleSetup> LoadModuleFile(const std::string& path, unsigned firstIndex,
+                                        std::uint32_t firstAddress) {
     std::ifstream file(path);
-    if (!file) throw ConfigError(path + ": cannot read the module file");
+    if (!file)
+        throw ConfigError(path + ": cannot read the module file");
     std::vector<ModuleSetup> modules;
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         const std::string where = path + ":" + std::to_string(number) + ": ";
         line = Trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+        if (line.empty() || line[0] == '#' || line[0] == ';')
+            continue;
         if (line == "[module]") {
             modules.push_back(
                 GeneratedModule(firstIndex + static_cast<unsigned>(modules.size()), firstAddress));
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (equals == std::string::npos) throw ConfigError(where + "expected [module] or key = value");
-        if (modules.empty()) throw ConfigError(where + "key outside a [module] section");
+        if (equals == std::string::npos)
+            throw ConfigError(where + "expected [module] or key = value");
+        if (modules.empty())
+            throw ConfigError(where + "key outside a [module] section");
         const std::string complaint =
             ApplyKey(modules.back(), Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
-        if (!complaint.empty()) throw ConfigError(where + complaint);
+        if (!complaint.empty())
+            throw ConfigError(where + complaint);
     }
-    if (modules.empty()) throw ConfigError(path + ": no [module] section");
+    if (modules.empty())
+        throw ConfigError(path + ": no [module] section");
     return modules;
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -40,9 +40,10 @@ public:
 ModuleSetup GeneratedModule(unsigned index, std::uint32_t firstAddress);
 
 // Throws ConfigError naming the file and line.
-std::vector<ModuleSetup> LoadModuleFile(const std::string& path, unsigned firstIndex, std::uint32_t firstAddress);
+std::vector<ModuleSetup> LoadModuleFile(const std::string& path, unsigned firstIndex,
+                                        std::uint32_t firstAddress);
 
 // Dotted text to a host-order number; throws ConfigError.
 std::uint32_t ParseAddress(const std::string& dotted);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

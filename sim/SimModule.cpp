@@ -8,16 +8,19 @@ namespace {
 
 // "AT+NAME=x" when NAME is refused; "AT+NAME=?" is a query and still answered.
 bool RefusedSet(std::string_view command, std::string_view keyword) {
-    if (keyword.empty() || !command.starts_with("AT+") || !command.substr(3).starts_with(keyword)) return false;
+    if (keyword.empty() || !command.starts_with("AT+") || !command.substr(3).starts_with(keyword))
+        return false;
     const std::string_view rest = command.substr(3 + keyword.size());
     return rest.starts_with("=") && rest != "=?";
 }
 
-}  // namespace
+} // namespace
 
 SimModule::SimModule(ModuleSetup setup) : setup_(std::move(setup)), params_(setup_.factory) {}
 
-const std::string& SimModule::mac() const { return params_.at("MAC"); }
+const std::string& SimModule::mac() const {
+    return params_.at("MAC");
+}
 
 bool SimModule::isAddressedBy(std::string_view target) const {
     return target == mac() || (target == kAllModulesMac && !setup_.faults.hidden);
@@ -25,7 +28,8 @@ bool SimModule::isAddressedBy(std::string_view target) const {
 
 SimModule::Answer SimModule::answer(std::optional<std::string_view> command, bool withHeader) {
     Faults& faults = setup_.faults;
-    if (faults.silent) return {};
+    if (faults.silent)
+        return {};
     std::string write;
     if (!faults.malformed.empty()) {
         write = MalformedBytes(faults.malformed.front(), mac());
@@ -45,7 +49,8 @@ SimModule::Answer SimModule::answer(std::optional<std::string_view> command, boo
         write = (withHeader ? ReplyHeader(mac()) : std::string()) + payload;
     }
     Answer answer{{write}, faults.delayMs};
-    if (faults.twice) answer.writes.push_back(write);
+    if (faults.twice)
+        answer.writes.push_back(write);
     return answer;
 }
 
@@ -54,4 +59,4 @@ void SimModule::reset() {
     setup_.faults = Faults{};
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

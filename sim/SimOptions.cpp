@@ -18,11 +18,12 @@ int ParseInt(const std::string& option, const std::string& text, int most) {
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         throw UsageError(option + " takes a number, not \"" + text + "\"");
     const int value = std::stoi(text);
-    if (value > most) throw UsageError(option + " takes at most " + std::to_string(most));
+    if (value > most)
+        throw UsageError(option + " takes at most " + std::to_string(most));
     return value;
 }
 
-}  // namespace
+} // namespace
 
 std::string Usage() {
     return R"(Usage: lumiq-sim [options]
@@ -70,7 +71,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError(option + " needs a value");
             return args[++i];
         };
         if (option == "--help" || option == "-h") {
@@ -85,7 +87,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
             options.firstAddress = value();
         } else if (option == "--reply") {
             const std::string& mode = value();
-            if (mode != "unicast" && mode != "broadcast") throw UsageError("--reply takes unicast or broadcast");
+            if (mode != "unicast" && mode != "broadcast")
+                throw UsageError("--reply takes unicast or broadcast");
             options.reply = mode == "unicast" ? ReplyMode::Unicast : ReplyMode::Broadcast;
         } else if (option == "--alias-dev") {
             options.aliasDevice = value();
@@ -105,12 +108,14 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
             throw UsageError("unknown option " + option + " (see --help)");
         }
     }
-    if (options.controlPath.empty()) options.controlPath = DefaultControlPath();
+    if (options.controlPath.empty())
+        options.controlPath = DefaultControlPath();
     return options;
 }
 
 std::string DefaultControlPath() {
-    if (const char* path = std::getenv("LUMIQ_SIM_CONTROL"); path != nullptr && *path != '\0') return path;
+    if (const char* path = std::getenv("LUMIQ_SIM_CONTROL"); path != nullptr && *path != '\0')
+        return path;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0')
         return std::string(runtime) + "/lumiq-sim.sock";
     return "/tmp/lumiq-sim-" + std::to_string(getuid()) + ".sock";
@@ -119,9 +124,11 @@ std::string DefaultControlPath() {
 std::vector<ModuleSetup> BuildModules(const SimOptions& options) {
     const std::uint32_t first = ParseAddress(options.firstAddress);
     std::vector<ModuleSetup> modules;
-    if (!options.moduleFile.empty()) modules = LoadModuleFile(options.moduleFile, 0, first);
+    if (!options.moduleFile.empty())
+        modules = LoadModuleFile(options.moduleFile, 0, first);
     int generated = options.generated;
-    if (generated < 0) generated = modules.empty() && options.ptyPaths.empty() ? 1 : 0;
+    if (generated < 0)
+        generated = modules.empty() && options.ptyPaths.empty() ? 1 : 0;
     for (int i = 0; i < generated; ++i) {
         modules.push_back(GeneratedModule(static_cast<unsigned>(modules.size()), first));
         modules.back().reply = options.reply;
@@ -132,8 +139,9 @@ std::vector<ModuleSetup> BuildModules(const SimOptions& options) {
     }
     if (modules.size() > static_cast<std::size_t>(kMostModules))
         throw UsageError("at most " + std::to_string(kMostModules) + " modules");
-    if (modules.empty()) throw UsageError("no module to simulate");
+    if (modules.empty())
+        throw UsageError("no module to simulate");
     return modules;
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -16,4 +16,4 @@ std::string IpToText(std::uint32_t address);
 // RangeCheckError for an empty text.
 std::uint32_t ParseIp(std::string_view text);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -22,12 +22,12 @@ namespace lumiq {
 namespace {
 
 using nlohmann::json;
-using testbed::FrameRecord;
-using testbed::ProgramResult;
-using testbed::SimLan;
 using testbed::ExpectMatchesSchema;
+using testbed::FrameRecord;
 using testbed::Lumiq;
+using testbed::ProgramResult;
 using testbed::SetFramesTo;
+using testbed::SimLan;
 
 constexpr const char* kMacA0 = "02:4c:51:00:00:01";
 constexpr const char* kMacA1 = "02:4c:51:00:00:02";
@@ -38,13 +38,15 @@ constexpr const char* kMacB0 = "02:4c:51:00:0b:01";
 std::string SenderOf(const FrameRecord& frame) {
     const std::size_t open = frame.bytes.find(",<");
     const std::size_t close = frame.bytes.find('>', open);
-    return open == std::string::npos || close == std::string::npos ? ""
-                                                                   : frame.bytes.substr(open + 2, close - open - 2);
+    return open == std::string::npos || close == std::string::npos
+               ? ""
+               : frame.bytes.substr(open + 2, close - open - 2);
 }
 
 json ModuleOf(const json& document, const std::string& mac) {
     for (const json& module : document.at("modules"))
-        if (module.at("mac") == mac) return module;
+        if (module.at("mac") == mac)
+            return module;
     ADD_FAILURE() << "no module " << mac << " in " << document.dump();
     return json::object();
 }
@@ -95,9 +97,9 @@ TEST_F(LumiqOnTwoLans, SearchOnEveryAdapterTellsWhereEachModuleAnsweredAndFlagsD
     lanA->control().set(1, "MAC", kMacA0);
     const ProgramResult duplicates = Lumiq({"search", "--csv"});
     EXPECT_EQ(duplicates.exitStatus, 0);
-    EXPECT_NE(
-        duplicates.out.find(std::string(kMacA0) + ",10.77.1.1,5000," + lanA->hostInterface() + ",unicast,2,yes,no"),
-        std::string::npos)
+    EXPECT_NE(duplicates.out.find(std::string(kMacA0) + ",10.77.1.1,5000," + lanA->hostInterface() +
+                                  ",unicast,2,yes,no"),
+              std::string::npos)
         << duplicates.out;
     EXPECT_NE(duplicates.out.find(std::string(kMacA0) + ",10.77.1.2,"), std::string::npos);
     // Frames go to a MAC: one that two modules share names neither.
@@ -109,12 +111,14 @@ TEST_F(LumiqOnTwoLans, SearchOnEveryAdapterTellsWhereEachModuleAnsweredAndFlagsD
 TEST_F(LumiqOnTwoLans, ReadAllGoesThroughEachModulesAdapterWhileATooSlowModuleTimesOut) {
     // It answers the search, which waits; to the read it is silent.
     lanA->control().fault(2, "delay 3000");
-    const ProgramResult read = Lumiq({"read", "all", "--json", "--expect", "4", "--wait", "6000", "--timeout", "400"});
+    const ProgramResult read =
+        Lumiq({"read", "all", "--json", "--expect", "4", "--wait", "6000", "--timeout", "400"});
     EXPECT_EQ(read.exitStatus, 1) << read.err;
     ExpectMatchesSchema(read.out);
     const json document = json::parse(read.out);
     ASSERT_EQ(document.at("modules").size(), 4u);
-    for (const char* mac : {kMacA0, kMacA1, kMacB0}) EXPECT_EQ(ModuleOf(document, mac).at("status"), "ok") << mac;
+    for (const char* mac : {kMacA0, kMacA1, kMacB0})
+        EXPECT_EQ(ModuleOf(document, mac).at("status"), "ok") << mac;
     const json slow = ModuleOf(document, kMacA2);
     EXPECT_EQ(slow.at("status"), "failed");
     EXPECT_EQ(slow.at("failure").at("step"), "link test");
@@ -130,9 +134,11 @@ TEST_F(LumiqOnTwoLans, ReadAllGoesThroughEachModulesAdapterWhileATooSlowModuleTi
 
 TEST_F(LumiqOnTwoLans, ARefusedValueStopsOnlyItsModuleAndADefaultReadsBackThroughTheRightAdapter) {
     lanA->control().fault(1, "refuse DPORT");
-    const ProgramResult set = Lumiq({"set", kMacA0, "10.77.1.2", kMacB0, "dport=9100", "name=Line 7", "--csv"});
+    const ProgramResult set =
+        Lumiq({"set", kMacA0, "10.77.1.2", kMacB0, "dport=9100", "name=Line 7", "--csv"});
     EXPECT_EQ(set.exitStatus, 1) << set.err;
-    EXPECT_NE(set.out.find("mac,dport,name,address,adapter,status,detail,mac_before\n"), std::string::npos) << set.out;
+    EXPECT_NE(set.out.find("mac,dport,name,address,adapter,status,detail,mac_before\n"), std::string::npos)
+        << set.out;
     EXPECT_NE(set.out.find(std::string(kMacA0) + ",9100,Line 7,10.77.1.1,"), std::string::npos) << set.out;
     EXPECT_NE(set.out.find(std::string(kMacA1) + ",,,10.77.1.2," + lanA->hostInterface() +
                            ",failed,\"set dport refused, reply \"\"ERROR\"\"\""),
@@ -167,7 +173,7 @@ TEST_F(LumiqOnTwoLans, BadInputExitsWithStatusTwoBeforeAnythingIsSent) {
         {"read", "02:4c:51"},
         {"read"},
         {"read", "all", "--adapter", "nosuch0"},
-        {"default", "all"},  // stdin is no terminal, and no --yes
+        {"default", "all"}, // stdin is no terminal, and no --yes
         {"--trace", "/nonexistent-folder/trace.pcap", "search"},
     };
     for (const auto& args : refused) {
@@ -175,7 +181,8 @@ TEST_F(LumiqOnTwoLans, BadInputExitsWithStatusTwoBeforeAnythingIsSent) {
         EXPECT_EQ(run.exitStatus, 2) << args.front() << " " << args.back() << ": " << run.err;
         EXPECT_NE(run.err.find("lumiq: "), std::string::npos);
     }
-    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_TRUE(lan->control().received().empty());
+    for (SimLan* lan : {lanA.get(), lanB.get()})
+        EXPECT_TRUE(lan->control().received().empty());
 
     // How many modules `all` stands for is known after the search, and only that went out.
     const ProgramResult shared = Lumiq({"set", "all", "ip=10.77.9.9", "--expect", "4"});
@@ -197,9 +204,11 @@ TEST_F(LumiqOnTwoLans, TracesKeepTheSearchTheReadAllAndTheSetOfACommand) {
 
     const std::vector<testbed::TraceRow> read = testbed::DissectTrace(readTrace);
     EXPECT_GE(testbed::CountRows(read, testbed::SearchSent(lanB->hostMac())), 1);
-    EXPECT_EQ(testbed::MissingReadAll(read, params, {{"lumiq.target_mac", kMacB0}}, {{"lumiq.module_mac", kMacB0}}),
-              std::vector<std::string>{});
-    EXPECT_EQ(testbed::CountRows(testbed::DissectTrace(setTrace), testbed::SetSent("NAME", "三号线", kMacB0)), 1);
+    EXPECT_EQ(
+        testbed::MissingReadAll(read, params, {{"lumiq.target_mac", kMacB0}}, {{"lumiq.module_mac", kMacB0}}),
+        std::vector<std::string>{});
+    EXPECT_EQ(testbed::CountRows(testbed::DissectTrace(setTrace), testbed::SetSent("NAME", "三号线", kMacB0)),
+              1);
     std::string remembered;
     std::getline(std::ifstream(scratch->file("lumiq-config/last-trace")), remembered);
     EXPECT_EQ(remembered, setTrace);
@@ -219,25 +228,28 @@ TEST_F(LumiqOnTwoLans, ApplyWritesOnlyWhatDiffersReadsItBackAndEndsEachModuleWit
     lanB->control().set(0, "MODEL", "2");
     lanB->control().set(0, "DPORT", "9100");
 
-    const std::vector<std::string> apply{"apply", "--profile", profile, "--identities", identities, "--expect", "4"};
+    const std::vector<std::string> apply{"apply",    "--profile", profile, "--identities",
+                                         identities, "--expect",  "4"};
     std::vector<std::string> check = apply;
     check.insert(check.end(), {"--check", kMacA0, kMacB0});
     const ProgramResult differs = Lumiq(check);
     EXPECT_EQ(differs.exitStatus, 1) << differs.err;
-    for (const char* change : {"  mode: TCP_Server → UDP\n", "  ip: 10.77.1.1 → 10.77.1.11\n",
-                               "  name: LUMIQ-001 → 一号机\n", "  mac: 02:4c:51:00:00:01 → 02:4c:51:00:00:aa\n"})
+    for (const char* change :
+         {"  mode: TCP_Server → UDP\n", "  ip: 10.77.1.1 → 10.77.1.11\n", "  name: LUMIQ-001 → 一号机\n",
+          "  mac: 02:4c:51:00:00:01 → 02:4c:51:00:00:aa\n"})
         EXPECT_NE(differs.out.find(change), std::string::npos) << change << differs.out;
     EXPECT_NE(differs.out.find("unchanged"), std::string::npos) << differs.out;
-    check.erase(check.end() - 2);  // the module that is right already, alone
+    check.erase(check.end() - 2); // the module that is right already, alone
     EXPECT_EQ(Lumiq(check).exitStatus, 0);
     // An inventory fed back as it is: an identity table that its modules match.
     const std::string inventory = scratch->file("inventory.csv");
     std::ofstream(inventory) << Lumiq({"read", kMacA1, kMacB0, "--csv", "--expect", "4"}).out;
     EXPECT_EQ(Lumiq({"apply", "--identities", inventory, "--check", "--expect", "4"}).exitStatus, 0);
-    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_EQ(SetFramesTo(*lan), 0u);
+    for (SimLan* lan : {lanA.get(), lanB.get()})
+        EXPECT_EQ(SetFramesTo(*lan), 0u);
 
     lanA->control().fault(1, "refuse NAME");
-    lanA->control().fault(2, "delay 3000");  // answers the search, then times out
+    lanA->control().fault(2, "delay 3000"); // answers the search, then times out
     std::vector<std::string> run = apply;
     run.insert(run.end(), {"--json", "--wait", "6000", "--timeout", "400"});
     const ProgramResult applied = Lumiq(run);
@@ -274,10 +286,12 @@ TEST_F(LumiqOnTwoLans, ApplyWritesOnlyWhatDiffersReadsItBackAndEndsEachModuleWit
 TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFilesBeforeSending) {
     // 保存配置 of a panel showing UDP, 115200 baud, 1.5 stop bits and its own module's identity.
     const std::string cfg = scratch->file("CFG.ini");
-    const std::vector<std::string> stored{"2",    "10.77.0.254", "255.255.0.0", "10.77.1.99", "10.77.0.1", "7001",
-                                          "9001", "12",          "0",           "2",          "0",   "02:aa:00:00:00:99"};
+    const std::vector<std::string> stored{"2",         "10.77.0.254", "255.255.0.0", "10.77.1.99",
+                                          "10.77.0.1", "7001",        "9001",        "12",
+                                          "0",         "2",           "0",           "02:aa:00:00:00:99"};
     std::vector<IniValue> values;
-    for (std::size_t i = 0; i < stored.size(); ++i) values.push_back({ToolState().SettingKeys[i], stored[i]});
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        values.push_back({ToolState().SettingKeys[i], stored[i]});
     SettingsFile(scratch->path(), scratch->path()).SaveSettings(values);
 
     const ProgramResult applied = Lumiq({"apply", "--profile", cfg, "--expect", "4"});
@@ -307,8 +321,10 @@ TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFil
         {{"--profile", file("bad.ini", "[profile]\nmode=UDP\nport=70000\n"), "--check"},
          "bad.ini:3: bad value for port: \"70000\""},
         {{"--identities", file("ips.csv", "mac,ip\n" + a0 + ",10.77.1.50\n" + a1 + ",10.77.1.50\n")},
-         "ips.csv:3: ip 10.77.1.50 would be given to two modules (also at " + scratch->file("ips.csv") + ":2)"},
-        {{"--identities", file("macs.csv", "mac,new_mac\n" + a0 + ",02:aa:00:00:00:07\n" + a1 + ",02:AA:00:00:00:07\n")},
+         "ips.csv:3: ip 10.77.1.50 would be given to two modules (also at " + scratch->file("ips.csv") +
+             ":2)"},
+        {{"--identities",
+          file("macs.csv", "mac,new_mac\n" + a0 + ",02:aa:00:00:00:07\n" + a1 + ",02:AA:00:00:00:07\n")},
          "macs.csv:3: mac 02:aa:00:00:00:07 would be given to two modules"},
         {{"--profile", cfg, "--take-identity", a0, a1}, "one ip for 2 modules"},
     };
@@ -319,7 +335,8 @@ TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFil
         EXPECT_EQ(run.exitStatus, 2) << error;
         EXPECT_NE(run.err.find(error), std::string::npos) << run.err;
     }
-    for (SimLan* lan : {lanA.get(), lanB.get()}) EXPECT_TRUE(lan->control().received().empty());
+    for (SimLan* lan : {lanA.get(), lanB.get()})
+        EXPECT_TRUE(lan->control().received().empty());
 }
 
 TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
@@ -329,8 +346,9 @@ TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
     const ProgramResult read =
         Lumiq({"--trace", scratch.file("serial.pcap"), "read", "--serial", pty.devicePath(), "--json"});
     ASSERT_EQ(read.exitStatus, 0) << read.err;
-    EXPECT_EQ(testbed::MissingReadAll(testbed::DissectTrace(scratch.file("serial.pcap")), pty.control().params(0),
-                                      {{"lumiq.direction", "tool to module"}}, {{"lumiq.direction", "module to tool"}}),
+    EXPECT_EQ(testbed::MissingReadAll(testbed::DissectTrace(scratch.file("serial.pcap")),
+                                      pty.control().params(0), {{"lumiq.direction", "tool to module"}},
+                                      {{"lumiq.direction", "module to tool"}}),
               std::vector<std::string>{});
     const json module = json::parse(read.out).at("modules").at(0);
     EXPECT_EQ(module.at("adapter"), pty.devicePath());
@@ -338,5 +356,5 @@ TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
     EXPECT_EQ(module.at("values").at("version"), "V2.0");
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -27,9 +27,9 @@ namespace lumiq {
 namespace {
 
 using nlohmann::json;
+using testbed::ExpectMatchesSchema;
 using testbed::ProgramResult;
 using testbed::SimLan;
-using testbed::ExpectMatchesSchema;
 
 ProgramResult Lumiq(std::vector<std::string> args) {
     // A run that blocks on an input file would otherwise hold the test for minutes.
@@ -45,9 +45,12 @@ TEST(TerminalText, ControlsAndBytesThatAreNotUtf8AreShownEscaped) {
     using cli::TerminalText;
     EXPECT_EQ(TerminalText("\x1b[2J\x1b]52;c;aGk=\x07"), "\\x1b[2J\\x1b]52;c;aGk=\\x07");
     EXPECT_EQ(TerminalText("a\tb\r\nc\\d\x7f"), "a\\tb\\r\\nc\\\\d\\x7f");
-    EXPECT_EQ(TerminalText("\xc2\x9b" "2J"), "\\x9b2J");  // U+009B, a CSI to some terminals
+    EXPECT_EQ(TerminalText("\xc2\x9b"
+                           "2J"),
+              "\\x9b2J"); // U+009B, a CSI to some terminals
     // A lone 0x9b, an overlong "/", a surrogate, a character cut short.
-    EXPECT_EQ(TerminalText("\x9b|\xc0\xaf|\xed\xa0\x80|\xe4\xb8"), "\\x9b|\\xc0\\xaf|\\xed\\xa0\\x80|\\xe4\\xb8");
+    EXPECT_EQ(TerminalText("\x9b|\xc0\xaf|\xed\xa0\x80|\xe4\xb8"),
+              "\\x9b|\\xc0\\xaf|\\xed\\xa0\\x80|\\xe4\\xb8");
     EXPECT_EQ(TerminalText("二号线 ok\xe2\x80\xae"), "二号线 ok\\u202e");
 
     // Messages on stderr go the same way, also with a character split between two writes.
@@ -55,7 +58,8 @@ TEST(TerminalText, ControlsAndBytesThatAreNotUtf8AreShownEscaped) {
     std::streambuf* const original = std::cerr.rdbuf(captured.rdbuf());
     {
         const cli::EscapedStderr escaped;
-        std::cerr << "lumiq: \x1b[2J \xe4\xb8" << std::flush << "\x80\n" << "next\x9b\n";
+        std::cerr << "lumiq: \x1b[2J \xe4\xb8" << std::flush << "\x80\n"
+                  << "next\x9b\n";
     }
     std::cerr.rdbuf(original);
     EXPECT_EQ(captured.str(), "lumiq: \\x1b[2J 一\nnext\\x9b\n");
@@ -107,7 +111,8 @@ TEST_F(LumiqInput, ModuleNamesAreShownEscapedAndAnInventoryOfFormulaNamesApplies
     ExpectMatchesSchema(document.out);
 
     // The inventory of the two modules fed back: nothing to change, nothing written.
-    const std::string inventory = file("inventory.csv", Lumiq({"read", mac0, mac1, "--csv", "--expect", "3"}).out);
+    const std::string inventory =
+        file("inventory.csv", Lumiq({"read", mac0, mac1, "--csv", "--expect", "3"}).out);
     lan->control().clearLog();
     const ProgramResult check = Lumiq({"apply", "--identities", inventory, "--check", "--expect", "3"});
     EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
@@ -174,5 +179,5 @@ TEST_F(LumiqInput, EveryJsonRunWritesOneDocumentAlsoWhenItEndsEarly) {
     close(holder);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

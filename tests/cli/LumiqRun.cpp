@@ -7,7 +7,9 @@
 
 namespace lumiq::testbed {
 
-std::string BuiltProgram(const std::string& path) { return std::string(std::getenv("LUMIQ_BINARY_DIR")) + path; }
+std::string BuiltProgram(const std::string& path) {
+    return std::string(std::getenv("LUMIQ_BINARY_DIR")) + path;
+}
 
 ProgramResult Lumiq(std::vector<std::string> args, std::chrono::milliseconds limit) {
     args.insert(args.begin(), BuiltProgram("/cli/lumiq"));
@@ -17,11 +19,12 @@ ProgramResult Lumiq(std::vector<std::string> args, std::chrono::milliseconds lim
 void ExpectMatchesSchema(const std::string& document) {
     ScratchDir scratch;
     std::ofstream(scratch.file("out.json")) << document;
-    const ProgramResult check = RunProgram(
-        {"/usr/bin/python3", "-c",
-         "import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
-         "json.load(open(sys.argv[2])))",
-         scratch.file("out.json"), std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/cli/lumiq-output.schema.json"});
+    const ProgramResult check =
+        RunProgram({"/usr/bin/python3", "-c",
+                    "import json, sys, jsonschema; jsonschema.validate(json.load(open(sys.argv[1])), "
+                    "json.load(open(sys.argv[2])))",
+                    scratch.file("out.json"),
+                    std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/cli/lumiq-output.schema.json"});
     EXPECT_EQ(check.exitStatus, 0) << check.err;
 }
 
@@ -34,4 +37,4 @@ std::size_t SetFramesTo(SimLan& lan) {
     return sets;
 }
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

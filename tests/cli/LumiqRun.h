@@ -23,4 +23,4 @@ void ExpectMatchesSchema(const std::string& document);
 // Frames the LAN's modules took that write: "AT+KEY=value", not the query "AT+KEY=?".
 std::size_t SetFramesTo(SimLan& lan);
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

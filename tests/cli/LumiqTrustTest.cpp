@@ -19,12 +19,11 @@ namespace lumiq {
 namespace {
 
 using nlohmann::json;
-using testbed::FrameRecord;
-using testbed::ProgramResult;
-using testbed::SimLan;
 using testbed::BuiltProgram;
 using testbed::Lumiq;
+using testbed::ProgramResult;
 using testbed::SetFramesTo;
+using testbed::SimLan;
 
 constexpr const char* kMac0 = "02:4c:51:00:00:01";
 constexpr const char* kMac1 = "02:4c:51:00:00:02";
@@ -91,9 +90,9 @@ TEST_F(LumiqTrust, LateAnswersAndASecondSenderNeverPassForTheModulesOwn) {
 
 TEST_F(LumiqTrust, AnIdentityAnotherModuleHoldsOrOutsideTheSubnetIsRefusedBeforeAnythingIsWritten) {
     const std::string taken = lan->moduleAddress(1);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"set", kMac0, "ip=" + taken}, {"set", kMac0, "mac=" + std::string(kMac1)},
-          {"set", kMac0, "ip=10.77.0.0", "mask=255.255.0.0"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"set", kMac0, "ip=" + taken},
+                                                 {"set", kMac0, "mac=" + std::string(kMac1)},
+                                                 {"set", kMac0, "ip=10.77.0.0", "mask=255.255.0.0"}}) {
         const ProgramResult run = Lumiq(args);
         EXPECT_EQ(run.exitStatus, 2) << args.back() << ": " << run.err;
         EXPECT_NE(run.err.find(args[2].substr(args[2].find('=') + 1)), std::string::npos) << run.err;
@@ -122,12 +121,13 @@ TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
         // second signal can follow once the first was taken: two signals sent
         // at once may arrive as one.
         const std::string fifo = scratch.file("stderr-" + std::to_string(lan->control().frames().size()));
-        const std::string script = "mkfifo \"$4\"; \"$1\" set " + std::string(kMac0) +
-                                   " port=7002 name=Y --json --wait 3000 --timeout 4000 2>\"$4\" & p=$!; "
-                                   "exec 3<\"$4\"; \"$2\" ctl --control \"$3\" wait-frames 3 10000 >/dev/null; " +
-                                   kill + "; cat <&3 >&2; wait $p";
-        return testbed::RunProgram({"/bin/sh", "-c", script, "sh", BuiltProgram("/cli/lumiq"), BuiltProgram("/sim/lumiq-sim"),
-                                    lan->controlPath(), fifo});
+        const std::string script =
+            "mkfifo \"$4\"; \"$1\" set " + std::string(kMac0) +
+            " port=7002 name=Y --json --wait 3000 --timeout 4000 2>\"$4\" & p=$!; "
+            "exec 3<\"$4\"; \"$2\" ctl --control \"$3\" wait-frames 3 10000 >/dev/null; " +
+            kill + "; cat <&3 >&2; wait $p";
+        return testbed::RunProgram({"/bin/sh", "-c", script, "sh", BuiltProgram("/cli/lumiq"),
+                                    BuiltProgram("/sim/lumiq-sim"), lan->controlPath(), fifo});
     };
     const ProgramResult gentle = interrupted("kill -TERM $p");
     EXPECT_EQ(gentle.exitStatus, 130) << gentle.err;
@@ -140,5 +140,5 @@ TEST_F(LumiqTrust, AnInterruptAwaitsWhatWasSentAndASecondOneEndsAtOnce) {
     EXPECT_EQ(Writes(hard), (States{{"port", "unconfirmed"}, {"name", "not-written"}})) << hard.out;
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -14,7 +14,8 @@ using testing::FakeLan;
 
 std::vector<Value> Wanted(const std::vector<std::string>& assignments) {
     std::vector<Value> values;
-    for (const std::string& assignment : assignments) values.push_back(CheckAssignment(assignment));
+    for (const std::string& assignment : assignments)
+        values.push_back(CheckAssignment(assignment));
     return values;
 }
 
@@ -29,8 +30,8 @@ struct ApplyRun {
         engine.add(lan.module(module).mac(), FakeLan::HostRoute(), std::move(plan));
     }
     ApplySummary summary(int module, bool dryRun) {
-        return Summarize(*engine.sessions()[static_cast<std::size_t>(module)], *plans[static_cast<std::size_t>(module)],
-                         dryRun);
+        return Summarize(*engine.sessions()[static_cast<std::size_t>(module)],
+                         *plans[static_cast<std::size_t>(module)], dryRun);
     }
 };
 
@@ -39,8 +40,11 @@ TEST(ApplyPlan, WritesOnlyWhatDiffersAndReadsItBack) {
     const auto wanted = Wanted({"gateway=10.77.0.254", "parity=Odd", "port=7000", "name=一号"});
     run.add(0, wanted, false);
     // The second module is right already.
-    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-             {"GATEWAY", "10.77.0.254"}, {"UART", "9600,8,1,1"}, {"PORT", "7000"}, {"NAME", "\xD2\xBB\xBA\xC5"}}) {
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string, std::string>>{{"GATEWAY", "10.77.0.254"},
+                                                          {"UART", "9600,8,1,1"},
+                                                          {"PORT", "7000"},
+                                                          {"NAME", "\xD2\xBB\xBA\xC5"}}) {
         run.lan.module(1).params()[key] = value;
     }
     run.add(1, wanted, false);
@@ -62,7 +66,7 @@ TEST(ApplyPlan, ARefusalAndADryRunSayWhatWasAndWasNotWritten) {
     run.add(0, wanted, true);
     run.add(1, wanted, false);
     run.engine.start(0);
-    run.lan.run(run.engine, 400);  // the first read is over for both
+    run.lan.run(run.engine, 400); // the first read is over for both
     // The second module refuses its first set.
     run.lan.module(1).faults().wrongAnswers = 1;
     run.lan.run(run.engine);
@@ -84,15 +88,17 @@ TEST(CsvText, RowsSurviveARoundTrip) {
                                                      {"02:aa:00:00:00:01", "a,b", "say \"hi\"\nnext line"},
                                                      {"02:aa:00:00:00:02", "", " padded "}};
     std::string text = "\xEF\xBB\xBF";
-    for (const auto& row : rows) text += CsvLine(row);
+    for (const auto& row : rows)
+        text += CsvLine(row);
     text += "\r\n";
     const auto parsed = ParseCsv(text);
     ASSERT_EQ(parsed.size(), 3u);
-    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(parsed[i].fields, rows[i]);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(parsed[i].fields, rows[i]);
     EXPECT_EQ(parsed[2].line, 4);
     EXPECT_THROW(ParseCsv("a,\"b\nc"), CsvError);
     EXPECT_THROW(ParseCsv("a,\"b\"c\n"), CsvError);
 }
 
-}  // namespace
-}  // namespace lumiq::fleet
+} // namespace
+} // namespace lumiq::fleet

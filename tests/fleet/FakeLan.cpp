@@ -16,7 +16,9 @@ FakeLan::FakeLan(int modules, int latencyMs) : latencyMs_(latencyMs) {
     }
 }
 
-Route FakeLan::HostRoute() { return Route{7, inet_addr("10.77.0.1"), "02:00:00:00:00:01", "veth0"}; }
+Route FakeLan::HostRoute() {
+    return Route{7, inet_addr("10.77.0.1"), "02:00:00:00:00:01", "veth0"};
+}
 
 std::uint32_t FakeLan::moduleIp(int index) const {
     return inet_addr(modules_[static_cast<std::size_t>(index)]->address().c_str());
@@ -25,10 +27,12 @@ std::uint32_t FakeLan::moduleIp(int index) const {
 void FakeLan::send(const Route&, std::uint32_t destination, const std::string& bytes) {
     frames_.push_back({now, destination, bytes});
     const auto envelope = sim::ParseEnvelope(bytes);
-    if (!envelope) return;
+    if (!envelope)
+        return;
     for (std::size_t i = 0; i < modules_.size(); ++i) {
         sim::SimModule& module = *modules_[i];
-        if (!module.isAddressedBy(envelope->target)) continue;
+        if (!module.isAddressedBy(envelope->target))
+            continue;
         const sim::SimModule::Answer answer = module.answer(sim::CommandLine(envelope->rest), true);
         for (const std::string& write : answer.writes) {
             if (dropReplies > 0) {
@@ -38,15 +42,17 @@ void FakeLan::send(const Route&, std::uint32_t destination, const std::string& b
             pending_.push_back({now + latencyMs_ + answer.delayMs, moduleIp(static_cast<int>(i)), write});
         }
     }
-    std::stable_sort(pending_.begin(), pending_.end(), [](const Pending& a, const Pending& b) { return a.due < b.due; });
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [](const Pending& a, const Pending& b) { return a.due < b.due; });
 }
 
-template <class Driven, class Deliver>
-Millis FakeLan::drive(Driven& driven, Deliver deliver, Millis limit) {
+template <class Driven, class Deliver> Millis FakeLan::drive(Driven& driven, Deliver deliver, Millis limit) {
     while (!driven.finished() && now < limit) {
         Millis next = limit;
-        if (const auto wake = driven.nextWake()) next = std::min(next, *wake);
-        if (!pending_.empty()) next = std::min(next, pending_.front().due);
+        if (const auto wake = driven.nextWake())
+            next = std::min(next, *wake);
+        if (!pending_.empty())
+            next = std::min(next, pending_.front().due);
         now = std::max(now, next);
         while (!pending_.empty() && pending_.front().due <= now) {
             const Pending reply = pending_.front();
@@ -80,10 +86,12 @@ std::vector<SentFrame> FakeLan::framesTo(const std::string& mac, const std::stri
     std::vector<SentFrame> result;
     for (const SentFrame& frame : frames_) {
         const auto envelope = sim::ParseEnvelope(frame.bytes);
-        if (!envelope || (!mac.empty() && envelope->target != mac)) continue;
-        if (std::string_view(envelope->rest).starts_with(prefix)) result.push_back(frame);
+        if (!envelope || (!mac.empty() && envelope->target != mac))
+            continue;
+        if (std::string_view(envelope->rest).starts_with(prefix))
+            result.push_back(frame);
     }
     return result;
 }
 
-}  // namespace lumiq::fleet::testing
+} // namespace lumiq::fleet::testing

@@ -16,7 +16,6 @@ namespace {
 
 using testing::FakeLan;
 
-
 EngineOptions Options(int parallel = 32) {
     EngineOptions options;
     options.parallel = parallel;
@@ -31,7 +30,8 @@ Session& AddModule(FleetEngine& engine, FakeLan& lan, int index, std::unique_ptr
 TEST(FleetEngine, ReadsManyModulesAtOnceWithinTheWindowAndAtThePace) {
     FakeLan lan(5);
     FleetEngine engine(lan, Options(2));
-    for (int i = 0; i < 5; ++i) AddModule(engine, lan, i, ReadAllPlan());
+    for (int i = 0; i < 5; ++i)
+        AddModule(engine, lan, i, ReadAllPlan());
     engine.start(0);
     lan.run(engine);
 
@@ -46,7 +46,8 @@ TEST(FleetEngine, ReadsManyModulesAtOnceWithinTheWindowAndAtThePace) {
         // Each frame of a module follows its previous reply by 30 ms.
         const auto frames = lan.framesTo(lan.module(i).mac());
         ASSERT_EQ(frames.size(), 13u);
-        for (std::size_t f = 1; f < frames.size(); ++f) EXPECT_EQ(frames[f].at - frames[f - 1].at, 2 + 30);
+        for (std::size_t f = 1; f < frames.size(); ++f)
+            EXPECT_EQ(frames[f].at - frames[f - 1].at, 2 + 30);
     }
     // Two at a time: the third module starts when the first is done.
     EXPECT_EQ(lan.framesTo(lan.module(2).mac()).front().at, lan.framesTo(lan.module(0).mac()).back().at + 2);
@@ -55,10 +56,11 @@ TEST(FleetEngine, ReadsManyModulesAtOnceWithinTheWindowAndAtThePace) {
 TEST(FleetEngine, EveryExchangeEndsInAKnownWay) {
     FakeLan lan(4);
     lan.module(1).faults().silent = true;
-    lan.module(2).faults().wrongAnswers = 3;  // the fourth try is answered right
-    lan.module(3).faults().wrongAnswers = 4;  // never right
+    lan.module(2).faults().wrongAnswers = 3; // the fourth try is answered right
+    lan.module(3).faults().wrongAnswers = 4; // never right
     FleetEngine engine(lan, Options());
-    for (int i = 0; i < 4; ++i) AddModule(engine, lan, i, QueryPlan({Param::Name}));
+    for (int i = 0; i < 4; ++i)
+        AddModule(engine, lan, i, QueryPlan({Param::Name}));
     engine.start(0);
     lan.run(engine);
 
@@ -86,7 +88,8 @@ TEST(FleetEngine, SetsGoInOneKeyOrderAndARefusalStopsOnlyThatModule) {
     // The second module refuses its first set.
     lan.module(1).faults().wrongAnswers = 1;
     AddModule(engine, lan, 1,
-              std::make_unique<SetPlan>(std::vector<Value>{CheckAssignment("port=7000"), CheckAssignment("mode=UDP")}));
+              std::make_unique<SetPlan>(
+                  std::vector<Value>{CheckAssignment("port=7000"), CheckAssignment("mode=UDP")}));
     const std::string oldMac = lan.module(0).mac();
     engine.start(0);
     lan.run(engine);
@@ -94,9 +97,11 @@ TEST(FleetEngine, SetsGoInOneKeyOrderAndARefusalStopsOnlyThatModule) {
     const Session& first = *engine.sessions()[0];
     ASSERT_EQ(first.state(), SessionState::Done);
     std::vector<std::string> titles;
-    for (const StepRecord& record : first.records()) titles.push_back(record.step.title());
-    EXPECT_EQ(titles, (std::vector<std::string>{"query uart", "set mode", "set port", "set baud,databits,stopbits,parity",
-                                                "set mac", "query mode", "query port", "query uart", "query mac"}));
+    for (const StepRecord& record : first.records())
+        titles.push_back(record.step.title());
+    EXPECT_EQ(titles, (std::vector<std::string>{"query uart", "set mode", "set port",
+                                                "set baud,databits,stopbits,parity", "set mac", "query mode",
+                                                "query port", "query uart", "query mac"}));
     // The UART set keeps what the module had and changes the parity only.
     EXPECT_EQ(lan.module(0).params().at("UART"), "9600,8,1,2");
     EXPECT_EQ(lan.module(0).params().at("MODEL"), "2");
@@ -118,8 +123,9 @@ TEST(FleetEngine, ALostMacSetReplyIsReadBackUnderTheNewMacNotSentAgain) {
     FakeLan lan(1);
     EngineOptions options = Options();
     FleetEngine engine(lan, options);
-    Session& session = AddModule(engine, lan, 0, std::make_unique<SetPlan>(std::vector<Value>{
-                                                  CheckAssignment("mac=02:aa:00:00:00:09")}));
+    Session& session =
+        AddModule(engine, lan, 0,
+                  std::make_unique<SetPlan>(std::vector<Value>{CheckAssignment("mac=02:aa:00:00:00:09")}));
     engine.start(0);
     // The module takes the new MAC, but its reply is lost.
     lan.dropReplies = 1;
@@ -193,7 +199,9 @@ TEST(FleetEngine, OwnBroadcastsAndStrayRepliesAreNotTakenForAnswers) {
     const std::string mac = lan.module(0).mac();
     // Our own frame coming back names the module and holds the keyword.
     const std::string echo = "<" + mac + ">,<" + FakeLan::HostRoute().localMac + ">,AT+MODEL=?\r\n";
-    const auto from = [](const char* ip) { return Arrival{inet_addr(ip), 5000, FakeLan::HostRoute().ifindex, false}; };
+    const auto from = [](const char* ip) {
+        return Arrival{inet_addr(ip), 5000, FakeLan::HostRoute().ifindex, false};
+    };
     engine.onDatagram(Arrival{FakeLan::HostRoute().source, 5000, 0, false}, echo, 1);
     // A reply from a module outside the run, and one with no header.
     engine.onDatagram(from("10.77.9.9"), "<02:4c:51:00:99:99>,+MODEL=1\r\n", 1);
@@ -219,5 +227,5 @@ TEST(FleetEngine, FactoryDefaultReadsBackAfterTwoSeconds) {
     EXPECT_EQ(frames[1].at - frames[0].at, 2 + 2000);
 }
 
-}  // namespace
-}  // namespace lumiq::fleet
+} // namespace
+} // namespace lumiq::fleet

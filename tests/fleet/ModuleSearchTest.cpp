@@ -23,7 +23,8 @@ TEST(ModuleSearch, ListsEachModuleOnceAndFlagsSharedAddresses) {
     search.onDatagram(Arrival{inet_addr("192.168.9.9"), 5000, 99, true}, "<02:4c:51:00:99:99>,OK", 1);
     // Only a well-formed answer to the search is a module: a MAC in MAC form, then "OK".
     const Arrival here{inet_addr("10.77.9.9"), 5000, FakeLan::HostRoute().ifindex, true};
-    for (const char* noise : {"<02:4c:51:00:99:98>,ERROR", "<flood>,OK", "<02:4c:51:00:99:97>,+MODEL=1", "<x"})
+    for (const char* noise :
+         {"<02:4c:51:00:99:98>,ERROR", "<flood>,OK", "<02:4c:51:00:99:97>,+MODEL=1", "<x"})
         search.onDatagram(here, noise, 1);
     lan.run(search);
 
@@ -46,5 +47,5 @@ TEST(ModuleSearch, EndsAsSoonAsTheExpectedModulesAnswered) {
     EXPECT_EQ(search.found().size(), 4u);
 }
 
-}  // namespace
-}  // namespace lumiq::fleet
+} // namespace
+} // namespace lumiq::fleet

@@ -36,15 +36,17 @@ std::string ErrorOf(const std::function<void()>& load) {
 
 TEST(PreparedSettings, AWindowCfgIniIsAProfileWithoutItsIdentity) {
     TempFolder folder;
-    const std::string path = Write(folder, "CFG.ini",
-                                   "[CFG]\r\nModel=2\r\nGateWay=10.77.0.254\r\nMask=255.255.0.0\r\nIP=10.77.1.9\r\n"
-                                   "DIP=10.77.0.1\r\nPort=5001\r\nDPort=6001\r\nBaudRate=12\r\nDataBit=0\r\n"
-                                   "StopBit=3\r\nParity=2\r\nMAC=02:aa:00:00:00:01\r\n");
+    const std::string path =
+        Write(folder, "CFG.ini",
+              "[CFG]\r\nModel=2\r\nGateWay=10.77.0.254\r\nMask=255.255.0.0\r\nIP=10.77.1.9\r\n"
+              "DIP=10.77.0.1\r\nPort=5001\r\nDPort=6001\r\nBaudRate=12\r\nDataBit=0\r\n"
+              "StopBit=3\r\nParity=2\r\nMAC=02:aa:00:00:00:01\r\n");
     const Profile profile = LoadProfile(path, false);
     EXPECT_TRUE(profile.windowSettings);
     EXPECT_EQ(profile.leftOutKeys, (std::vector<std::string>{"IP", "MAC"}));
     std::map<Param, std::string> values;
-    for (const SourcedValue& value : profile.values) values[value.value.param] = value.value.text;
+    for (const SourcedValue& value : profile.values)
+        values[value.value.param] = value.value.text;
     EXPECT_EQ(values, (std::map<Param, std::string>{{Param::Mode, "UDP"},
                                                     {Param::Gateway, "10.77.0.254"},
                                                     {Param::Mask, "255.255.0.0"},
@@ -64,33 +66,40 @@ TEST(PreparedSettings, ErrorsNameFileLineKeyAndRule) {
     EXPECT_EQ(ErrorOf([&] { LoadProfile(profile, false); }),
               profile + ":4: bad value for port: \"70000\" (a port is 1-65535)");
     const std::string withMac = Write(folder, "mac.ini", "[profile]\nmac=02:aa:00:00:00:01\n");
-    EXPECT_NE(ErrorOf([&] { LoadProfile(withMac, false); }).find(":2: a profile never writes a MAC"), std::string::npos);
-    const std::string table = Write(folder, "ids.csv", "mac,ip,name\n02:aa:00:00:00:01,10.77.1.1,ok\n"
-                                                       "02:aa:00:00:00:02,10.77.1.300,bad\n");
+    EXPECT_NE(ErrorOf([&] { LoadProfile(withMac, false); }).find(":2: a profile never writes a MAC"),
+              std::string::npos);
+    const std::string table = Write(folder, "ids.csv",
+                                    "mac,ip,name\n02:aa:00:00:00:01,10.77.1.1,ok\n"
+                                    "02:aa:00:00:00:02,10.77.1.300,bad\n");
     EXPECT_EQ(ErrorOf([&] { LoadIdentityTable(table); }),
-              table + ":3: bad value for ip: \"10.77.1.300\" (four decimal octets 0-255, such as 192.168.1.7)");
+              table +
+                  ":3: bad value for ip: \"10.77.1.300\" (four decimal octets 0-255, such as 192.168.1.7)");
     const std::string column = Write(folder, "col.csv", "mac,colour\n");
-    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(column); }).find(":1: unknown column \"colour\""), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(column); }).find(":1: unknown column \"colour\""),
+              std::string::npos);
 }
 
 TEST(PreparedSettings, RowsOverrideTheProfileAndNeverShareAnIdentity) {
     TempFolder folder;
     const Profile profile = LoadProfile(Write(folder, "p.ini", "[profile]\nname=shared\nport=7000\n"), false);
-    const IdentityTable table = LoadIdentityTable(Write(
-        folder, "ids.csv",
-        "mac,address,status,ip,name,new_mac\n02:AA:00:00:00:01,10.77.1.1,done,10.77.1.11,一号,\n"
-        "02:aa:00:00:00:02,,,10.77.1.12,,02:aa:00:00:00:09\n"));
+    const IdentityTable table = LoadIdentityTable(
+        Write(folder, "ids.csv",
+              "mac,address,status,ip,name,new_mac\n02:AA:00:00:00:01,10.77.1.1,done,10.77.1.11,一号,\n"
+              "02:aa:00:00:00:02,,,10.77.1.12,,02:aa:00:00:00:09\n"));
     ASSERT_NE(table.find("02:aa:00:00:00:01"), nullptr);
     const std::vector<Value> wanted = WantedValues(profile, table.find("02:aa:00:00:00:01"));
-    EXPECT_EQ(wanted, (std::vector<Value>{{Param::Ip, "10.77.1.11"}, {Param::Port, "7000"}, {Param::Name, "一号"}}));
+    EXPECT_EQ(wanted,
+              (std::vector<Value>{{Param::Ip, "10.77.1.11"}, {Param::Port, "7000"}, {Param::Name, "一号"}}));
     EXPECT_NO_THROW(CheckDistinctIdentities(profile, &table, 2));
 
     const IdentityTable clash = LoadIdentityTable(Write(
         folder, "clash.csv", "mac,ip,new_mac\n02:aa:00:00:00:01,10.77.1.5,\n02:aa:00:00:00:02,10.77.1.5,\n"));
-    EXPECT_NE(ErrorOf([&] { CheckDistinctIdentities(profile, &clash, 2); }).find("ip 10.77.1.5 would be given to two"),
+    EXPECT_NE(ErrorOf([&] {
+                  CheckDistinctIdentities(profile, &clash, 2);
+              }).find("ip 10.77.1.5 would be given to two"),
               std::string::npos);
-    const IdentityTable taken = LoadIdentityTable(Write(
-        folder, "taken.csv", "mac,new_mac\n02:aa:00:00:00:01,\n02:aa:00:00:00:02,02:AA:00:00:00:01\n"));
+    const IdentityTable taken = LoadIdentityTable(
+        Write(folder, "taken.csv", "mac,new_mac\n02:aa:00:00:00:01,\n02:aa:00:00:00:02,02:AA:00:00:00:01\n"));
     EXPECT_NE(ErrorOf([&] { CheckDistinctIdentities(profile, &taken, 2); }).find(":3: mac 02:aa:00:00:00:01"),
               std::string::npos);
     const Profile oneIp = LoadProfile(Write(folder, "ip.ini", "[profile]\nip=10.77.1.5\n"), false);
@@ -124,7 +133,8 @@ TEST(PreparedSettings, LinesAndColumnsThatWouldBeDroppedAreRefused) {
     EXPECT_EQ(ErrorOf([&] { LoadIdentityTable(ips); }),
               ips + ":1: two columns for ip: \"ip\" (column 2) and \"IP\" (column 3)");
     const std::string alias = Write(folder, "alias.csv", "MAC,gateway,status,GateWay\n");
-    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(alias); }).find(":1: two columns for gateway"), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(alias); }).find(":1: two columns for gateway"),
+              std::string::npos);
 }
 
 TEST(PreparedSettings, OnlyRegularFilesOfBoundedSizeAreRead) {
@@ -162,5 +172,5 @@ TEST(PreparedSettings, FormulaLikeCellsAreGuardedAndReadBackAsTheyWere) {
     EXPECT_EQ(ParseCsv("'abc,'=x\n").front().fields, (std::vector<std::string>{"'abc", "=x"}));
 }
 
-}  // namespace
-}  // namespace lumiq::fleet
+} // namespace
+} // namespace lumiq::fleet

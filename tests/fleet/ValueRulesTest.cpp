@@ -10,13 +10,22 @@ namespace {
 
 TEST(ValueRules, AcceptedValuesTakeTheirCanonicalForm) {
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"mode=1", "TCP_Client"},       {"Model=udp_server", "UDP_Server"}, {"dhcp=打开", "on"},
-        {"dhcp=0", "off"},              {"ip= 010.77.1.9 ", "10.77.1.9"},   {"mask=255.255.240.0", "255.255.240.0"},
-        {"port=00080", "80"},           {"baud=115200", "115200"},          {"parity=even", "Even"},
-        {"StopBit=1.5", "1.5"},         {"mac=02:AA:bb:00:00:01", "02:aa:bb:00:00:01"},
-        {"name=车间一号机", "车间一号机"}, {"name= padded ", " padded "},
+        {"mode=1", "TCP_Client"},
+        {"Model=udp_server", "UDP_Server"},
+        {"dhcp=打开", "on"},
+        {"dhcp=0", "off"},
+        {"ip= 010.77.1.9 ", "10.77.1.9"},
+        {"mask=255.255.240.0", "255.255.240.0"},
+        {"port=00080", "80"},
+        {"baud=115200", "115200"},
+        {"parity=even", "Even"},
+        {"StopBit=1.5", "1.5"},
+        {"mac=02:AA:bb:00:00:01", "02:aa:bb:00:00:01"},
+        {"name=车间一号机", "车间一号机"},
+        {"name= padded ", " padded "},
     };
-    for (const auto& [typed, canonical] : cases) EXPECT_EQ(CheckAssignment(typed).text, canonical) << typed;
+    for (const auto& [typed, canonical] : cases)
+        EXPECT_EQ(CheckAssignment(typed).text, canonical) << typed;
 }
 
 TEST(ValueRules, RefusedValuesNameTheValueAndTheRule) {
@@ -56,12 +65,14 @@ TEST(ModuleValues, RepliesWhoseValuesCannotBeReadEnterNothing) {
     EXPECT_TRUE(TakeReplyValues(QueryOf(Param::Baud), "+UART=9600,8,1,2\r\n", values));
     EXPECT_EQ(ValueOf(values, Param::Parity), "Even");
     values.clear();
-    for (const auto& [param, reply] : std::vector<std::pair<Param, const char*>>{
-             {Param::Baud, "+UART=9600,8"}, {Param::Baud, "+UART=9600,8,1,7"}, {Param::Mode, "+MODEL=7"},
-             {Param::Dhcp, "+DCHP=x"}})
+    for (const auto& [param, reply] :
+         std::vector<std::pair<Param, const char*>>{{Param::Baud, "+UART=9600,8"},
+                                                    {Param::Baud, "+UART=9600,8,1,7"},
+                                                    {Param::Mode, "+MODEL=7"},
+                                                    {Param::Dhcp, "+DCHP=x"}})
         EXPECT_FALSE(TakeReplyValues(QueryOf(param), reply, values)) << reply;
     EXPECT_TRUE(values.empty());
 }
 
-}  // namespace
-}  // namespace lumiq::fleet
+} // namespace
+} // namespace lumiq::fleet

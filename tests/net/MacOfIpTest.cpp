@@ -16,13 +16,16 @@ namespace {
 // loopback (and ours), which is what scripts/in-netns gives. The second test
 // serves where the machine's namespace cannot be inspected.
 bool SafeToMakeAdapters() {
-    if (testbed::InPrivateNetns()) return true;
+    if (testbed::InPrivateNetns())
+        return true;
     struct if_nameindex* names = if_nameindex();
-    if (names == nullptr) return false;
+    if (names == nullptr)
+        return false;
     bool onlyOurs = true;
     for (const struct if_nameindex* i = names; i->if_index != 0; ++i) {
         const std::string name = i->if_name;
-        if (name != "lo" && name != "lq0" && name != "lq1") onlyOurs = false;
+        if (name != "lo" && name != "lq0" && name != "lq1")
+            onlyOurs = false;
     }
     if_freenameindex(names);
     return onlyOurs;
@@ -41,7 +44,8 @@ protected:
         testbed::Run("ip link set lq0 up");
     }
     void TearDown() override {
-        if (SafeToMakeAdapters()) std::system("ip link del lq0 2>/dev/null");
+        if (SafeToMakeAdapters())
+            std::system("ip link del lq0 2>/dev/null");
     }
 };
 
@@ -54,7 +58,7 @@ TEST_F(OwnAdapter, OtherAddressesNeedACompleteNeighbourEntry) {
     testbed::Run("ip neigh replace 10.99.0.9 dev lq0 nud incomplete");
     EXPECT_EQ(MacOfIp("10.99.0.7"), "02:aa:bb:cc:dd:ee");
     EXPECT_EQ(MacOfIp("10.99.0.9"), "");   // still being resolved
-    EXPECT_EQ(MacOfIp("10.99.0.200"), "");  // nobody holds it
+    EXPECT_EQ(MacOfIp("10.99.0.200"), ""); // nobody holds it
 }
 
 TEST(MacOfIp, InvalidTextsAndLoopbackGiveNothing) {
@@ -64,5 +68,5 @@ TEST(MacOfIp, InvalidTextsAndLoopbackGiveNothing) {
         EXPECT_EQ(MacOfIp(text), "") << text;
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -82,7 +82,7 @@ TEST_F(UdpLinkTest, SetUpBindsPort5000AndFillsTheToolState) {
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
     ASSERT_EQ(getsockname(socket.Socket(), reinterpret_cast<sockaddr*>(&bound), &length), 0);
-    EXPECT_EQ(bound.sin_addr.s_addr, INADDR_ANY);  // so that broadcast replies arrive
+    EXPECT_EQ(bound.sin_addr.s_addr, INADDR_ANY); // so that broadcast replies arrive
     EXPECT_EQ(ntohs(bound.sin_port), 5000);
     int broadcast = 0;
     length = sizeof broadcast;
@@ -119,7 +119,8 @@ TEST_F(UdpLinkTest, BroadcastAndUnicastRepliesBothArriveWithTheirSender) {
         EXPECT_EQ(receipt.port, 5000);
         payloads.insert(receipt.data);
     }
-    EXPECT_EQ(payloads, (std::set<std::string>{"<00:1a:2b:3c:4d:5e>,OK\r\n", "<00:1a:2b:3c:4d:5e>,+MODEL=2\r\n"}));
+    EXPECT_EQ(payloads,
+              (std::set<std::string>{"<00:1a:2b:3c:4d:5e>,OK\r\n", "<00:1a:2b:3c:4d:5e>,+MODEL=2\r\n"}));
 }
 
 // The receive handler recognises the tool's own broadcasts by their sender.
@@ -137,7 +138,7 @@ TEST_F(UdpLinkTest, OwnBroadcastComesBackFromLocalIp) {
 // kernel must keep the whole burst until the loop reads again.
 TEST_F(UdpLinkTest, BurstOf512RepliesIsKeptWhileNotReading) {
     setUp();
-    EXPECT_GE(socket.GrantedReceiveBuffer(), 2 * kLinkKernelReceiveBuffer);  // root may force it
+    EXPECT_GE(socket.GrantedReceiveBuffer(), 2 * kLinkKernelReceiveBuffer); // root may force it
 
     constexpr int kBurst = 512;
     for (int i = 0; i < kBurst; ++i) {
@@ -148,7 +149,8 @@ TEST_F(UdpLinkTest, BurstOf512RepliesIsKeptWhileNotReading) {
     ASSERT_TRUE(WaitFor([&] { return log.receipts.size() >= kBurst; }, std::chrono::seconds(20)))
         << log.receipts.size() << " of " << kBurst;
     std::set<std::string> distinct;
-    for (const auto& receipt : log.receipts) distinct.insert(receipt.data);
+    for (const auto& receipt : log.receipts)
+        distinct.insert(receipt.data);
     EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kBurst));
 }
 
@@ -169,9 +171,9 @@ TEST(UdpLinkPortTaken, SocketStaysInactiveAndTheFailureIsReportedInOrder) {
 
     SocketUdpLink link(socket);
     EXPECT_FALSE(link.active());
-    link.sendTo(0xFFFFFFFFu, kModulePort, "AT\r\n");  // nothing to send on, nothing reported
+    link.sendTo(0xFFFFFFFFu, kModulePort, "AT\r\n"); // nothing to send on, nothing reported
     EXPECT_EQ(log.reports.size(), 2u);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -12,7 +12,8 @@ namespace {
 class ControlCommands : public ::testing::Test {
 protected:
     ControlCommands() {
-        for (unsigned i = 0; i < 3; ++i) modules_.emplace_back(GeneratedModule(i, ParseAddress("10.77.1.1")));
+        for (unsigned i = 0; i < 3; ++i)
+            modules_.emplace_back(GeneratedModule(i, ParseAddress("10.77.1.1")));
     }
     std::string run(std::string_view line) { return RunControlCommand(line, modules_, log_).reply; }
 
@@ -22,14 +23,14 @@ protected:
 
 TEST_F(ControlCommands, ListsAndReadsModules) {
     EXPECT_EQ(run("ping"), "OK 0\n");
-    EXPECT_EQ(run("list"),
-              "OK 3\n"
-              "0 mac=02:4c:51:00:00:01 address=10.77.1.1 link=udp reply=unicast\n"
-              "1 mac=02:4c:51:00:00:02 address=10.77.1.2 link=udp reply=unicast\n"
-              "2 mac=02:4c:51:00:00:03 address=10.77.1.3 link=udp reply=unicast\n");
-    EXPECT_EQ(run("get 1"),
-              "OK 12\nMODEL=1\nGATEWAY=10.77.0.1\nMASK=255.255.0.0\nIP=10.77.1.2\nDIP=192.168.1.100\n"
-              "PORT=8001\nDPORT=9001\nDCHP=0\nNAME=LUMIQ-002\nUART=9600,8,1,0\nMAC=02:4c:51:00:00:02\nVER=V2.0\n");
+    EXPECT_EQ(run("list"), "OK 3\n"
+                           "0 mac=02:4c:51:00:00:01 address=10.77.1.1 link=udp reply=unicast\n"
+                           "1 mac=02:4c:51:00:00:02 address=10.77.1.2 link=udp reply=unicast\n"
+                           "2 mac=02:4c:51:00:00:03 address=10.77.1.3 link=udp reply=unicast\n");
+    EXPECT_EQ(
+        run("get 1"),
+        "OK 12\nMODEL=1\nGATEWAY=10.77.0.1\nMASK=255.255.0.0\nIP=10.77.1.2\nDIP=192.168.1.100\n"
+        "PORT=8001\nDPORT=9001\nDCHP=0\nNAME=LUMIQ-002\nUART=9600,8,1,0\nMAC=02:4c:51:00:00:02\nVER=V2.0\n");
     EXPECT_EQ(run("get 02:4c:51:00:00:03"), run("get 2"));
 }
 
@@ -46,13 +47,16 @@ TEST_F(ControlCommands, SetsParametersAsAModuleWouldTakeThem) {
 }
 
 TEST_F(ControlCommands, SetsShowsAndClearsFaults) {
-    for (const char* command : {"fault 1 silent on", "fault 1 wrong 3", "fault 1 delay 500", "fault 1 twice on",
-                                "fault 1 malformed nogt 2", "fault 1 malformed oversized", "fault 1 refuse name"})
+    for (const char* command :
+         {"fault 1 silent on", "fault 1 wrong 3", "fault 1 delay 500", "fault 1 twice on",
+          "fault 1 malformed nogt 2", "fault 1 malformed oversized", "fault 1 refuse name"})
         EXPECT_EQ(run(command), "OK 0\n") << command;
-    EXPECT_EQ(run("fault 1"),
-              "OK 7\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nhidden=off\nmalformed=nogt,nogt,oversized\nrefuse=NAME\n");
+    EXPECT_EQ(run("fault 1"), "OK "
+                              "7\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nhidden=off\nmalformed=nogt,"
+                              "nogt,oversized\nrefuse=NAME\n");
     EXPECT_EQ(run("fault 1 clear"), "OK 0\n");
-    EXPECT_EQ(run("fault 1"), "OK 7\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nhidden=off\nmalformed=\nrefuse=off\n");
+    EXPECT_EQ(run("fault 1"),
+              "OK 7\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nhidden=off\nmalformed=\nrefuse=off\n");
 }
 
 TEST_F(ControlCommands, ResetsOneOrAll) {
@@ -82,13 +86,15 @@ TEST_F(ControlCommands, RefusesWhatItCannotDo) {
         {"get 02:4c:51:00:00:01", "ERROR more than one module has MAC 02:4c:51:00:00:01; name it by index\n"},
         {"fault 0 silent maybe", "ERROR silent takes on or off\n"},
         {"fault 0 wrong -1", "ERROR wrong takes a number\n"},
-        {"fault 0 malformed huge", "ERROR malformed takes short, nogt, binary or oversized and a count up to 1000\n"},
+        {"fault 0 malformed huge",
+         "ERROR malformed takes short, nogt, binary or oversized and a count up to 1000\n"},
         {"fault 0 explode", "ERROR unknown fault command\n"},
         {"reply 0 sometimes", "ERROR wrong arguments for reply\n"},
         {"wait-frames x 10", "ERROR wait-frames takes a count and a time-out in ms\n"},
         {"ping now", "ERROR unknown command ping\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(run(c.command), c.reply) << c.command;
+    for (const auto& c : cases)
+        EXPECT_EQ(run(c.command), c.reply) << c.command;
 }
 
 TEST_F(ControlCommands, LogAndWaitsWorkOnTheFrameLog) {
@@ -99,12 +105,13 @@ TEST_F(ControlCommands, LogAndWaitsWorkOnTheFrameLog) {
     EXPECT_EQ(wait.wait->timeout, std::chrono::milliseconds(1500));
     const std::string log = run("log");
     EXPECT_TRUE(log.starts_with("OK 1\nt=")) << log;
-    EXPECT_NE(log.find(" dir=rx link=udp peer=10.77.0.1:5000 took=ignored len=3 data=x\\x20y\n"), std::string::npos);
+    EXPECT_NE(log.find(" dir=rx link=udp peer=10.77.0.1:5000 took=ignored len=3 data=x\\x20y\n"),
+              std::string::npos);
     EXPECT_EQ(run("log-clear"), "OK 0\n");
     EXPECT_EQ(run("log"), "OK 0\n");
     EXPECT_EQ(log_.receivedCount(), 0u);
     EXPECT_TRUE(RunControlCommand("quit", modules_, log_).quit);
 }
 
-}  // namespace
-}  // namespace lumiq::sim
+} // namespace
+} // namespace lumiq::sim
