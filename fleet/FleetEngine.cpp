@@ -3,24 +3,20 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
+#include "base/GbkText.h"
 #include "fleet/ReplyMatch.h"
 #include "protocol/EngineTiming.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyFields.h"
 #include "state/AddressText.h"
-#include "state/GbkText.h"
 
 namespace lumiq::fleet {
 namespace {
 
 constexpr std::size_t kMaxRecordedReply = 200;
 
-std::string MacKey(std::string_view mac) {
-    std::string key(mac);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return key;
-}
+std::string MacKey(std::string_view mac) { return AsciiLowered(mac); }
 
 bool IsSet(const Step& step, SetButton button) {
     return step.kind == StepKind::Set && step.set->button == button;

@@ -5,7 +5,7 @@
 #include "fleet/ReplyMatch.h"
 #include "protocol/Frames.h"
 #include "protocol/ReplyFields.h"
-#include "state/ValueForms.h"
+#include "base/ValueForms.h"
 
 namespace lumiq::fleet {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "fleet/ValueRules.h"
 #include "protocol/ReplyFields.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::fleet {
 namespace {

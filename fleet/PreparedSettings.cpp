@@ -4,10 +4,11 @@
 #include <array>
 #include <map>
 
+#include "base/AsciiText.h"
+#include "base/GbkText.h"
+#include "base/ValueForms.h"
 #include "fleet/CsvText.h"
-#include "state/GbkText.h"
 #include "state/IniFile.h"
-#include "state/ValueForms.h"
 
 namespace lumiq::fleet {
 namespace {
@@ -16,23 +17,8 @@ constexpr std::string_view kProfileSection = "profile";
 constexpr std::string_view kWindowSection = "CFG";
 constexpr std::string_view kKeyColumn = "mac";
 constexpr std::string_view kNewMacColumn = "new_mac";
-constexpr std::string_view kBlanks = " \t\v\f\r";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kReportColumnCount = static_cast<std::size_t>(ReportColumn::Unconfirmed) + 1;
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 // Each line of `contents` with its 1-based number, without its line end.
 template <typename Visit> void ForEachLine(std::string_view contents, Visit visit) {
@@ -49,13 +35,13 @@ template <typename Visit> void ForEachLine(std::string_view contents, Visit visi
 std::optional<std::string> SectionOf(std::string_view trimmed) {
     if (trimmed.empty() || trimmed.front() != '[')
         return std::nullopt;
-    return Lower(Trim(trimmed.substr(1, trimmed.find(']') - 1)));
+    return AsciiLowered(Trimmed(trimmed.substr(1, trimmed.find(']') - 1)));
 }
 
 bool HasSection(std::string_view contents, std::string_view section) {
     bool found = false;
     ForEachLine(contents,
-                [&](std::string_view line, int) { found = found || SectionOf(Trim(line)) == section; });
+                [&](std::string_view line, int) { found = found || SectionOf(Trimmed(line)) == section; });
     return found;
 }
 
@@ -131,7 +117,7 @@ std::vector<IniEntry> ProfileEntries(const std::string& path, std::string_view c
     std::vector<IniEntry> entries;
     std::optional<std::string> section; // nothing before the first header
     ForEachLine(contents, [&](std::string_view line, int number) {
-        const std::string_view trimmed = Trim(line);
+        const std::string_view trimmed = Trimmed(line);
         if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#')
             return;
         const std::string where = Where(path, number);
@@ -146,7 +132,7 @@ std::vector<IniEntry> ProfileEntries(const std::string& path, std::string_view c
             Refuse(where, "not a KEY=VALUE line (a profile holds KEY=VALUE lines under [profile], and ; or # "
                           "comments)");
         }
-        const std::string key(Trim(trimmed.substr(0, equals)));
+        const std::string key(Trimmed(trimmed.substr(0, equals)));
         if (key.empty())
             Refuse(where, "no key before \"=\"");
         if (!section)
@@ -155,7 +141,7 @@ std::vector<IniEntry> ProfileEntries(const std::string& path, std::string_view c
             Refuse(where, "\"" + key + "\" stands in the section [" + *section +
                               "]; a profile's keys go in [profile]");
         }
-        entries.push_back({*section, key, std::string(Trim(trimmed.substr(equals + 1))), number});
+        entries.push_back({*section, key, std::string(Trimmed(trimmed.substr(equals + 1))), number});
     });
     return entries;
 }
@@ -176,7 +162,7 @@ Profile LoadProfile(const std::string& path, bool takeIdentity) {
     } else {
         // A CFG.ini, read as the window reads it: other sections and lines are none of its business.
         for (IniEntry& entry : IniEntries(contents)) {
-            if (Lower(entry.section) == Lower(kWindowSection))
+            if (AsciiLowered(entry.section) == AsciiLowered(kWindowSection))
                 entries.push_back(std::move(entry));
         }
         if (entries.empty()) {
@@ -238,7 +224,7 @@ const std::vector<std::string>& InformationColumns() {
 }
 
 const IdentityRow* IdentityTable::find(const std::string& mac) const {
-    const auto found = rowOfMac.find(Lower(mac));
+    const auto found = rowOfMac.find(AsciiLowered(mac));
     return found != rowOfMac.end() ? &rows[found->second] : nullptr;
 }
 
@@ -258,7 +244,7 @@ IdentityTable LoadIdentityTable(const std::string& path) {
     const CsvRow& header = rows.front();
     std::map<std::string, std::size_t> columnFor; // what a column stands for ("ip", "mac", "status") → column
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        const std::string name = Lower(header.fields[i]);
+        const std::string name = AsciiLowered(header.fields[i]);
         const auto& info = InformationColumns();
         columns.emplace_back();
         std::string standsFor = name;
@@ -305,7 +291,7 @@ IdentityTable LoadIdentityTable(const std::string& path) {
         if (!IsMacTextForm(cell(keyColumn))) {
             Refuse(where, "bad value for mac: \"" + cell(keyColumn) + "\" (a MAC text is xx:xx:xx:xx:xx:xx)");
         }
-        row.mac = Lower(cell(keyColumn));
+        row.mac = AsciiLowered(cell(keyColumn));
         const auto [earlier, fresh] = table.rowOfMac.emplace(row.mac, table.rows.size());
         if (!fresh)
             Refuse(where, "MAC " + row.mac + " has a row already, at " + table.rows[earlier->second].where);
@@ -318,7 +304,7 @@ IdentityTable LoadIdentityTable(const std::string& path) {
             row.values.push_back({Checked(where, *columns[i], text), where});
         }
         const std::string newMac = cell(newMacColumn);
-        if (!newMac.empty() && Lower(newMac) != row.mac) {
+        if (!newMac.empty() && AsciiLowered(newMac) != row.mac) {
             row.values.push_back({Checked(where, Param::Mac, newMac), where});
         }
         table.rows.push_back(std::move(row));

@@ -1,5 +1,6 @@
 #include "fleet/ReplyMatch.h"
 
+#include "base/AsciiText.h"
 #include "fleet/Parameter.h"
 
 namespace lumiq::fleet {
@@ -10,13 +11,8 @@ constexpr std::string_view kError = "ERROR";
 
 // The reply's first line, without the line end and surrounding blanks.
 std::string_view FirstLine(std::string_view payload) {
-    const auto blank = [](char c) { return c == '\r' || c == '\n' || c == ' '; };
-    while (!payload.empty() && blank(payload.front()))
-        payload.remove_prefix(1);
-    payload = payload.substr(0, payload.find_first_of("\r\n"));
-    while (!payload.empty() && blank(payload.back()))
-        payload.remove_suffix(1);
-    return payload;
+    payload = Trimmed(payload, "\r\n ");
+    return Trimmed(payload.substr(0, payload.find_first_of("\r\n")), " ");
 }
 
 // "+KEYWORD=..." for the keyword of the given query.

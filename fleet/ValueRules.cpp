@@ -4,8 +4,8 @@
 #include <array>
 
 #include "protocol/Frames.h"
-#include "state/GbkText.h"
-#include "state/ValueForms.h"
+#include "base/GbkText.h"
+#include "base/ValueForms.h"
 
 namespace lumiq::fleet {
 namespace {

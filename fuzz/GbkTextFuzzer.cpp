@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz/FuzzSupport.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 using lumiq::fuzz::IsValidUtf8;
 using lumiq::fuzz::Require;

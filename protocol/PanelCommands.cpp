@@ -4,7 +4,7 @@
 #include "protocol/Frames.h"
 #include "protocol/OperatorNotice.h"
 #include "state/Errors.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq {
 namespace {

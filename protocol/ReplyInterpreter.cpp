@@ -6,7 +6,7 @@
 #include "protocol/OperatorNotice.h"
 #include "protocol/ReplyFields.h"
 #include "protocol/SerialResetup.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "state/ModuleRegistry.h"
 
 namespace lumiq {

@@ -10,21 +10,22 @@ top=${1:-$(dirname "$0")/..}
 
 allowed() {
   case $1 in
-    state) echo "" ;;
-    trace) echo "state" ;;
-    net) echo "state trace" ;;
-    serial) echo "trace" ;;
-    protocol) echo "state" ;;
-    fleet) echo "state protocol" ;;
-    links) echo "state net serial protocol" ;;
-    sim) echo "state net" ;;
-    app) echo "state trace net serial protocol links" ;;
-    cli) echo "state trace net serial protocol fleet links" ;;
+    base) echo "" ;;
+    state) echo "base" ;;
+    trace) echo "base state" ;;
+    net) echo "base state trace" ;;
+    serial) echo "base trace" ;;
+    protocol) echo "base state" ;;
+    fleet) echo "base state protocol" ;;
+    links) echo "base state net serial protocol" ;;
+    sim) echo "base state net" ;;
+    app) echo "base state trace net serial protocol links" ;;
+    cli) echo "base state trace net serial protocol fleet links" ;;
   esac
 }
 
 status=0
-for folder in state trace net serial protocol fleet links sim app cli; do
+for folder in base state trace net serial protocol fleet links sim app cli; do
   [ -d "$top/$folder" ] || { echo "check-layers: no folder $top/$folder" >&2; exit 2; }
   may=" $folder $(allowed $folder) "
   # file:line:#include "x/...": every quoted include that names a folder.

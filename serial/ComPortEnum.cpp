@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 
+#include "base/AsciiText.h"
 #include "serial/EComPort.h"
 
 namespace lumiq {
@@ -38,12 +39,7 @@ std::string PortNameOf(std::string name) {
 }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-    const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                   [&](char x, char y) { return lower(x) < lower(y); });
-    const bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                      [&](char x, char y) { return lower(x) < lower(y); });
-    return less || (!greater && a < b);
+    return AsciiLessIgnoringCase(a, b) || (!AsciiLessIgnoringCase(b, a) && a < b);
 }
 
 std::vector<std::string> SystemPorts(const std::string& root) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/AsciiText.h"
+
 namespace lumiq {
 namespace {
 
@@ -23,18 +25,12 @@ template <typename E> std::string TextOf(const std::vector<std::string>& texts, 
 
 template <typename E> E ValueOf(const std::vector<std::string>& texts, const std::string& text, E fallback) {
     for (std::size_t i = 0; i < texts.size(); ++i)
-        if (SameTextIgnoringCase(texts[i], text))
+        if (SameAsciiLetters(texts[i], text))
             return static_cast<E>(i);
     return fallback;
 }
 
 } // namespace
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
 
 std::string BaudRateToStr(TBaudRate value) {
     return TextOf(kBaudTexts, value);

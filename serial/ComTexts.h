@@ -34,7 +34,5 @@ const std::vector<std::string>& StopBitsTexts();
 const std::vector<std::string>& ParityTexts();
 const std::vector<std::string>& FlowControlTexts();
 
-// Whole-text comparison that ignores the case of ASCII letters.
-bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
 } // namespace lumiq

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "sim/ByteEscape.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::sim {
 

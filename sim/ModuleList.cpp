@@ -7,7 +7,7 @@
 #include <fstream>
 #include <map>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::sim {
 

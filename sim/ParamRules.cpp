@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "state/ValueForms.h"
+#include "base/ValueForms.h"
 
 namespace lumiq::sim {
 

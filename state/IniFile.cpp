@@ -6,41 +6,20 @@
 #include <system_error>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "state/AtomicFile.h"
 
 namespace lumiq {
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\v\f\r";
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        // ASCII only: bytes of a multi-byte code page must match exactly.
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The name in a "[name]" line.
 std::optional<std::string_view> SectionNameOf(std::string_view line) {
-    line = Trim(line);
+    line = Trimmed(line);
     if (line.empty() || line.front() != '[') return std::nullopt;
     const std::size_t close = line.find(']');
     if (close == std::string_view::npos) return std::nullopt;
-    return Trim(line.substr(1, close - 1));
+    return Trimmed(line.substr(1, close - 1));
 }
 
 struct KeyLine {
@@ -50,13 +29,13 @@ struct KeyLine {
 
 // A "key=value" line; comment lines (";") and section headers are not.
 std::optional<KeyLine> KeyLineOf(std::string_view line) {
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = Trimmed(line);
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return std::nullopt;
     const std::size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
-    const std::string_view key = Trim(trimmed.substr(0, equals));
+    const std::string_view key = Trimmed(trimmed.substr(0, equals));
     if (key.empty()) return std::nullopt;
-    return KeyLine{key, Trim(trimmed.substr(equals + 1))};
+    return KeyLine{key, Trimmed(trimmed.substr(equals + 1))};
 }
 
 struct IniLines {
@@ -92,7 +71,7 @@ struct IniLines {
     std::size_t FindSection(std::string_view section) const {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto name = SectionNameOf(lines[i]);
-            if (name && SameName(*name, section)) return i;
+            if (name && SameAsciiLetters(*name, section)) return i;
         }
         return lines.size();
     }
@@ -108,7 +87,7 @@ struct IniLines {
     std::size_t FindKey(std::size_t header, std::size_t end, std::string_view key) const {
         for (std::size_t i = header + 1; i < end; ++i) {
             const auto keyLine = KeyLineOf(lines[i]);
-            if (keyLine && SameName(keyLine->key, key)) return i;
+            if (keyLine && SameAsciiLetters(keyLine->key, key)) return i;
         }
         return end;
     }
@@ -118,7 +97,7 @@ struct IniLines {
         const std::string newLine = std::string(key) + "=" + std::string(value);
         const std::size_t header = FindSection(section);
         if (header == lines.size()) {
-            if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+            if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
             lines.push_back("[" + std::string(section) + "]");
             lines.push_back(newLine);
             return;
@@ -134,7 +113,7 @@ struct IniLines {
         // line before the next section stays where it is.
         std::size_t insertAt = header + 1;
         for (std::size_t i = header + 1; i < end; ++i)
-            if (!Trim(lines[i]).empty()) insertAt = i + 1;
+            if (!Trimmed(lines[i]).empty()) insertAt = i + 1;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
     }
 };
@@ -145,7 +124,7 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
     };
     if (holdsLineBreak(section) || section.find(']') != std::string_view::npos)
         throw std::invalid_argument("Invalid INI section name");
-    const std::string_view trimmedKey = Trim(key);
+    const std::string_view trimmedKey = Trimmed(key);
     if (holdsLineBreak(key) || trimmedKey.empty() || trimmedKey.find('=') != std::string_view::npos ||
         trimmedKey.front() == ';' || trimmedKey.front() == '[')
         throw std::invalid_argument("Invalid INI key name");
@@ -156,8 +135,8 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
-    section = Trim(section);
-    key = Trim(key);
+    section = Trimmed(section);
+    key = Trimmed(key);
     std::optional<std::string> contents;
     try {
         contents = ReadWholeFile(path_);
@@ -181,13 +160,13 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
 
 void IniFile::WriteStrings(std::string_view section, const std::vector<IniValue>& values) const {
     for (const IniValue& entry : values) CheckWritable(section, entry.key, entry.value);
-    section = Trim(section);
+    section = Trimmed(section);
     const std::string failure = "Unable to write to " + path_;
     try {
         // A file that exists but cannot be read is not overwritten: its other
         // lines would be lost.
         IniLines ini = IniLines::Parse(ReadWholeFile(path_).value_or(""));
-        for (const IniValue& entry : values) ini.Store(section, Trim(entry.key), entry.value);
+        for (const IniValue& entry : values) ini.Store(section, Trimmed(entry.key), entry.value);
         ReplaceFileContents(path_, ini.Serialize());
     } catch (const std::system_error&) {
         throw std::runtime_error(failure);

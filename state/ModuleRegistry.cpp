@@ -1,7 +1,7 @@
 #include "state/ModuleRegistry.h"
 
 #include "state/AddressText.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq {
 

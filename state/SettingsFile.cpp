@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "state/IniFile.h"
 #include "state/UserFolders.h"
 

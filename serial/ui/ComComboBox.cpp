@@ -1,5 +1,6 @@
 #include "serial/ui/ComComboBox.h"
 
+#include "base/AsciiText.h"
 #include "serial/ComErrorReport.h"
 #include "serial/ComPort.h"
 #include "serial/ComPortEnum.h"
@@ -88,7 +89,7 @@ void TComComboBox::SetText(const std::string& text) {
 
 int TComComboBox::FindText(const std::string& text) const {
     for (int i = 0; i < count(); ++i)
-        if (SameTextIgnoringCase(itemText(i).toStdString(), text))
+        if (SameAsciiLetters(itemText(i).toStdString(), text))
             return i;
     return -1;
 }

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <memory>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "state/SettingsFile.h"
 #include "state/ToolState.h"
 #include "tests/cli/LumiqRun.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/DemoTour.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/e2e/harness/ToolWindow.h"
 #include "tests/support/simbed/SimLan.h"
 

@@ -11,7 +11,7 @@
 
 #include "fleet/CsvText.h"
 #include "fleet/PreparedSettings.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/state/TempFolder.h"
 
 namespace lumiq::fleet {

@@ -13,7 +13,7 @@
 
 #include "protocol/Frames.h"
 #include "serial/ComPort.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TraceRows.h"
 #include "tests/support/simbed/SimLan.h"

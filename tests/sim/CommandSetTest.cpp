@@ -5,7 +5,7 @@
 
 #include "sim/CommandSet.h"
 #include "sim/ModuleList.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::sim {
 namespace {

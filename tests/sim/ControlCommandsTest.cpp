@@ -4,7 +4,7 @@
 
 #include "sim/ControlCommands.h"
 #include "sim/ModuleList.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::sim {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "sim/ModuleList.h"
 #include "sim/SimOptions.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::sim {
 namespace {

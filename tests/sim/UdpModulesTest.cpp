@@ -7,7 +7,7 @@
 #include <fstream>
 #include <set>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/sim/CommandForms.h"
 #include "tests/sim/LanHelpers.h"
 #include "tests/support/simbed/SimLan.h"

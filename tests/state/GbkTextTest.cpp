@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq {
 namespace {

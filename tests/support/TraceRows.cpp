@@ -5,7 +5,7 @@
 #include <memory>
 #include <sstream>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::testbed {
 

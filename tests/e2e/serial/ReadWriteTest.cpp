@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "serial/ComPort.h"
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/e2e/serial/SerialRig.h"
 
 namespace lumiq::test {

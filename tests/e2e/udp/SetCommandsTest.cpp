@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <functional>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 #include "tests/e2e/udp/UdpBed.h"
 
 namespace lumiq::test {

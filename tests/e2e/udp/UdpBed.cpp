@@ -11,7 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 namespace lumiq::test {
 

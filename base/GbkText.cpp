@@ -1,4 +1,4 @@
-#include "state/GbkText.h"
+#include "base/GbkText.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "state/ValueForms.h"
+#include "base/ValueForms.h"
 
 #include <algorithm>
 
