@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 #include "state/AdapterChoice.h"
 
 class QAction;

@@ -46,8 +46,4 @@ bool IsMacTextForm(std::string_view text) {
     return true;
 }
 
-bool IsModuleBaudRate(std::string_view text) {
-    return std::find(kModuleBaudRates.begin(), kModuleBaudRates.end(), text) != kModuleBaudRates.end();
-}
-
 }  // namespace lumiq

@@ -1,8 +1,7 @@
 #pragma once
-// The text forms of module values that more than one part of the system
+// The text forms of addresses and MACs that more than one part of the system
 // checks: the tool before it sends, the simulator before it stores.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -20,11 +19,5 @@ bool IsMaskValue(std::uint32_t hostOrder);
 
 // Six two-digit hexadecimal bytes joined by ":" (either letter case).
 bool IsMacTextForm(std::string_view text);
-
-// The baud rates a module's UART takes, in the order of its list.
-inline constexpr std::array<std::string_view, 15> kModuleBaudRates{
-    "110",   "300",   "600",   "1200",  "2400",   "4800",   "9600",  "14400",
-    "19200", "38400", "56000", "57600", "115200", "128000", "256000"};
-bool IsModuleBaudRate(std::string_view text);
 
 }  // namespace lumiq

@@ -1,12 +1,12 @@
 #pragma once
 // The adapters a search goes out on; the route through each is
-// protocol/AdapterRoute.h's, made from an adapter by links/AdapterRoutes.h.
+// device/AdapterRoute.h's, made from an adapter by links/AdapterRoutes.h.
 
 #include <string>
 #include <vector>
 
 #include "net/AdapterList.h"
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 
 namespace lumiq::cli {
 

@@ -56,7 +56,7 @@ public:
     int nothingFoundStatus() const override { return request_.check ? kExitCheckTrouble : kExitUnusable; }
 
 private:
-    std::vector<fleet::Value> wantedFor(const fleet::FoundModule& module) const {
+    std::vector<Value> wantedFor(const fleet::FoundModule& module) const {
         const fleet::IdentityRow* row = request_.identities ? request_.identities->find(module.mac) : nullptr;
         return fleet::WantedValues(request_.profile, row);
     }

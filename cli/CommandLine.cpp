@@ -107,8 +107,8 @@ CLI::App* AddModuleCommand(CLI::App& app, Command command, const char* name, con
 
 std::string KeyList() {
     std::string keys;
-    for (const fleet::Param param : fleet::kAllParams)
-        keys += (keys.empty() ? "" : " ") + std::string(fleet::KeyOf(param));
+    for (const Param param : kAllParams)
+        keys += (keys.empty() ? "" : " ") + std::string(KeyOf(param));
     return keys;
 }
 
@@ -119,10 +119,10 @@ void SortItems(const Raw& raw, Request& request) {
         if (item.find('=') != std::string::npos) {
             if (request.command != Command::Set)
                 throw UsageError("\"" + item + "\": only set takes KEY=VALUE");
-            request.values.push_back(fleet::CheckAssignment(item));
+            request.values.push_back(CheckAssignment(item));
         } else if (LooksLikeTarget(item)) {
             targets.push_back(ParseTarget(item));
-        } else if (const auto param = fleet::ParamOfKey(item); param && request.command == Command::Get) {
+        } else if (const auto param = ParamOfKey(item); param && request.command == Command::Get) {
             if (std::find(request.keys.begin(), request.keys.end(), *param) == request.keys.end())
                 request.keys.push_back(*param);
         } else {
@@ -146,11 +146,11 @@ void RefuseSharedIdentity(const Request& request) {
                                      [](const Target& target) { return target.kind != Target::Kind::All; });
     if (named < 2)
         return;
-    for (const fleet::Value& value : request.values) {
-        if (value.param == fleet::Param::Ip || value.param == fleet::Param::Mac) {
-            throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text +
+    for (const Value& value : request.values) {
+        if (value.param == Param::Ip || value.param == Param::Mac) {
+            throw UsageError(std::string(KeyOf(value.param)) + "=" + value.text +
                              " for several modules: one " +
-                             (value.param == fleet::Param::Ip ? "address" : "MAC") +
+                             (value.param == Param::Ip ? "address" : "MAC") +
                              " for two modules is a mistake; set each module on its own");
         }
     }

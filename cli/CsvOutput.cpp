@@ -36,7 +36,7 @@ void WriteFound(const Report& report, std::ostream& out) {
 std::string Changes(const ApplyReport& apply) {
     std::vector<std::string> changes;
     for (const fleet::Difference& change : apply.changes)
-        changes.push_back(std::string(fleet::KeyOf(change.param)) + ": " + change.now + " → " +
+        changes.push_back(std::string(KeyOf(change.param)) + ": " + change.now + " → " +
                           change.wanted);
     return Joined(changes, "; ");
 }
@@ -48,9 +48,9 @@ void WriteModules(const Report& report, std::ostream& out) {
     using fleet::ReportColumn;
     const bool apply = report.command == Command::Apply;
     const bool macChanges = apply || report.command == Command::Set;
-    Fields header{std::string(fleet::KeyOf(fleet::Param::Mac))};
-    for (const fleet::Param param : report.columns)
-        header.emplace_back(fleet::KeyOf(param));
+    Fields header{std::string(KeyOf(Param::Mac))};
+    for (const Param param : report.columns)
+        header.emplace_back(KeyOf(param));
     std::vector<ReportColumn> columns{ReportColumn::Address, ReportColumn::Adapter, ReportColumn::Status,
                                       ReportColumn::Detail};
     if (macChanges)
@@ -64,8 +64,8 @@ void WriteModules(const Report& report, std::ostream& out) {
     out << fleet::CsvLine(header);
     for (const ModuleRow& row : report.modules) {
         Fields fields{row.mac};
-        for (const fleet::Param param : report.columns)
-            fields.push_back(fleet::ValueOf(row.values, param));
+        for (const Param param : report.columns)
+            fields.push_back(ValueOf(row.values, param));
         fields.insert(fields.end(), {row.address, row.adapter, row.status, row.detail});
         if (macChanges)
             fields.push_back(row.macBefore);

@@ -70,13 +70,13 @@ bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loo
     return loop.run(work);
 }
 
-void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked) {
+void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<Value>& asked) {
     const auto* plan = dynamic_cast<const fleet::SetPlan*>(&session.plan());
-    const fleet::ModuleValues* readBack =
+    const ModuleValues* readBack =
         plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
     std::vector<std::string> trouble;
     for (fleet::ValueWrite& write : fleet::WritesOf(session, asked, readBack)) {
-        const std::string item = std::string(fleet::KeyOf(write.value.param)) + "=" + write.value.text;
+        const std::string item = std::string(KeyOf(write.value.param)) + "=" + write.value.text;
         // A refusal, and what was not sent after it, the failure says already.
         const bool said = !row.detail.empty() && (write.state == fleet::WriteState::Refused ||
                                                   write.state == fleet::WriteState::NotWritten);

@@ -23,6 +23,6 @@ bool RunEngine(fleet::FleetEngine& engine, const Request& request, WorkLoop& loo
 
 // A set's row: what became of each value asked for, and a row that
 // succeeded only when every one is confirmed.
-void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<fleet::Value>& asked);
+void FinishSetRow(ModuleRow& row, const fleet::Session& session, const std::vector<Value>& asked);
 
 } // namespace lumiq::cli

@@ -8,7 +8,7 @@
 #include "cli/NftRules.h"
 #include "cli/ProgramOutput.h"
 #include "cli/UfwRules.h"
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 
 namespace lumiq::cli {
 namespace {

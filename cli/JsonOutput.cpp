@@ -40,10 +40,10 @@ json ValuesJson(const Report& report, const ModuleRow& row) {
     json values = json::object();
     for (const auto& [param, text] : row.values) {
         const bool shown =
-            param == fleet::Param::Mac ||
+            param == Param::Mac ||
             std::find(report.columns.begin(), report.columns.end(), param) != report.columns.end();
         if (shown)
-            values[std::string(fleet::KeyOf(param))] = text;
+            values[std::string(KeyOf(param))] = text;
     }
     return values;
 }
@@ -52,11 +52,11 @@ json ApplyJson(const ApplyReport& apply) {
     json changes = json::array();
     for (const fleet::Difference& change : apply.changes)
         changes.push_back(
-            {{"key", fleet::KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
+            {{"key", KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
     json mismatches = json::array();
     for (const fleet::Difference& mismatch : apply.mismatches)
         mismatches.push_back(
-            {{"key", fleet::KeyOf(mismatch.param)}, {"wanted", mismatch.wanted}, {"got", mismatch.now}});
+            {{"key", KeyOf(mismatch.param)}, {"wanted", mismatch.wanted}, {"got", mismatch.now}});
     return json{{"changes", std::move(changes)},
                 {"mismatches", std::move(mismatches)},
                 {"written", apply.written},
@@ -67,7 +67,7 @@ json ApplyJson(const ApplyReport& apply) {
 json WritesJson(const std::vector<fleet::ValueWrite>& writes) {
     json array = json::array();
     for (const fleet::ValueWrite& write : writes) {
-        json item{{"key", fleet::KeyOf(write.value.param)},
+        json item{{"key", KeyOf(write.value.param)},
                   {"value", write.value.text},
                   {"state", fleet::WriteStateName(write.state)}};
         if (write.state == fleet::WriteState::Mismatch)

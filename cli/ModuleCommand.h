@@ -43,7 +43,7 @@ public:
 // subnet by the mask given with it. `wanted` gives what a module is to get.
 void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
                          const std::vector<fleet::FoundModule>& found,
-                         const std::function<std::vector<fleet::Value>(const fleet::FoundModule&)>& wanted);
+                         const std::function<std::vector<Value>(const fleet::FoundModule&)>& wanted);
 
 int RunModuleCommand(const Request& request, Interrupt& interrupt, Report& report, ModuleCommand& command);
 

@@ -11,7 +11,7 @@
 #include "cli/SearchRun.h"
 #include "cli/Targets.h"
 #include "fleet/Plan.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -21,11 +21,11 @@ namespace {
 void RefuseSharedIdentity(const Request& request, std::size_t modules) {
     if (request.command != Command::Set || modules < 2)
         return;
-    for (const fleet::Value& value : request.values) {
-        if (value.param == fleet::Param::Ip || value.param == fleet::Param::Mac)
-            throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text + " for " +
+    for (const Value& value : request.values) {
+        if (value.param == Param::Ip || value.param == Param::Mac)
+            throw UsageError(std::string(KeyOf(value.param)) + "=" + value.text + " for " +
                              std::to_string(modules) + " modules: one " +
-                             (value.param == fleet::Param::Ip ? "address" : "MAC") +
+                             (value.param == Param::Ip ? "address" : "MAC") +
                              " for two modules is a mistake; nothing was written");
     }
 }
@@ -86,14 +86,14 @@ private:
 };
 
 std::string MacKey(const std::string& mac) {
-    return fleet::CanonicalReading(fleet::Param::Mac, mac);
+    return CanonicalReading(Param::Mac, mac);
 }
 
 } // namespace
 
 void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
                          const std::vector<fleet::FoundModule>& found,
-                         const std::function<std::vector<fleet::Value>(const fleet::FoundModule&)>& wanted) {
+                         const std::function<std::vector<Value>(const fleet::FoundModule&)>& wanted) {
     // Every MAC and address the search saw, with who holds it.
     std::unordered_map<std::string, const fleet::FoundModule*> byMac;
     std::unordered_map<std::uint32_t, const fleet::FoundModule*> byIp;
@@ -102,27 +102,27 @@ void RefuseTakenIdentity(const std::vector<const fleet::FoundModule*>& modules,
         byIp.emplace(module.ip, &module);
     }
     for (const fleet::FoundModule* module : modules) {
-        const std::vector<fleet::Value> values = wanted(*module);
-        const auto holder = [&](const fleet::Value& value) -> const fleet::FoundModule* {
-            if (value.param == fleet::Param::Mac) {
+        const std::vector<Value> values = wanted(*module);
+        const auto holder = [&](const Value& value) -> const fleet::FoundModule* {
+            if (value.param == Param::Mac) {
                 const auto it = byMac.find(value.text);
                 return it == byMac.end() || MacKey(it->second->mac) == MacKey(module->mac) ? nullptr
                                                                                            : it->second;
             }
-            if (value.param != fleet::Param::Ip)
+            if (value.param != Param::Ip)
                 return nullptr;
             const auto it = byIp.find(ParseIp(value.text));
             return it == byIp.end() || it->second->ip == module->ip ? nullptr : it->second;
         };
-        for (const fleet::Value& value : values) {
+        for (const Value& value : values) {
             if (const fleet::FoundModule* other = holder(value))
-                throw UsageError(std::string(fleet::KeyOf(value.param)) + "=" + value.text + " for " +
+                throw UsageError(std::string(KeyOf(value.param)) + "=" + value.text + " for " +
                                  Named(*module) + ": the module " + Named(*other) +
                                  " holds it already; nothing was written");
         }
         try {
             fleet::CheckAddressInSubnet(values, {});
-        } catch (const fleet::ValueError& error) {
+        } catch (const ValueError& error) {
             throw UsageError(std::string(error.what()) + " for " + Named(*module) + "; nothing was written");
         }
     }

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 
 namespace lumiq::cli {
 namespace {

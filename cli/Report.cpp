@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/Targets.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -17,7 +17,7 @@ StepReport StepOf(const fleet::StepRecord& record, fleet::Millis origin) {
 }
 
 std::string CanonicalMac(const std::string& mac) {
-    return fleet::CanonicalReading(fleet::Param::Mac, mac);
+    return CanonicalReading(Param::Mac, mac);
 }
 
 } // namespace
@@ -85,15 +85,15 @@ std::string Joined(const std::vector<std::string>& items, std::string_view separ
     return text;
 }
 
-std::vector<fleet::Param> ColumnsOf(const Request& request) {
-    std::vector<fleet::Param> columns;
-    const auto wanted = [&](fleet::Param param) {
+std::vector<Param> ColumnsOf(const Request& request) {
+    std::vector<Param> columns;
+    const auto wanted = [&](Param param) {
         switch (request.command) {
         case Command::Get:
             return std::find(request.keys.begin(), request.keys.end(), param) != request.keys.end();
         case Command::Set:
             return std::any_of(request.values.begin(), request.values.end(),
-                               [&](const fleet::Value& value) { return value.param == param; });
+                               [&](const Value& value) { return value.param == param; });
         case Command::Read:
         case Command::Default:
         case Command::Apply:
@@ -102,8 +102,8 @@ std::vector<fleet::Param> ColumnsOf(const Request& request) {
             return false;
         }
     };
-    for (const fleet::Param param : fleet::kAllParams) {
-        if (param != fleet::Param::Mac && wanted(param))
+    for (const Param param : kAllParams) {
+        if (param != Param::Mac && wanted(param))
             columns.push_back(param);
     }
     return columns;

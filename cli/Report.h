@@ -10,7 +10,7 @@
 #include "cli/Request.h"
 #include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
-#include "fleet/ModuleValues.h"
+#include "device/ModuleValues.h"
 #include "fleet/Session.h"
 #include "fleet/WriteOutcome.h"
 #include "net/AdapterList.h"
@@ -53,7 +53,7 @@ struct ModuleRow {
     std::string adapter;        // the adapter it answered on, or the serial port
     std::string status;         // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
     std::string detail;         // why it did not succeed, in words
-    fleet::ModuleValues values; // as the module reported or confirmed them
+    ModuleValues values; // as the module reported or confirmed them
     std::vector<fleet::ValueWrite> writes; // set: what became of each value
     std::optional<StepReport> failure;
     std::vector<StepReport> steps;
@@ -68,7 +68,7 @@ struct BundlePart {
 
 struct Report {
     Command command = Command::Search;
-    std::vector<fleet::Param> columns; // the parameters shown, in order
+    std::vector<Param> columns; // the parameters shown, in order
     std::vector<ModuleRow> modules;
     std::vector<Adapter> adapters; // `lumiq adapters`, `lumiq doctor`
     std::vector<Finding> findings; // `lumiq doctor`
@@ -98,6 +98,6 @@ std::string DescribeFailure(const StepReport& step);
 std::string Joined(const std::vector<std::string>& items, std::string_view separator);
 
 // The parameter columns a command shows.
-std::vector<fleet::Param> ColumnsOf(const Request& request);
+std::vector<Param> ColumnsOf(const Request& request);
 
 } // namespace lumiq::cli

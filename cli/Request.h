@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fleet/ModuleSearch.h"
-#include "fleet/Parameter.h"
+#include "device/Parameter.h"
 #include "fleet/PreparedSettings.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 #include "trace/TrafficTap.h"
 
 namespace lumiq::cli {
@@ -45,8 +45,8 @@ struct Request {
     std::vector<std::string> adapters; // names or addresses; empty: every adapter
     fleet::SearchOptions search;
     std::vector<Target> targets;      // in the order given, each once
-    std::vector<fleet::Param> keys;   // get
-    std::vector<fleet::Value> values; // set
+    std::vector<Param> keys;   // get
+    std::vector<Value> values; // set
     int parallel = 0;                 // 0: the engine's default
     int timeoutMs = 0;                // 0: the engine's default
     std::string serialPort;           // empty: over the network

@@ -79,7 +79,7 @@ int RunOnSerialModule(const Request& request, Interrupt& interrupt, Report& repo
     ModuleRow row = RowOf(session, origin);
     // Over a serial link the module is known by what it reports.
     if (row.mac.empty())
-        row.mac = fleet::ValueOf(session.values(), fleet::Param::Mac);
+        row.mac = ValueOf(session.values(), Param::Mac);
     if (request.command == Command::Set)
         FinishSetRow(row, session, request.values);
     report.modules.push_back(std::move(row));

@@ -98,8 +98,8 @@ void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
     lines.push_back({"status", row.status});
     if (!row.detail.empty())
         lines.push_back({"detail", row.detail});
-    for (const fleet::Param param : report.columns)
-        lines.push_back({std::string(fleet::KeyOf(param)), Shown(fleet::ValueOf(row.values, param))});
+    for (const Param param : report.columns)
+        lines.push_back({std::string(KeyOf(param)), Shown(ValueOf(row.values, param))});
     WriteAligned(lines, out);
 }
 
@@ -108,15 +108,15 @@ void WriteMany(const Report& report, std::ostream& out) {
     const bool details = std::any_of(report.modules.begin(), report.modules.end(),
                                      [](const ModuleRow& row) { return !row.detail.empty(); });
     Line header{"MAC", "ADDRESS", "ADAPTER", "STATUS"};
-    for (const fleet::Param param : report.columns)
-        header.push_back(Upper(fleet::KeyOf(param)));
+    for (const Param param : report.columns)
+        header.push_back(Upper(KeyOf(param)));
     if (details)
         header.push_back("DETAIL");
     std::vector<Line> lines{header};
     for (const ModuleRow& row : report.modules) {
         Line line{MacShown(row), Shown(row.address), Shown(row.adapter), row.status};
-        for (const fleet::Param param : report.columns)
-            line.push_back(Shown(fleet::ValueOf(row.values, param)));
+        for (const Param param : report.columns)
+            line.push_back(Shown(ValueOf(row.values, param)));
         if (details)
             line.push_back(row.detail);
         lines.push_back(std::move(line));
@@ -145,7 +145,7 @@ void WriteApply(const Report& report, std::ostream& out) {
         out << texts[i + 1] << '\n';
         const ApplyReport& apply = *report.modules[i].apply;
         for (const fleet::Difference& change : apply.changes)
-            out << "  " << fleet::KeyOf(change.param) << ": " << TerminalText(Shown(change.now)) << " → "
+            out << "  " << KeyOf(change.param) << ": " << TerminalText(Shown(change.now)) << " → "
                 << TerminalText(change.wanted) << '\n';
         if (!EndedEarly(report.modules[i].status) ||
             (apply.written.empty() && apply.notWritten.empty() && apply.unconfirmed.empty()))

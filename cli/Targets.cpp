@@ -99,13 +99,13 @@ Target ParseTarget(std::string_view text) {
     try {
         if (text.find(':') != std::string_view::npos) {
             target.kind = Target::Kind::Mac;
-            target.canonical = fleet::CheckValue(fleet::Param::Mac, text).text;
+            target.canonical = CheckValue(Param::Mac, text).text;
         } else {
             target.kind = Target::Kind::Ip;
-            target.canonical = fleet::CheckValue(fleet::Param::Dip, text).text;
+            target.canonical = CheckValue(Param::Dip, text).text;
             target.ip = ParseIp(target.canonical);
         }
-    } catch (const fleet::ValueError& error) {
+    } catch (const ValueError& error) {
         throw UsageError("bad target \"" + std::string(text) + "\": " + error.rule() +
                          " (a target is a MAC text, an IP address or all)");
     }

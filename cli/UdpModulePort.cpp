@@ -7,7 +7,7 @@
 #include "links/UdpLinkSetup.h"
 #include "net/PacketInfoReceive.h"
 #include "net/WinsockErrors.h"
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <vector>
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 
 namespace lumiq::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "fleet/WriteOutcome.h"
-#include "protocol/EngineTiming.h"
+#include "device/Exchange.h"
 
 namespace lumiq::fleet {
 
@@ -36,7 +36,7 @@ void ApplyPlan::planWrites(const ModuleValues& values) {
     // all four settings, the unchanged ones as the module has them.
     std::map<int, std::vector<Value>> byRank;
     for (const Difference& difference : differences_) {
-        byRank[OneKeyRank(difference.param)].push_back({difference.param, difference.wanted});
+        byRank[RowOf(difference.param).oneKeyRank].push_back({difference.param, difference.wanted});
     }
     for (const auto& [rank, group] : byRank)
         steps_.push_back(SetPlan::StepFor(group, values));
@@ -61,7 +61,7 @@ std::optional<Step> ApplyPlan::next(const ModuleValues& values) {
             for (Step& step : ReadAllSteps())
                 steps_.push_back(std::move(step));
             // The module gets the same breath after its last set as between two.
-            steps_.front().paceMs = kWriteAllStepPauseMs;
+            steps_.front().paceMs = kSetPaceMs;
             break;
         case Phase::ReadAfter:
             mismatches_ = compare(values);

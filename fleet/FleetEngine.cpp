@@ -5,10 +5,10 @@
 
 #include "base/AsciiText.h"
 #include "base/GbkText.h"
-#include "fleet/ReplyMatch.h"
-#include "protocol/EngineTiming.h"
-#include "protocol/Frames.h"
-#include "protocol/ReplyFields.h"
+#include "device/ReplyMatch.h"
+#include "device/Exchange.h"
+#include "device/Frames.h"
+#include "device/ReplyFields.h"
 #include "state/AddressText.h"
 
 namespace lumiq::fleet {
@@ -18,8 +18,8 @@ constexpr std::size_t kMaxRecordedReply = 200;
 
 std::string MacKey(std::string_view mac) { return AsciiLowered(mac); }
 
-bool IsSet(const Step& step, SetButton button) {
-    return step.kind == StepKind::Set && step.set->button == button;
+bool IsSet(const Step& step, Param param) {
+    return step.isSet() && step.param == param;
 }
 
 // The reply's first line, for people.
@@ -111,7 +111,7 @@ void FleetEngine::beginNextStep(Session& session, Millis now, std::optional<Step
     if (pace < 0) {
         if (!previous) {
             pace = 0;
-        } else if (previous->kind == StepKind::Set && step->kind == StepKind::Set) {
+        } else if (previous->changesModule() && step->changesModule()) {
             pace = options_.setPaceMs;
         } else {
             pace = serial() ? serialTiming_.replyToNextMs : options_.queryPaceMs;
@@ -123,10 +123,10 @@ void FleetEngine::beginNextStep(Session& session, Millis now, std::optional<Step
 }
 
 int FleetEngine::waitAfterSend(const Step& step) const {
-    const bool mac = IsSet(step, SetButton::Mac);
+    const bool mac = IsSet(step, Param::Mac);
     if (serial())
         return mac ? serialTiming_.macReceiveWindowMs : serialTiming_.receiveWindowMs;
-    return mac || IsSet(step, SetButton::Dip) ? options_.longTimeoutMs : options_.timeoutMs;
+    return mac || IsSet(step, Param::Dip) ? options_.longTimeoutMs : options_.timeoutMs;
 }
 
 void FleetEngine::sendFrame(Session& session, const std::string& target, const std::string& line, int waitMs,
@@ -164,7 +164,7 @@ void FleetEngine::sendStep(Session& session, Millis now) {
     ++record.sends;
     record.notHeld = false;
     std::string target = session.mac_;
-    if (IsSet(step, SetButton::Mac)) {
+    if (IsSet(step, Param::Mac)) {
         // The module answers from its new MAC at once. If a reply was lost it
         // may already have taken it, so resends go to the new and the old MAC
         // in turn; the reply is routed from either.
@@ -174,7 +174,7 @@ void FleetEngine::sendStep(Session& session, Millis now) {
             target = session.pendingMac_;
     }
     // A module may answer from its new address at once.
-    if (IsSet(step, SetButton::Ip))
+    if (IsSet(step, Param::Ip))
         session.pendingIp_ = ParseIp(step.shown);
     session.phase_ = Session::Phase::Awaiting;
     try {
@@ -191,11 +191,11 @@ void FleetEngine::sendReadBack(Session& session, Millis now) {
     ++record.readBacks;
     std::string target = session.mac_;
     // After a MAC set the module answers to the new MAC if it took it.
-    if (IsSet(step, SetButton::Mac) && record.readBacks % 2 == 1)
+    if (IsSet(step, Param::Mac) && record.readBacks % 2 == 1)
         target = session.pendingMac_;
     session.phase_ = Session::Phase::ReadingBack;
     try {
-        sendFrame(session, target, step.readBack().line, waitAfterSend(step), now);
+        sendFrame(session, target, std::string(step.readBack().line), waitAfterSend(step), now);
     } catch (const std::exception& error) {
         record.error = error.what();
         endStep(session, Outcome::LinkFailed, now);
@@ -279,9 +279,7 @@ void FleetEngine::onDatagram(const Arrival& arrival, std::string_view datagram, 
 void FleetEngine::onReply(Session& session, std::string_view received, Millis now) {
     const std::string_view payload = UpToZero(received);
     const Step& step = *session.step_;
-    const ReplyMatch match = step.kind == StepKind::Query ? MatchQueryReply(*step.query, payload)
-                             : step.isSet()               ? MatchSetReply(payload)
-                                            : MatchQueryReply(*QueryBySendCode(kDefaultResend), payload);
+    const ReplyMatch match = step.isSet() ? MatchSetReply(payload) : MatchQueryReply(step.query(), payload);
     if (match == ReplyMatch::Other) {
         // A late answer to an earlier question; on a serial port nothing
         // else comes in this receive window.
@@ -291,7 +289,7 @@ void FleetEngine::onReply(Session& session, std::string_view received, Millis no
     }
     session.records_.back().reply = ReplyLine(payload);
     if (match == ReplyMatch::Answer) {
-        if (step.kind != StepKind::Query || TakeReplyValues(*step.query, payload, session.values_)) {
+        if (step.kind != StepKind::Query || TakeReplyValues(step.param, payload, session.values_)) {
             endStep(session, Outcome::Ok, now);
         } else {
             retryOrFail(session, Outcome::WrongReply, now);
@@ -328,7 +326,7 @@ void FleetEngine::onReadBackReply(Session& session, std::string_view received, M
     }
     if (!record.lateRefusal)
         record.reply = ReplyLine(payload);
-    if (!TakeReplyValues(step.readBack(), payload, session.values_)) {
+    if (!TakeReplyValues(step.param, payload, session.values_)) {
         // Unreadable: ask again, as after silence.
         onSilence(session, now);
         return;
@@ -432,15 +430,15 @@ void FleetEngine::endStep(Session& session, Outcome outcome, Millis now) {
         for (const Value& value : session.step_->writes)
             session.values_[value.param] = value.text;
     }
-    if (took && IsSet(*session.step_, SetButton::Mac)) {
+    if (took && IsSet(*session.step_, Param::Mac)) {
         unroute(session.mac_);
         session.mac_ = session.pendingMac_;
         route(session, session.mac_);
     }
-    if (took && IsSet(*session.step_, SetButton::Ip) && session.pendingIp_ != 0 &&
+    if (took && IsSet(*session.step_, Param::Ip) && session.pendingIp_ != 0 &&
         !session.addresses_.empty())
         session.addresses_.push_back(session.pendingIp_);
-    if (took && IsSet(*session.step_, SetButton::Dhcp))
+    if (took && IsSet(*session.step_, Param::Dhcp))
         session.adoptAddress_ = !session.addresses_.empty();
     session.pendingIp_ = 0;
     if (!session.pendingMac_.empty()) {

@@ -33,7 +33,8 @@
 
 #include "fleet/FleetPorts.h"
 #include "fleet/Session.h"
-#include "protocol/ControllerPorts.h"
+#include "device/Exchange.h"
+#include "device/LinkPorts.h"
 
 namespace lumiq::fleet {
 
@@ -43,9 +44,9 @@ struct EngineOptions {
     int parallel = 32;
     int timeoutMs = 1000;     // an exchange without a reply, sent again
     int longTimeoutMs = 3000; // after a destination-IP or MAC set, which the module takes longer over
-    int maxResends = 3;       // a frame goes out at most four times
-    int queryPaceMs = 30;     // a reply -> the next query or a resend
-    int setPaceMs = 300;      // a set's reply -> the next set
+    int maxResends = kMaxResends;
+    int queryPaceMs = kReplyToNextSendMs;
+    int setPaceMs = kSetPaceMs;
     // Our own broadcasts come back to a socket bound to every address; their
     // header names the module they were sent to. Datagrams from these
     // addresses (network order) are dropped.
@@ -55,9 +56,9 @@ struct EngineOptions {
 // On a serial port the module's reply is read at the end of a receive
 // window instead of arriving as an event.
 struct SerialTiming {
-    int receiveWindowMs = 300;
-    int macReceiveWindowMs = 1800; // the module restarts after a MAC change
-    int replyToNextMs = 150;       // the window's sender tick
+    int receiveWindowMs = kSerialReceiveWindowMs;
+    int macReceiveWindowMs = kMacSetReceiveWindowMs;
+    int replyToNextMs = kSenderTickMs;
 };
 
 class FleetEngine {

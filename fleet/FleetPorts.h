@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 
 namespace lumiq::fleet {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "fleet/ReplyMatch.h"
-#include "protocol/Frames.h"
-#include "protocol/ReplyFields.h"
+#include "device/ReplyMatch.h"
+#include "device/Frames.h"
+#include "device/ReplyFields.h"
 #include "base/ValueForms.h"
 
 namespace lumiq::fleet {

@@ -6,7 +6,7 @@
 
 #include <arpa/inet.h>
 
-#include "protocol/EngineTiming.h"
+#include "device/Exchange.h"
 #include "state/AddressText.h"
 
 namespace lumiq::fleet {
@@ -20,14 +20,9 @@ std::optional<Step> StepList::next(const ModuleValues&) {
 }
 
 std::vector<Step> ReadAllSteps() {
-    std::vector<Step> steps;
-    const QueryCommand* query = QueryBySendCode(kLinkTestSend);
-    while (query != nullptr) {
-        steps.push_back(QueryStep(*query));
-        if (query->after == AfterRightReply::EndOfChain)
-            break;
-        query = QueryBySendCode(query->nextCode);
-    }
+    std::vector<Step> steps{LinkTestStep()};
+    for (const Param param : QueriedParams())
+        steps.push_back(QueryStep(param));
     return steps;
 }
 
@@ -57,7 +52,7 @@ SetPlan::SetPlan(std::vector<Value> values) {
     std::vector<Param> before;
     for (auto& [param, value] : latest) {
         asked_.push_back(value);
-        byRank[OneKeyRank(param)].push_back(std::move(value));
+        byRank[RowOf(param).oneKeyRank].push_back(std::move(value));
     }
     for (auto& [rank, group] : byRank) {
         if (IsUartPart(group.front().param) && group.size() < 4)
@@ -74,7 +69,7 @@ std::vector<Step> SetPlan::QueriesFor(const std::vector<Param>& params) {
     std::vector<Step> steps;
     for (const Step& step : ReadAllSteps()) {
         const bool wanted = std::any_of(params.begin(), params.end(),
-                                        [&](Param param) { return &QueryOf(param) == step.query; });
+                                        [&](Param param) { return step.kind == StepKind::Query && QueriedParam(param) == step.param; });
         if (wanted)
             steps.push_back(step);
     }
@@ -100,7 +95,7 @@ std::optional<Step> SetPlan::next(const ModuleValues& values) {
             steps_.push_back(std::move(step));
         // The module gets the same breath after its last set as between two.
         if (!steps_.empty())
-            steps_.front().paceMs = kWriteAllStepPauseMs;
+            steps_.front().paceMs = kSetPaceMs;
     }
     if (steps_.empty()) {
         if (phase_ == Phase::ReadAfter) {

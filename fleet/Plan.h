@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "fleet/ModuleValues.h"
+#include "device/ModuleValues.h"
 #include "fleet/Step.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 
 namespace lumiq::fleet {
 

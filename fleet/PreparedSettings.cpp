@@ -65,7 +65,11 @@ bool IsUtf8(const std::string& text) {
     return GbkToUtf8(Utf8ToGbk(text)) == text || text.empty();
 }
 
-// The window keeps its combo boxes as item numbers.
+// The window keeps its lists as item numbers in CFG.ini.
+bool IsComboKey(Param param) {
+    return !RowOf(param).settingsKey.empty() && !RowOf(param).shown.empty();
+}
+
 std::string WindowComboText(const std::string& where, Param param, const std::string& stored) {
     int index = -1;
     try {
@@ -75,39 +79,12 @@ std::string WindowComboText(const std::string& where, Param param, const std::st
             index = -1;
     } catch (const std::exception&) {
     }
-    static constexpr std::array<std::string_view, 2> kDataBits{"8", "9"};
-    std::string_view text;
-    switch (param) {
-    case Param::Mode:
-        text = ModeName(index);
-        break;
-    case Param::Baud:
-        if (index >= 0 && index < static_cast<int>(kModuleBaudRates.size()))
-            text = kModuleBaudRates[index];
-        break;
-    case Param::DataBits:
-        if (index >= 0 && index < 2)
-            text = kDataBits[static_cast<std::size_t>(index)];
-        break;
-    case Param::StopBits:
-        text = StopBitsName(index);
-        break;
-    case Param::Parity:
-        text = ParityName(index);
-        break;
-    default:
-        return stored;
-    }
-    if (text.empty()) {
+    const auto shown = RowOf(param).shown;
+    if (index < 0 || static_cast<std::size_t>(index) >= shown.size()) {
         Refuse(where, "bad value for " + std::string(KeyOf(param)) + ": \"" + stored +
                           "\" (the window stores this list as an item number, and this is none)");
     }
-    return std::string(text);
-}
-
-bool IsComboKey(Param param) {
-    return param == Param::Mode || param == Param::Baud || param == Param::DataBits ||
-           param == Param::StopBits || param == Param::Parity;
+    return std::string(shown[static_cast<std::size_t>(index)]);
 }
 
 // The KEY=VALUE lines of a [profile] file, blanks around names and values

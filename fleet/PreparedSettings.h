@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fleet/InputFile.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 
 namespace lumiq::fleet {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fleet/FleetPorts.h"
-#include "fleet/ModuleValues.h"
+#include "device/ModuleValues.h"
 #include "fleet/Plan.h"
 #include "fleet/Step.h"
 

@@ -1,42 +1,48 @@
 #include "fleet/Step.h"
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 
 namespace lumiq::fleet {
 
 std::string Step::line() const {
-    if (kind == StepKind::Query)
-        return query->line;
-    return SetCommandLine(set->prefix, argument);
+    switch (kind) {
+    case StepKind::Set:
+        return SetCommandLine(SetOf(param).prefix, argument);
+    case StepKind::Default:
+        return SetCommandLine(kFactoryDefaultSet.prefix, "");
+    default:
+        return std::string(query().line);
+    }
+}
+
+const WireQuery& Step::query() const {
+    switch (kind) {
+    case StepKind::LinkTest:
+        return kLinkTestQuery;
+    case StepKind::Default:
+        return kFactoryDefaultQuery;
+    default:
+        return QueryOf(param);
+    }
 }
 
 std::string Step::title() const {
-    if (query == nullptr && set == nullptr)
+    switch (kind) {
+    case StepKind::None:
         return "plan";
-    if (kind == StepKind::Set) {
-        if (set->button == SetButton::Default)
-            return "factory default";
+    case StepKind::LinkTest:
+        return "link test";
+    case StepKind::Default:
+        return "factory default";
+    case StepKind::Set:
         // The UART set writes its four settings in one command.
         if (IsUartPart(param))
             return "set baud,databits,stopbits,parity";
         return "set " + std::string(KeyOf(param));
+    case StepKind::Query:
+        break;
     }
-    if (query->sendCode == kLinkTestSend)
-        return "link test";
-    if (query->value == ReplyValue::Uart)
-        return "query uart";
-    for (const Param candidate : kAllParams) {
-        if (&QueryOf(candidate) == query)
-            return "query " + std::string(KeyOf(candidate));
-    }
-    return "query";
-}
-
-Step QueryStep(const QueryCommand& query) {
-    Step step;
-    step.kind = StepKind::Query;
-    step.query = &query;
-    return step;
+    return IsUartPart(param) ? "query uart" : "query " + std::string(KeyOf(param));
 }
 
 std::string Step::assignments() const {
@@ -46,14 +52,23 @@ std::string Step::assignments() const {
     return text;
 }
 
-bool Step::answeredByOk() const {
-    return kind == StepKind::Set || query->value == ReplyValue::None;
+Step LinkTestStep() {
+    Step step;
+    step.kind = StepKind::LinkTest;
+    return step;
+}
+
+Step QueryStep(Param param) {
+    Step step;
+    step.kind = StepKind::Query;
+    step.param = param;
+    return step;
 }
 
 Step SetStep(Param param, std::string argument, std::string shown, std::vector<Value> writes) {
+    SetOf(param); // throws for the version
     Step step;
     step.kind = StepKind::Set;
-    step.set = &SetOf(param);
     step.param = param;
     step.argument = std::move(argument);
     step.shown = std::move(shown);
@@ -63,8 +78,7 @@ Step SetStep(Param param, std::string argument, std::string shown, std::vector<V
 
 Step DefaultStep() {
     Step step;
-    step.kind = StepKind::Set;
-    step.set = &SetCommandOf(SetButton::Default);
+    step.kind = StepKind::Default;
     return step;
 }
 

@@ -4,22 +4,25 @@
 #include <string>
 #include <vector>
 
+#include "device/Parameter.h"
+#include "device/ValueRules.h"
 #include "fleet/FleetPorts.h"
-#include "fleet/Parameter.h"
-#include "fleet/ValueRules.h"
-#include "protocol/CommandTable.h"
 
 namespace lumiq::fleet {
 
-enum class StepKind : unsigned char { Query, Set };
+enum class StepKind : unsigned char {
+    None,     // no step: the plan could not make one
+    LinkTest, // "AT", answered "OK"
+    Query,    // a parameter's query
+    Set,      // a parameter's set
+    Default,  // the factory default, answered "OK"
+};
 
 struct Step {
-    StepKind kind = StepKind::Query;
-    const QueryCommand* query = nullptr; // a query: the command
-    const SetCommand* set = nullptr;     // a set (the factory default too)
-    std::string argument;                // a set's argument, GBK bytes
-    std::string shown;                   // a set's value as people read it, UTF-8
-    Param param = Param::Mode;           // what a set writes (Baud stands for the UART set)
+    StepKind kind = StepKind::None;
+    Param param = Param::Mode; // what a query reads or a set writes (Baud stands for the UART set)
+    std::string argument;      // a set's argument, GBK bytes
+    std::string shown;         // a set's value as people read it, UTF-8
     // What the module holds once a set took (all four UART settings for the
     // UART set): a set whose answer did not come is read back against it.
     std::vector<Value> writes;
@@ -33,15 +36,21 @@ struct Step {
     std::string title() const;
     // "port=7000", "baud=9600 databits=8 stopbits=1 parity=None": what a set writes.
     std::string assignments() const;
-    bool isSet() const { return kind == StepKind::Set && set->button != SetButton::Default; }
-    bool isDefault() const { return kind == StepKind::Set && set->button == SetButton::Default; }
+    bool isSet() const { return kind == StepKind::Set; }
+    bool isDefault() const { return kind == StepKind::Default; }
+    // A set or the factory default: a command that changes the module.
+    bool changesModule() const { return kind == StepKind::Set || kind == StepKind::Default; }
     // Answered by a bare "OK": every set, the factory default and the link test.
-    bool answeredByOk() const;
+    bool answeredByOk() const { return kind != StepKind::Query; }
+    // What answers the step as a query does: the link test's, a query's, and
+    // the factory default's (its resend is answered like the link test).
+    const WireQuery& query() const;
     // The query that reads back what a set writes.
-    const QueryCommand& readBack() const { return QueryOf(param); }
+    const WireQuery& readBack() const { return QueryOf(param); }
 };
 
-Step QueryStep(const QueryCommand& query);
+Step LinkTestStep();
+Step QueryStep(Param param);
 Step SetStep(Param param, std::string argument, std::string shown, std::vector<Value> writes);
 Step DefaultStep();
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "fleet/ModuleValues.h"
+#include "device/ModuleValues.h"
 #include "fleet/Session.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 
 namespace lumiq::fleet {
 

@@ -1,6 +1,6 @@
 #include "links/AdapterRoutes.h"
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "state/AddressText.h"
 
 namespace lumiq {

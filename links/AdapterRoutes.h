@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "net/AdapterList.h"
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 #include "state/AdapterChoice.h"
 
 namespace lumiq {

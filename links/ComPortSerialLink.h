@@ -1,7 +1,7 @@
 #pragma once
 // The protocol core's serial link over the window's port component.
 
-#include "protocol/ControllerPorts.h"
+#include "device/LinkPorts.h"
 #include "serial/ComPort.h"
 
 namespace lumiq {

@@ -1,8 +1,8 @@
 #pragma once
 // The protocol core's UDP link over the window's socket component.
 
+#include "device/LinkPorts.h"
 #include "net/TcmSocket.h"
-#include "protocol/ControllerPorts.h"
 
 namespace lumiq {
 

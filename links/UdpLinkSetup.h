@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "net/TcmSocket.h"
-#include "protocol/Frames.h" // kModulePort
+#include "device/Frames.h" // kModulePort
 #include "state/ToolState.h"
 
 namespace lumiq {

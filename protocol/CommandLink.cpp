@@ -1,6 +1,6 @@
 #include "protocol/CommandLink.h"
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "state/AddressText.h"
 #include "state/ModuleRegistry.h"
 

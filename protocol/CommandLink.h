@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 #include "protocol/ControllerPorts.h"
 #include "state/ToolState.h"
 

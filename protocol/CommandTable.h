@@ -7,19 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/Parameter.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/PanelButtons.h"
 
 namespace lumiq {
-
-// How the value of a right reply is taken from the payload and shown.
-enum class ReplyValue : unsigned char {
-    None,     // "OK" only
-    Text,     // text from the offset up to CR, into the field's edit box
-    Digit,    // one character less "0", as the field's item index
-    Uart,     // baud, data bits, stop bits, parity (four fields)
-    Version,  // text from the offset up to CR, into the version box and the log
-};
 
 // What a right reply to a query leads to.
 enum class AfterRightReply : unsigned char {
@@ -45,14 +37,6 @@ struct QueryCommand {
     const char* failureLine;
 
     std::uint16_t awaitCode() const { return static_cast<std::uint16_t>(sendCode + 1); }
-};
-
-// How a set button turns the panel into its argument.
-enum class SetArgument : unsigned char {
-    None,   // the factory default has no argument
-    Text,   // the field's text as typed
-    Digit,  // "0" + the field's item index
-    Uart,   // baud, first data-bit character, stop digit, parity digit
 };
 
 // A command sent by a set button. Its reply is awaited under awaitCode.

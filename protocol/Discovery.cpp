@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "protocol/OperatorNotice.h"
-#include "protocol/ReplyFields.h"
+#include "device/ReplyFields.h"
 #include "state/AddressText.h"
 #include "state/ModuleRegistry.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/PanelCommands.h"
 #include "protocol/ReplyInterpreter.h"

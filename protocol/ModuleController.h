@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 #include "protocol/CommandLink.h"
 #include "protocol/ControllerPorts.h"
 #include "protocol/Discovery.h"

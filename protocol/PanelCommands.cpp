@@ -1,17 +1,13 @@
 #include "protocol/PanelCommands.h"
 
 #include "protocol/EngineTiming.h"
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "protocol/OperatorNotice.h"
 #include "state/Errors.h"
 #include "base/GbkText.h"
 
 namespace lumiq {
 namespace {
-
-// The module keeps at most 15 bytes of device name (GBK, a Chinese
-// character counts 2).
-constexpr std::size_t kMaxNameBytes = 15;
 
 // The first character of a UTF-8 text, all of its bytes, so that a typed
 // multi-byte character is never sent in halves.

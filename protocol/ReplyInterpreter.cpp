@@ -2,24 +2,15 @@
 
 #include <string>
 
+#include "base/GbkText.h"
+#include "device/ReplyFields.h"
+#include "device/ReplyMatch.h"
 #include "protocol/EngineTiming.h"
 #include "protocol/OperatorNotice.h"
-#include "protocol/ReplyFields.h"
 #include "protocol/SerialResetup.h"
-#include "base/GbkText.h"
 #include "state/ModuleRegistry.h"
 
 namespace lumiq {
-namespace {
-
-constexpr std::string_view kSetAccepted = "OK";
-
-bool Contains(std::string_view payload, std::string_view keyword) {
-    return payload.find(keyword) != std::string_view::npos;
-}
-
-}  // namespace
-
 ReplyInterpreter::ReplyInterpreter(ToolState& state, const ControllerPorts& ports, PanelCommands& panel)
     : state_(state), ports_(ports), panel_(panel) {}
 
@@ -49,7 +40,7 @@ void ReplyInterpreter::interpret(std::string_view received) {
 void ReplyInterpreter::onQueryReply(const QueryCommand& query, std::string_view payload) {
     // On the serial link the sender waits for the reply to re-arm it.
     if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
-    if (!Contains(payload, query.keyword)) {
+    if (!HoldsAnswer(payload, query.keyword)) {
         onWrongQueryReply(query);
         return;
     }
@@ -90,7 +81,7 @@ void ReplyInterpreter::onWrongQueryReply(const QueryCommand& query) {
 
 void ReplyInterpreter::onVersionReply(const QueryCommand& query, std::string_view payload) {
     if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
-    if (!Contains(payload, query.keyword)) {
+    if (!HoldsAnswer(payload, query.keyword)) {
         // Never resent.
         ports_.timerRead.setEnabled(false);
         logResult(query.failureLine);
@@ -132,7 +123,7 @@ void ReplyInterpreter::showValue(const QueryCommand& query, std::string_view pay
 void ReplyInterpreter::onSetReply(const SetCommand& set, std::string_view payload) {
     // The destination-IP watch ends with any reply, right or wrong.
     if (set.awaitCode == kDipSetAwait) ports_.timerOut.setEnabled(false);
-    if (!Contains(payload, kSetAccepted)) {
+    if (!HoldsAnswer(payload, kOkReply)) {
         // Set commands are never resent; a write-all chain stops here.
         state_.OneKeyWrite = 0;
         ports_.timerRead.setEnabled(false);
@@ -147,7 +138,7 @@ void ReplyInterpreter::onSetReply(const SetCommand& set, std::string_view payloa
         takeNewMacIntoRegistry();
     }
     if (state_.OneKeyWrite != 0 && set.chained) {
-        ports_.pause.pauseMs(kWriteAllStepPauseMs);
+        ports_.pause.pauseMs(kSetPaceMs);
         panel_.set(set.next);
     }
 }

@@ -15,17 +15,18 @@ allowed() {
     trace) echo "base state" ;;
     net) echo "base state trace" ;;
     serial) echo "base trace" ;;
-    protocol) echo "base state" ;;
-    fleet) echo "base state protocol" ;;
-    links) echo "base state net serial protocol" ;;
+    device) echo "base" ;;
+    protocol) echo "base state device" ;;
+    fleet) echo "base state device" ;;
+    links) echo "base state device net serial" ;;
     sim) echo "base state net" ;;
-    app) echo "base state trace net serial protocol links" ;;
-    cli) echo "base state trace net serial protocol fleet links" ;;
+    app) echo "base state device trace net serial protocol links" ;;
+    cli) echo "base state device trace net serial fleet links" ;;
   esac
 }
 
 status=0
-for folder in base state trace net serial protocol fleet links sim app cli; do
+for folder in base device state trace net serial protocol fleet links sim app cli; do
   [ -d "$top/$folder" ] || { echo "check-layers: no folder $top/$folder" >&2; exit 2; }
   may=" $folder $(allowed $folder) "
   # file:line:#include "x/...": every quoted include that names a folder.

@@ -38,7 +38,14 @@ bool IsMask(std::string_view text) {
     return value && IsMaskValue(*value);
 }
 
-bool IsBaudRate(std::string_view text) { return IsModuleBaudRate(text); }
+// The simulated module's own list of rates, apart from the tool's, so that
+// the simulator stays a check on what the tool sends.
+bool IsBaudRate(std::string_view text) {
+    static constexpr std::array<std::string_view, 15> kRates{"110",   "300",   "600",    "1200",   "2400",
+                                                             "4800",  "9600",  "14400",  "19200",  "38400",
+                                                             "56000", "57600", "115200", "128000", "256000"};
+    return std::find(kRates.begin(), kRates.end(), text) != kRates.end();
+}
 
 // baud,data bits,stop bits,parity: "9600,8,1,0".
 bool IsUartSetting(std::string_view text) {

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "fleet/FleetEngine.h"
-#include "fleet/ValueRules.h"
+#include "device/ValueRules.h"
 #include "fleet/WriteOutcome.h"
 #include "tests/fleet/FakeLan.h"
 
@@ -40,7 +40,7 @@ TEST(FleetEngine, ReadsManyModulesAtOnceWithinTheWindowAndAtThePace) {
         ASSERT_EQ(session.state(), SessionState::Done) << i;
         EXPECT_EQ(session.records().size(), 13u);
         EXPECT_EQ(ValueOf(session.values(), Param::Ip), lan.module(i).address());
-        EXPECT_EQ(ValueOf(session.values(), Param::Mode), ModeName(i % 4));
+        EXPECT_EQ(ValueOf(session.values(), Param::Mode), ChoiceName(Param::Mode, i % 4));
         EXPECT_EQ(ValueOf(session.values(), Param::Parity), "None");
         EXPECT_EQ(ValueOf(session.values(), Param::Version), "V2.0");
         // Each frame of a module follows its previous reply by 30 ms.

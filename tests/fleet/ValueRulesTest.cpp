@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fleet/ModuleValues.h"
-#include "fleet/ValueRules.h"
+#include "device/ModuleValues.h"
+#include "device/ValueRules.h"
 
 namespace lumiq::fleet {
 namespace {
@@ -62,7 +62,7 @@ TEST(ValueRules, RefusedValuesNameTheValueAndTheRule) {
 
 TEST(ModuleValues, RepliesWhoseValuesCannotBeReadEnterNothing) {
     ModuleValues values;
-    EXPECT_TRUE(TakeReplyValues(QueryOf(Param::Baud), "+UART=9600,8,1,2\r\n", values));
+    EXPECT_TRUE(TakeReplyValues(Param::Baud, "+UART=9600,8,1,2\r\n", values));
     EXPECT_EQ(ValueOf(values, Param::Parity), "Even");
     values.clear();
     for (const auto& [param, reply] :
@@ -70,7 +70,7 @@ TEST(ModuleValues, RepliesWhoseValuesCannotBeReadEnterNothing) {
                                                     {Param::Baud, "+UART=9600,8,1,7"},
                                                     {Param::Mode, "+MODEL=7"},
                                                     {Param::Dhcp, "+DCHP=x"}})
-        EXPECT_FALSE(TakeReplyValues(QueryOf(param), reply, values)) << reply;
+        EXPECT_FALSE(TakeReplyValues(param, reply, values)) << reply;
     EXPECT_TRUE(values.empty());
 }
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "serial/ComPort.h"
 #include "base/GbkText.h"
 #include "tests/net/NetTestSupport.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "protocol/ReplyFields.h"
+#include "device/ReplyFields.h"
 
 namespace lumiq {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "protocol/CommandTable.h"
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 #include "tests/support/simbed/SimControl.h"
 
 namespace lumiq::bench {

@@ -13,6 +13,7 @@ namespace lumiq {
 inline constexpr std::uint16_t kModulePort = 5000;
 // Every frame is broadcast; the envelope alone picks the module.
 inline constexpr std::string_view kBroadcastText = "255.255.255.255";
+inline constexpr std::uint32_t kBroadcastAddress = 0xFFFFFFFFu; // the same, in either byte order
 // The target MAC of the search frame: every module answers it.
 inline constexpr std::string_view kEveryModuleMac = "00:00:00:00:00:00";
 

@@ -1,13 +1,10 @@
-#include "fleet/ReplyMatch.h"
+#include "device/ReplyMatch.h"
 
 #include "base/AsciiText.h"
-#include "fleet/Parameter.h"
+#include "device/Exchange.h"
 
-namespace lumiq::fleet {
+namespace lumiq {
 namespace {
-
-constexpr std::string_view kOk = "OK";
-constexpr std::string_view kError = "ERROR";
 
 // The reply's first line, without the line end and surrounding blanks.
 std::string_view FirstLine(std::string_view payload) {
@@ -22,8 +19,8 @@ bool NamesKeyword(std::string_view payload, std::string_view keyword) {
 
 // A reply to some query of the module's command set.
 bool NamesAnyKeyword(std::string_view payload) {
-    for (const Param param : kAllParams) {
-        if (NamesKeyword(payload, QueryOf(param).keyword))
+    for (const ParamRow& row : kParamRows) {
+        if (NamesKeyword(payload, row.query.keyword))
             return true;
     }
     return false;
@@ -31,31 +28,27 @@ bool NamesAnyKeyword(std::string_view payload) {
 
 } // namespace
 
-bool AnsweredByOk(const QueryCommand& query) {
-    return query.value == ReplyValue::None;
-}
-
-ReplyMatch MatchQueryReply(const QueryCommand& query, std::string_view payload) {
+ReplyMatch MatchQueryReply(const WireQuery& query, std::string_view payload) {
     if (AnsweredByOk(query)) {
         const ReplyMatch match = MatchSetReply(payload);
         return match == ReplyMatch::Refusal ? ReplyMatch::Wrong : match;
     }
     if (NamesKeyword(payload, query.keyword))
         return ReplyMatch::Answer;
-    if (FirstLine(payload) == kOk || NamesAnyKeyword(payload))
+    if (FirstLine(payload) == kOkReply || NamesAnyKeyword(payload))
         return ReplyMatch::Other;
     return ReplyMatch::Wrong;
 }
 
 ReplyMatch MatchSetReply(std::string_view payload) {
     const std::string_view line = FirstLine(payload);
-    if (line == kOk)
+    if (line == kOkReply)
         return ReplyMatch::Answer;
-    if (line == kError)
+    if (line == kErrorReply)
         return ReplyMatch::Refusal;
     if (NamesAnyKeyword(payload))
         return ReplyMatch::Other;
     return ReplyMatch::Wrong;
 }
 
-} // namespace lumiq::fleet
+} // namespace lumiq

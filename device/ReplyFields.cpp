@@ -1,4 +1,4 @@
-#include "protocol/ReplyFields.h"
+#include "device/ReplyFields.h"
 
 #include <algorithm>
 

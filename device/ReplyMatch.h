@@ -5,12 +5,15 @@
 // earlier question (another keyword, or a bare "OK" while a query waits) is
 // recognised as such and passed over, never taken as a wrong answer or, worse,
 // as the right one.
+//
+// The window reads replies as the first tools did: a reply is right when it
+// holds the keyword (or "OK") anywhere (HoldsAnswer).
 
 #include <string_view>
 
-#include "protocol/CommandTable.h"
+#include "device/Parameter.h"
 
-namespace lumiq::fleet {
+namespace lumiq {
 
 enum class ReplyMatch : unsigned char {
     Answer,  // the awaited reply: "OK" to a set, the keyword to a query
@@ -20,10 +23,15 @@ enum class ReplyMatch : unsigned char {
 };
 
 // `payload` is the reply after its header, up to its first zero byte.
-ReplyMatch MatchQueryReply(const QueryCommand& query, std::string_view payload);
+ReplyMatch MatchQueryReply(const WireQuery& query, std::string_view payload);
 ReplyMatch MatchSetReply(std::string_view payload);
 
 // A query answered by a bare "OK" (the link test, the factory default's resend).
-bool AnsweredByOk(const QueryCommand& query);
+constexpr bool AnsweredByOk(const WireQuery& query) { return query.value == ReplyValue::None; }
 
-} // namespace lumiq::fleet
+// The keyword ("OK" for a set) anywhere in the payload.
+constexpr bool HoldsAnswer(std::string_view payload, std::string_view keyword) {
+    return payload.find(keyword) != std::string_view::npos;
+}
+
+} // namespace lumiq

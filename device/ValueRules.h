@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "fleet/Parameter.h"
+#include "device/Parameter.h"
 
-namespace lumiq::fleet {
+namespace lumiq {
 
 // A value that breaks its parameter's rule. what(): bad value for KEY: "VALUE" (RULE)
 class ValueError : public std::runtime_error {
@@ -29,12 +29,12 @@ private:
 
 struct Value {
     Param param;
-    std::string text;  // canonical, UTF-8
+    std::string text; // canonical, UTF-8
 
     bool operator==(const Value&) const = default;
 };
 
-// The canonical forms:
+// The canonical forms, by the parameter's kind (Parameter.h):
 //   mode      TCP_Server, TCP_Client, UDP, UDP_Server   (typed: the name in any case, or 0-3)
 //   dhcp      off, on                                   (typed: off/on, 0/1, 关闭/打开)
 //   gateway, dip  four decimal octets 0-255
@@ -58,6 +58,11 @@ Value CheckAssignment(std::string_view assignment);
 // said and compares unequal to every checked value.
 std::string CanonicalReading(Param param, std::string_view reported);
 
+// A listed value's digit on the wire (-1 for a text outside the list), and
+// the canonical text of a digit (empty outside the list).
+int ChoiceDigit(Param param, std::string_view canonical);
+std::string_view ChoiceName(Param param, int digit);
+
 // The argument bytes (GBK) of a set command for a checked value that is not
 // part of the UART settings.
 std::string WireArgument(const Value& value);
@@ -66,10 +71,4 @@ std::string WireArgument(const Value& value);
 std::string UartWireArgument(std::string_view baud, std::string_view dataBits, std::string_view stopBits,
                              std::string_view parity);
 
-// Texts of the digit-coded lists, by the digit the module uses.
-std::string_view ModeName(int digit);      // empty outside 0-3
-std::string_view DhcpName(int digit);      // empty outside 0-1
-std::string_view StopBitsName(int digit);  // empty outside 0-3
-std::string_view ParityName(int digit);    // empty outside 0-2
-
-}  // namespace lumiq::fleet
+} // namespace lumiq

@@ -1,4 +1,4 @@
-#include "protocol/Frames.h"
+#include "device/Frames.h"
 
 namespace lumiq {
 

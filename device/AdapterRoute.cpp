@@ -1,14 +1,13 @@
-#include "protocol/AdapterRoute.h"
+#include "device/AdapterRoute.h"
 
 #include <algorithm>
 
-#include "protocol/Frames.h"
-#include "state/AddressText.h"
+#include "device/Frames.h"
 
 namespace lumiq {
 
 std::vector<std::uint32_t> SearchDestinations(const SearchRoute& route) {
-    const std::uint32_t everyone = ParseIp(kBroadcastText);
+    const std::uint32_t everyone = kBroadcastAddress;
     std::vector<std::uint32_t> destinations{everyone};
     if (route.broadcast != 0 && route.broadcast != everyone)
         destinations.push_back(route.broadcast);
