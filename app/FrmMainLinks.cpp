@@ -1,6 +1,6 @@
 // The window's two links to the modules: the UDP socket, set up while the
 // window is built, and the serial port, configured but closed until the
-// operator switches to it. Both feed the protocol core.
+// operator switches to it. Both feed the presenter.
 
 #include "app/TFrmMain.h"
 
@@ -15,8 +15,8 @@
 #include "links/SocketUdpLink.h"
 #include "links/UdpLinkSetup.h"
 #include "net/TcmSocket.h"
-#include "protocol/ModuleController.h"
-#include "protocol/NoticeQueue.h"
+#include "presenter/ModuleController.h"
+#include "presenter/NoticeQueue.h"
 #include "serial/ComPort.h"
 
 namespace lumiq {

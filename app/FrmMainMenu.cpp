@@ -8,7 +8,7 @@
 #include "app/AdapterMenu.h"
 #include "app/HandlerGuard.h"
 #include "app/TFrmMain.h"
-#include "protocol/NoticeQueue.h"
+#include "presenter/NoticeQueue.h"
 
 namespace lumiq {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The information log over the MemoInfo widget.
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QPlainTextEdit;
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "protocol/MessageRequest.h"
+#include "presenter/MessageRequest.h"
 
 class QWidget;
 

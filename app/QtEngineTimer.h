@@ -7,7 +7,7 @@
 // while enabled with a positive interval. Drive the QTimer through this
 // adapter only.
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QTimer;
 

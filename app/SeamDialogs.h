@@ -2,7 +2,7 @@
 // The core's message boxes, shown through the program's message-box seam
 // with the main window as parent.
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 // The main window's event handlers, all of them complete. Those of the panel
 // commands, the search, the module list, the engine's timers and the link
-// switch forward to the protocol core (ModuleController); the window's own
+// switch forward to the presenter (ModuleController); the window's own
 // look after the log, the 文件 menu, the product page, About and closing.
 
 #include "app/TFrmMain.h"
@@ -26,9 +26,9 @@
 #include "app/WidgetPanelView.h"
 #include "links/ComPortSerialLink.h"
 #include "links/SocketUdpLink.h"
-#include "protocol/ModuleController.h"
-#include "protocol/NoticeQueue.h"
-#include "protocol/PanelSettings.h"
+#include "presenter/ModuleController.h"
+#include "presenter/NoticeQueue.h"
+#include "presenter/PanelSettings.h"
 #include "state/InformationLog.h"
 #include "trace/PacketTrace.h"
 
@@ -169,7 +169,7 @@ void TFrmMain::N12Click() {
 }
 
 // The panel's commands, the search, the engine's timers and the link switch
-// belong to the protocol core.
+// belong to the presenter.
 void TFrmMain::But_ModelClick() {
     controller_->set(SetButton::Model);
 }

@@ -17,7 +17,7 @@
 
 #include "app/FrmMainServices.h"
 #include "app/TFrmAbout.h"
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QAction;
 class QComboBox;
@@ -66,7 +66,7 @@ public:
     // One line without a time stamp.
     void AppendPlain(const QString& text);
 
-    // The window's side of the protocol core's interfaces.
+    // The window's side of the presenter's interfaces.
     PanelView& Panel();
     ModuleListView& ModuleList();
     InfoLog& Log();
@@ -78,7 +78,7 @@ public:
 
     FrmMainServices& Services() { return services_; }
 
-    // The protocol core every panel, timer and socket handler forwards to.
+    // The presenter every panel, timer and socket handler forwards to.
     ModuleController& Controller() { return *controller_; }
 
     // Runs a handler the way the event loop does: an exception ends it and is
@@ -163,7 +163,7 @@ public:
     TcmSocket* MySocket = nullptr;
 
 public slots:
-    // Panel commands; the protocol core fills them in.
+    // Panel commands; the presenter fills them in.
     void But_ModelClick();
     void But_ModelCheckClick();
     void But_GATEWAYClick();

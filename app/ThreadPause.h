@@ -2,7 +2,7 @@
 // The engine's pause: blocks the calling (GUI) thread for real. Nothing else
 // runs meanwhile, which is what the write-all chain's ordering relies on.
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 namespace lumiq {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The list of found modules over ListBoxIP and the search button.
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QListWidget;
 class QAbstractButton;

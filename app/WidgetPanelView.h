@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "protocol/ControllerPorts.h"
+#include "presenter/ControllerPorts.h"
 
 class QWidget;
 

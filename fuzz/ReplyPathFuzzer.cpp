@@ -1,4 +1,4 @@
-// The protocol core's receive path: one reply, as a datagram reaches the
+// The presenter's receive path: one reply, as a datagram reaches the
 // socket's receive handler or as the serial port holds it, under every code
 // that awaits a reply, followed by whatever the engine's timers do with it
 // (next query, resend, time-out, the write-all chain, the serial re-setup).
@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "protocol/CommandTable.h"
+#include "presenter/CommandTable.h"
 #include "state/AddressText.h"
 #include "state/Errors.h"
-#include "tests/protocol/ControllerRig.h"
+#include "tests/presenter/ControllerRig.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The protocol core's serial link over the window's port component.
+// The presenter's serial link over the window's port component.
 
 #include "device/LinkPorts.h"
 #include "serial/ComPort.h"

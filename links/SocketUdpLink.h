@@ -1,5 +1,5 @@
 #pragma once
-// The protocol core's UDP link over the window's socket component.
+// The presenter's UDP link over the window's socket component.
 
 #include "device/LinkPorts.h"
 #include "net/TcmSocket.h"

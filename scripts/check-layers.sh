@@ -16,17 +16,17 @@ allowed() {
     net) echo "base state trace" ;;
     serial) echo "base trace" ;;
     device) echo "base" ;;
-    protocol) echo "base state device" ;;
+    presenter) echo "base state device" ;;
     fleet) echo "base state device" ;;
     links) echo "base state device net serial" ;;
     sim) echo "base state net" ;;
-    app) echo "base state device trace net serial protocol links" ;;
+    app) echo "base state device trace net serial presenter links" ;;
     cli) echo "base state device trace net serial fleet links" ;;
   esac
 }
 
 status=0
-for folder in base device state trace net serial protocol fleet links sim app cli; do
+for folder in base device state trace net serial presenter fleet links sim app cli; do
   [ -d "$top/$folder" ] || { echo "check-layers: no folder $top/$folder" >&2; exit 2; }
   may=" $folder $(allowed $folder) "
   # file:line:#include "x/...": every quoted include that names a folder.

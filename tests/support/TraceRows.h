@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/CommandTable.h"
+#include "presenter/CommandTable.h"
 
 namespace lumiq::testbed {
 

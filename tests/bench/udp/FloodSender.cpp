@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "protocol/CommandTable.h"
+#include "presenter/CommandTable.h"
 #include "device/Frames.h"
 #include "tests/support/simbed/SimControl.h"
 

@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "net/TcmSocket.h"
-#include "protocol/NoticeQueue.h"
+#include "presenter/NoticeQueue.h"
 #include "tests/e2e/udp/UdpBed.h"
 
 namespace lumiq::test {
