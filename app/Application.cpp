@@ -26,19 +26,22 @@ void ShowAlreadyRunning() {
     ShowMessage(request, nullptr);
 }
 
-}  // namespace
+} // namespace
 
-int RunLumiqConfig(int argc, char** argv) {
+int RunLumiqConfig(int argc, char** argv, const WindowHook& extraHook) {
     // The serial failure texts and the setup dialog. First of all: choosing
     // the catalog language may set the environment, which is only safe while
     // no other thread runs.
     InitComPortUi(ProgramFolder());
     GuardedApplication app(argc, argv);
 
-    InstanceLock lock;  // held until the program ends
+    InstanceLock lock; // held until the program ends
     switch (lock.Acquire()) {
-    case InstanceLock::Result::Acquired: break;
-    case InstanceLock::Result::AlreadyRunning: ShowAlreadyRunning(); return 0;
+    case InstanceLock::Result::Acquired:
+        break;
+    case InstanceLock::Result::AlreadyRunning:
+        ShowAlreadyRunning();
+        return 0;
     case InstanceLock::Result::Unavailable:
         std::fprintf(stderr, "lumiq-config: running without the single-instance check: %s\n",
                      lock.Problem().c_str());
@@ -46,10 +49,13 @@ int RunLumiqConfig(int argc, char** argv) {
     }
 
     // Boxes of the components go through the window's one seam too.
-    SetSocketMessageHook([](const std::string& text) { ShowMessage(MessageRequest{text, "", MessageButtons::Ok}, nullptr); });
+    SetSocketMessageHook([](const std::string& text) {
+        ShowMessage(MessageRequest{text, "", MessageButtons::Ok}, nullptr);
+    });
     SetComErrorReport([](const std::string& text) {
-        ShowMessage(MessageRequest{text, ApplicationTitle().toStdString(), MessageButtons::Ok, MessageIcon::Stop},
-                    nullptr);
+        ShowMessage(
+            MessageRequest{text, ApplicationTitle().toStdString(), MessageButtons::Ok, MessageIcon::Stop},
+            nullptr);
     });
 
     // The state record outlives the window.
@@ -60,7 +66,10 @@ int RunLumiqConfig(int argc, char** argv) {
         TFrmMain window(FrmMainServices{state, SettingsFile::ForThisProgram(), {}});
         InstallStartupReport(window);
         window.show();
-        if (!InstallAutomationHooks(window)) return 2;
+        if (extraHook && !extraHook(window))
+            return 2;
+        if (!InstallAutomationHooks(window))
+            return 2;
         status = app.exec();
     } catch (...) {
         ReportException(std::current_exception(), nullptr);
@@ -68,4 +77,4 @@ int RunLumiqConfig(int argc, char** argv) {
     return status;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -12,33 +12,10 @@
 //                             answered OK and printed to stderr; during the
 //                             tour one fails the running step. Not together
 //                             with LUMIQ_QUIT_AFTER_MS.
-//   LUMIQ_CONTROL_FD=<n>      drive the window from a script (benchmarks):
-//                             n is an inherited, connected stream socket;
-//                             the script writes one command a line and reads
-//                             one answer line each, in order. Boxes are real
-//                             and stay open until the script answers them
-//                             (leave LUMIQ_AUTOANSWER_MESSAGES unset), so
-//                             that what goes on behind an open box can be
-//                             watched. The program ends when the script
-//                             closes its end.
 // Message boxes are otherwise answered by LUMIQ_AUTOANSWER_MESSAGES
-// (MessageBoxSeam.h).
-//
-// The commands on LUMIQ_CONTROL_FD and their answers:
-//   ping            pong: the window's event loop was free to answer
-//   search, read    press 搜索模块 or 读参数
-//   select <row>    move the list's selection (which reads that module)
-//                   These three answer "ok" at once and press from the event
-//                   loop afterwards: a press may open a box, and the box's
-//                   loop must go on serving this socket.
-//   state           state list=<lines listed> reading=<0|1: a transaction
-//                   waits> box=<0|1> acts=<presses done so far>
-//   find <text>     row <index of the first list line holding text, or -1>
-//   count <text>    count <log lines holding text><TAB><the last of them>
-//   answer          answered <its text>, after pressing OK of the open box;
-//                   none when no box is open
-//   quit            ok, and the program ends
-// Anything else answers "error ...". Line breaks in texts become blanks.
+// (MessageBoxSeam.h). These belong to the program users get: README.md
+// lists them, and the demo (scripts/demo.sh) and the package's trial
+// (packaging/try-deb.sh) run the tour with them.
 
 namespace lumiq {
 

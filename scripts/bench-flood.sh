@@ -6,7 +6,9 @@
 # private network namespaces (scripts/in-netns; the benchmark builds both
 # LANs inside and removes them), so nothing it sends leaves the machine.
 # It prints figures (BENCHMARKS.md records them) and says plainly whether the
-# program crashed; its exit status is 1 then.
+# program crashed; its exit status is 1 then. The program run is the test
+# build lumiq-config-scripted: lumiq-config with the control socket the
+# benchmark drives it by (tests/support/rigging).
 # Usage: scripts/bench-flood.sh [build-dir] [datagrams per flood] [seconds watched after each flood]
 #        (defaults: build, 50000, 3)
 set -eu
@@ -17,7 +19,7 @@ after=${3:-3}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja
 fi
-cmake --build "$build" --target bench_udp_flood lumiq-config lumiq-sim
+cmake --build "$build" --target bench_udp_flood lumiq-config-scripted lumiq-sim
 bin=$(cd "$build" && pwd)
 export QT_QPA_PLATFORM=offscreen LUMIQ_BINARY_DIR="$bin"
-scripts/in-netns "$bin/tests/bench/udp/bench_udp_flood" "$bin/app/lumiq-config" "$datagrams" "$after"
+scripts/in-netns "$bin/tests/bench/udp/bench_udp_flood" "$bin/tests/support/rigging/lumiq-config-scripted" "$datagrams" "$after"

@@ -10,6 +10,8 @@ iproute2 util-linux xvfb xauth fonts-wqy-microhei libcli11-dev nlohmann-json3-de
 packages="$packages libpcap-dev tshark"
 # lumiq doctor asks nft; its support bundle is written by libarchive.
 packages="$packages nftables libarchive-dev"
+# The layout check of the sources (scripts/check-format.sh).
+packages="$packages clang-format"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -1,19 +1,19 @@
-// lumiq-config under a flood of datagrams. The real program (started and
-// driven over its control socket, ScriptedProgram.h) finds one well-behaved
-// simulated module on one LAN (SimLan) while a second LAN (FloodLan.h) floods
-// it by unicast and broadcast with a bounded number of noise and reply-like
-// datagrams of random lengths up to 65,507 bytes (FloodSender.h): first
-// while a search is open and its boxes stay unanswered, then while read-alls
-// run one after another and their boxes are answered at once, as by an
-// attentive operator. For each flood it prints what reached the program, how
-// long the window took to answer meanwhile, the program's CPU during the
-// flood and in the seconds after, the boxes raised and the memory; at the end
-// whether a search still lists the well-behaved module, and how the program
-// ended. A crash is said plainly and gives exit status 1; the figures are
-// printed, never judged.
+// lumiq-config under a flood of datagrams. The real program (its test build
+// lumiq-config-scripted, started and driven over its control socket,
+// ScriptedProgram.h) finds one well-behaved simulated module on one LAN
+// (SimLan) while a second LAN (FloodLan.h) floods it by unicast and broadcast
+// with a bounded number of noise and reply-like datagrams of random lengths
+// up to 65,507 bytes (FloodSender.h): first while a search is open and its
+// boxes stay unanswered, then while read-alls run one after another and
+// their boxes are answered at once, as by an attentive operator. For each
+// flood it prints what reached the program, how long the window took to
+// answer meanwhile, the program's CPU during the flood and in the seconds
+// after, the boxes raised and the memory; at the end whether a search still
+// lists the well-behaved module, and how the program ended. A crash is said
+// plainly and gives exit status 1; the figures are printed, never judged.
 //
 // Usage (inside a private network namespace, see scripts/bench-flood.sh):
-//   bench_udp_flood <lumiq-config> [datagrams per flood] [seconds watched after each] [seed]
+//   bench_udp_flood <lumiq-config-scripted> [datagrams per flood] [seconds watched after each] [seed]
 
 #include <algorithm>
 #include <chrono>
@@ -382,8 +382,9 @@ int Main(const Options& options) {
 int main(int argc, char** argv) {
     using namespace lumiq::bench;
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: bench_udp_flood <lumiq-config> [datagrams per flood] [seconds after] [seed]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_udp_flood <lumiq-config-scripted> [datagrams per flood] [seconds after] [seed]\n");
         return 2;
     }
     Options options;

@@ -1,6 +1,7 @@
 #pragma once
-// lumiq-config itself, started for a benchmark and driven over its control
-// socket (LUMIQ_CONTROL_FD, app/AutomationHooks.h), with the figures the
+// lumiq-config itself (the test build lumiq-config-scripted), started for a
+// benchmark and driven over its control socket (LUMIQ_CONTROL_FD,
+// tests/support/rigging/ScriptControl.h), with the figures the
 // kernel keeps about it. The program runs offscreen with folders of its own
 // (runtime, configuration, state) under the folder given, its output kept
 // in a file there. The destructor kills it if it still runs.
