@@ -8,10 +8,10 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
-#include "cli/ProgramOutput.h"
-#include "cli/ProgramVersions.h"
 #include "cli/ReportOutput.h"
-#include "cli/TarGzArchive.h"
+#include "doctor/ProgramOutput.h"
+#include "doctor/ProgramVersions.h"
+#include "doctor/TarGzArchive.h"
 #include "state/InformationLog.h"
 #include "trace/LastTrace.h"
 
@@ -35,7 +35,7 @@ public:
     }
     void addOutputOf(const std::string& name, const std::string& program,
                      const std::vector<std::string>& arguments) {
-        const ProgramOutput output = RunProgramForOutput(program, arguments);
+        const doctor::ProgramOutput output = doctor::RunProgramForOutput(program, arguments);
         if (output.exitStatus == 0)
             add(name, output.out);
     }
@@ -45,7 +45,7 @@ public:
     }
 
 private:
-    TarGzArchive archive_;
+    doctor::TarGzArchive archive_;
     std::vector<BundlePart> parts_;
 };
 
@@ -57,7 +57,7 @@ int RunSupportBundle(const Request& request, Report& report) {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
     const std::string path = request.bundlePath.empty() ? folder + ".tar.gz" : request.bundlePath;
     // Told before the checks run; the archive looks again when it is made.
-    if (const std::string refused = RefusedArchivePath(path); !refused.empty())
+    if (const std::string refused = doctor::RefusedArchivePath(path); !refused.empty())
         throw UsageError(refused);
 
     Report doctor;
@@ -72,7 +72,7 @@ int RunSupportBundle(const Request& request, Report& report) {
     bundle.add("doctor.json", json.str());
     bundle.addOutputOf("ip-addr.json", "ip", {"-j", "addr"});
     bundle.addOutputOf("ip-route.json", "ip", {"-j", "route"});
-    bundle.add("versions.txt", ProgramVersions());
+    bundle.add("versions.txt", doctor::ProgramVersions());
     const std::string trace = LastTracePath();
     bundle.addFileIfThere("last-trace/" + std::filesystem::path(trace).filename().string(), trace);
     bundle.addFileIfThere("information.log", InformationLogPath());

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
 #include "cli/Request.h"
+#include "doctor/DoctorFinding.h"
 #include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
 #include "fleet/ModuleValues.h"
@@ -71,7 +71,7 @@ struct Report {
     std::vector<fleet::Param> columns; // the parameters shown, in order
     std::vector<ModuleRow> modules;
     std::vector<Adapter> adapters; // `lumiq adapters`, `lumiq doctor`
-    std::vector<Finding> findings; // `lumiq doctor`
+    std::vector<doctor::Finding> findings; // `lumiq doctor`
     std::string bundlePath;        // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;

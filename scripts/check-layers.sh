@@ -18,13 +18,14 @@ allowed() {
     fleet) echo "state protocol" ;;
     links) echo "state net serial protocol" ;;
     sim) echo "state net" ;;
+    doctor) echo "state net serial protocol links" ;;
     app) echo "state trace net serial protocol links" ;;
-    cli) echo "state trace net serial protocol fleet links" ;;
+    cli) echo "state trace net serial protocol fleet links doctor" ;;
   esac
 }
 
 status=0
-for folder in state trace net serial protocol fleet links sim app cli; do
+for folder in state trace net serial protocol fleet links sim doctor app cli; do
   [ -d "$top/$folder" ] || { echo "check-layers: no folder $top/$folder" >&2; exit 2; }
   may=" $folder $(allowed $folder) "
   # file:line:#include "x/...": every quoted include that names a folder.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 struct ProgramLimits {
     int ms = 10000;
@@ -34,4 +34,4 @@ ProgramOutput RunProgramForOutput(const std::string& program, const std::vector<
 // Where that search finds `program`; empty when nowhere.
 std::string FindProgram(const std::string& program);
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

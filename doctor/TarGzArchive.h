@@ -11,7 +11,7 @@
 
 struct archive;
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Why an archive may not be written to `path`: something is there that is
 // not a regular file (a device, a FIFO, a folder, a symbolic link, whose
@@ -49,4 +49,4 @@ private:
     bool finished_ = false;
 };
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

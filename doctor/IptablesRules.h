@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "cli/FilterChains.h"
+#include "doctor/FilterChains.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // What it cannot judge (an address, a rate, an unknown match) becomes Maybe.
 FilterRules ReadIptablesRules(const std::string& listing);
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

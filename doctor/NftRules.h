@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "cli/FilterChains.h"
+#include "doctor/FilterChains.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Chains are named "family table chain". Throws std::runtime_error when the
 // text is no nftables JSON document; what it cannot judge becomes Maybe.
 FilterRules ReadNftRuleset(const std::string& json);
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

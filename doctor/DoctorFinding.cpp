@@ -1,9 +1,9 @@
-#include "cli/DoctorFinding.h"
+#include "doctor/DoctorFinding.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 // The length of the well-formed UTF-8 sequence (RFC 3629) that starts at
@@ -81,4 +81,4 @@ bool AnyProblem(const std::vector<Finding>& findings) {
                        [](const Finding& finding) { return finding.verdict == Verdict::Problem; });
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

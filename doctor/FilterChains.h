@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Whether a rule's conditions hold for that datagram. Maybe: they depend on
 // what is not known beforehand (the module's address, the adapter, a rate).
@@ -55,4 +55,4 @@ FilterVerdict JudgeModuleDatagram(const FilterRules& rules);
 // end leaving the range open on that side.
 bool PortListHolds(const std::string& list, long port, char range = ':');
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

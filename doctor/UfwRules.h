@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "cli/FilterChains.h"
+#include "doctor/FilterChains.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 struct UfwStatus {
     bool active = false;
@@ -14,4 +14,4 @@ struct UfwStatus {
 
 UfwStatus ReadUfwStatus(const std::string& listing);
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -1,4 +1,4 @@
-#include "cli/NftRules.h"
+#include "doctor/NftRules.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,7 +10,7 @@
 
 #include "protocol/Frames.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 using json = nlohmann::json;
@@ -231,4 +231,4 @@ FilterRules ReadNftRuleset(const std::string& text) {
     }
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

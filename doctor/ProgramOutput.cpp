@@ -1,4 +1,4 @@
-#include "cli/ProgramOutput.h"
+#include "doctor/ProgramOutput.h"
 
 #include <QStandardPaths>
 #include <QString>
@@ -18,7 +18,7 @@
 
 extern char** environ;
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -213,4 +213,4 @@ ProgramOutput RunProgramForOutput(const std::string& program, const std::vector<
     return output;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

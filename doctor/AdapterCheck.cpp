@@ -1,4 +1,4 @@
-#include "cli/AdapterCheck.h"
+#include "doctor/AdapterCheck.h"
 
 #include <net/if.h>
 
@@ -8,7 +8,7 @@
 #include "net/TcmSocket.h"
 #include "state/AddressText.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 bool Usable(const Adapter& adapter) {
@@ -148,4 +148,4 @@ std::vector<Finding> CheckHostAdapters() {
             CheckHostName(hostName, ResolveFirstIpv4(hostName), adapters)};
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

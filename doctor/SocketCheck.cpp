@@ -1,4 +1,4 @@
-#include "cli/SocketCheck.h"
+#include "doctor/SocketCheck.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include "net/TcmSocket.h"
 #include "net/WinsockErrors.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 constexpr const char* kRaiseCap = "echo 'net.core.rmem_max = 1048576' | sudo tee "
@@ -118,4 +118,4 @@ std::vector<Finding> CheckSockets() {
     return {held, CheckReceiveBuffer(buffer.granted, RmemMax())};
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
-#include "cli/PortHolder.h"
+#include "doctor/DoctorFinding.h"
+#include "doctor/PortHolder.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // A search makes every module of a full registry (256) answer, maybe twice,
 // and the search broadcast comes back into the same buffer; the kernel
@@ -30,4 +30,4 @@ Finding CheckReceiveBuffer(int granted, std::optional<long> rmemMax);
 // Both, on this host as it is now.
 std::vector<Finding> CheckSockets();
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

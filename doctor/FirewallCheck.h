@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
-#include "cli/FilterChains.h"
-#include "cli/ProgramOutput.h"
+#include "doctor/DoctorFinding.h"
+#include "doctor/FilterChains.h"
+#include "doctor/ProgramOutput.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Why `program`'s listing cannot be judged (not installed, no answer within
 // the limits, failed, not root), or nothing when it can.
@@ -26,4 +26,4 @@ bool FirewalldPortsAdmit(const std::string& ports);
 
 std::vector<Finding> CheckFirewalls();
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -1,10 +1,10 @@
-#include "cli/FilterChains.h"
+#include "doctor/FilterChains.h"
 
 #include <cstdlib>
 #include <set>
 #include <sstream>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 // The kernel loads no loop of jumps (nftables not even one 16 chains deep);
@@ -174,4 +174,4 @@ bool PortListHolds(const std::string& list, long port, char range) {
     return false;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Only a problem makes doctor exit with 1: a warning works, though not
 // everywhere (a second adapter not searched, a full registry's burst cut).
@@ -30,4 +30,4 @@ const char* VerdictName(Verdict verdict); // "ok", "warning", "problem"
 std::string ShownText(std::string_view text);
 bool AnyProblem(const std::vector<Finding>& findings);
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 struct PortHolder {
-    std::string command;  // the process's name, as /proc/PID/comm has it
+    std::string command; // the process's name, as /proc/PID/comm has it
     int pid = 0;
 };
 
@@ -21,4 +21,4 @@ std::vector<PortHolder> UdpPortHolderList(std::uint16_t port);
 // not tell (another user's program, when not run as root).
 std::string UdpPortHolders(std::uint16_t port);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -1,4 +1,4 @@
-#include "cli/ProgramVersions.h"
+#include "doctor/ProgramVersions.h"
 
 #include <sys/utsname.h>
 
@@ -9,9 +9,9 @@
 
 #include <fstream>
 
-#include "cli/ProgramOutput.h"
+#include "doctor/ProgramOutput.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 // Beside lumiq when installed; in the build tree the window and the
@@ -80,4 +80,4 @@ std::string ProgramVersions() {
     return text;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -1,16 +1,16 @@
-#include "cli/FirewallCheck.h"
+#include "doctor/FirewallCheck.h"
 
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 
-#include "cli/IptablesRules.h"
-#include "cli/NftRules.h"
-#include "cli/ProgramOutput.h"
-#include "cli/UfwRules.h"
+#include "doctor/IptablesRules.h"
+#include "doctor/NftRules.h"
+#include "doctor/ProgramOutput.h"
+#include "doctor/UfwRules.h"
 #include "protocol/Frames.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 // A program's first line, cut where it could not be a message any more.
@@ -176,4 +176,4 @@ std::vector<Finding> CheckFirewalls() {
     };
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
+#include "doctor/DoctorFinding.h"
 #include "net/AdapterList.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // `adapters` as ListAdaptersWithLoopback() gives them; `withoutIpv4`: the
 // names of adapters that hold no IPv4 address at all.
@@ -24,4 +24,4 @@ Finding CheckHostName(const std::string& hostName, std::optional<std::uint32_t> 
 // Both, on this host as it is now.
 std::vector<Finding> CheckHostAdapters();
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

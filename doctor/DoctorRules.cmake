@@ -10,9 +10,9 @@ if(NOT TARGET lumiq_doctor_rules)
     ${CMAKE_CURRENT_LIST_DIR}/IptablesRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NftRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UfwRules.cpp)
-  # It shares cli/ with the Qt part of the doctor: its root holds its own
+  # It shares doctor/ with the Qt part of the doctor: its root holds its own
   # headers alone. The module port comes from protocol/Frames.h.
-  lumiq_include_root(lumiq_doctor_rules cli
+  lumiq_include_root(lumiq_doctor_rules doctor
                      FILES DoctorFinding.h FilterChains.h IptablesRules.h NftRules.h UfwRules.h)
   target_link_libraries(lumiq_doctor_rules PUBLIC lumiq_protocol nlohmann_json::nlohmann_json)
 endif()

@@ -1,4 +1,4 @@
-#include "cli/SerialCheck.h"
+#include "doctor/SerialCheck.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -11,7 +11,7 @@
 #include "serial/ComPortEnum.h"
 #include "serial/EComPort.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 constexpr const char* kStableFolder = "/dev/serial/by-id";
@@ -125,4 +125,4 @@ Finding CheckSerial() {
     return CheckSerialPorts(ports, user);
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -1,4 +1,4 @@
-#include "cli/TarGzArchive.h"
+#include "doctor/TarGzArchive.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 std::string RefusedArchivePath(const std::string& path) {
     struct stat info {};
@@ -148,4 +148,4 @@ void TarGzArchive::finish() {
     finished_ = true;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

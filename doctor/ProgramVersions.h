@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 // Lines of "name: what".
 std::string ProgramVersions();
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
+#include "doctor/DoctorFinding.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 
 struct PortAccess {
     std::string port;           // as listed: "ttyUSB0", or a path
@@ -25,4 +25,4 @@ Finding CheckSerialPorts(const std::vector<PortAccess>& ports, const std::string
 // The ports of the window's list (serial/ComPortEnum.h), as this user sees them.
 Finding CheckSerial();
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

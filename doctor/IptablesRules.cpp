@@ -1,4 +1,4 @@
-#include "cli/IptablesRules.h"
+#include "doctor/IptablesRules.h"
 
 #include <set>
 #include <sstream>
@@ -6,7 +6,7 @@
 
 #include "protocol/Frames.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 // Blank-separated words, a "quoted comment" being one.
@@ -141,4 +141,4 @@ FilterRules ReadIptablesRules(const std::string& listing) {
     return rules;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor

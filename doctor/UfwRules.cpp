@@ -1,11 +1,11 @@
-#include "cli/UfwRules.h"
+#include "doctor/UfwRules.h"
 
 #include <sstream>
 #include <vector>
 
 #include "protocol/Frames.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 std::vector<std::string> Words(const std::string& line) {
@@ -93,4 +93,4 @@ UfwStatus ReadUfwStatus(const std::string& listing) {
     return status;
 }
 
-} // namespace lumiq::cli
+} // namespace lumiq::doctor
