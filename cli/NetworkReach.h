@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "cli/ModuleCourse.h"
-#include "cli/SearchRun.h"
+#include "cli/NetworkSearch.h"
 
 namespace lumiq::cli {
 

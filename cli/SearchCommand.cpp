@@ -6,7 +6,7 @@
 
 #include "cli/CommonOptions.h"
 #include "cli/ExitStatus.h"
-#include "cli/SearchRun.h"
+#include "cli/NetworkSearch.h"
 #include "cli/Subcommands.h"
 
 namespace lumiq::cli {

@@ -13,6 +13,11 @@
 namespace lumiq::doctor {
 namespace {
 
+// The port modules answer from and to, as messages and commands write it.
+std::string ModulePort() {
+    return std::to_string(kModulePort);
+}
+
 // A program's first line, cut where it could not be a message any more.
 std::string FirstLine(const std::string& text) {
     constexpr std::size_t kLongest = 300;
@@ -84,14 +89,14 @@ Finding CheckFirewalld() {
     if (ports.unchecked)
         return *ports.unchecked;
     if (FirewalldPortsAdmit(ports.output.out))
-        return Finding{check, Verdict::Ok, "the default zone opens UDP port 5000"};
+        return Finding{check, Verdict::Ok, "the default zone opens UDP port " + ModulePort()};
     return Finding{
         check,
         Verdict::Problem,
-        "the default zone does not open UDP port 5000 (ports: " +
+        "the default zone does not open UDP port " + ModulePort() + " (ports: " +
             (FirstLine(ports.output.out).empty() ? std::string("none") : FirstLine(ports.output.out)) + ")",
         {},
-        "sudo firewall-cmd --permanent --add-port=5000/udp && sudo firewall-cmd --reload"};
+        "sudo firewall-cmd --permanent --add-port=" + ModulePort() + "/udp && sudo firewall-cmd --reload"};
 }
 
 } // namespace
@@ -124,11 +129,12 @@ std::optional<Finding> UncheckedFinding(const std::string& check, const std::str
 Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, const std::string& remedy) {
     switch (verdict.outcome) {
     case FilterVerdict::Outcome::Accepted:
-        return Finding{check, Verdict::Ok, "UDP to port 5000 is let in", {"by " + verdict.decision}};
+        return Finding{
+            check, Verdict::Ok, "UDP to port " + ModulePort() + " is let in", {"by " + verdict.decision}};
     case FilterVerdict::Outcome::Dropped:
         return Finding{check,
                        Verdict::Problem,
-                       "UDP to port 5000 is dropped: modules' replies never arrive",
+                       "UDP to port " + ModulePort() + " is dropped: modules' replies never arrive",
                        {"by " + verdict.decision},
                        remedy};
     case FilterVerdict::Outcome::Uncertain:
@@ -138,12 +144,13 @@ Finding FirewallFinding(const std::string& check, const FilterVerdict& verdict, 
     if (!verdict.loop.empty())
         return Finding{check,
                        Verdict::Warning,
-                       "UDP to port 5000 cannot be judged past a jump that loops or goes too deep",
+                       "UDP to port " + ModulePort() +
+                           " cannot be judged past a jump that loops or goes too deep",
                        {verdict.loop, "else " + verdict.decision},
                        remedy};
     return Finding{check,
                    Verdict::Warning,
-                   "UDP to port 5000 gets in only under a condition",
+                   "UDP to port " + ModulePort() + " gets in only under a condition",
                    {"only through " + verdict.doubt, "else " + verdict.decision},
                    remedy};
 }
@@ -164,14 +171,14 @@ std::vector<Finding> CheckFirewalls() {
         // Inserted first in the chain that decides, ahead of any drop.
         Judged("nftables", "nft", {"-j", "list", "ruleset"}, ReadNftRuleset,
                [](const std::string& chain) {
-                   return "sudo nft insert rule " + chain + " udp dport 5000 accept";
+                   return "sudo nft insert rule " + chain + " udp dport " + ModulePort() + " accept";
                }),
         Judged("iptables", "iptables", {"-S"}, ReadIptablesRules,
                [](const std::string&) {
-                   return std::string("sudo iptables -I INPUT -p udp --dport 5000 -j ACCEPT");
+                   return "sudo iptables -I INPUT -p udp --dport " + ModulePort() + " -j ACCEPT";
                }),
         Judged("ufw", "ufw", {"status", "verbose"}, ReadUfwRules,
-               [](const std::string&) { return std::string("sudo ufw allow 5000/udp"); }),
+               [](const std::string&) { return "sudo ufw allow " + ModulePort() + "/udp"; }),
         CheckFirewalld(),
     };
 }

@@ -8,9 +8,15 @@
 #include "links/UdpLinkSetup.h"
 #include "net/TcmSocket.h"
 #include "net/WinsockErrors.h"
+#include "protocol/Frames.h"
 
 namespace lumiq::doctor {
 namespace {
+
+// The port modules answer from and to, as messages and commands write it.
+std::string ModulePort() {
+    return std::to_string(kModulePort);
+}
 
 constexpr const char* kRaiseCap = "echo 'net.core.rmem_max = 1048576' | sudo tee "
                                   "/etc/sysctl.d/60-lumiq-config.conf && sudo sysctl --system";
@@ -60,12 +66,12 @@ std::string Bytes(long value) {
 Finding CheckModulePort(const std::string& openError, bool inUse, const std::vector<PortHolder>& holders) {
     Finding finding{"udp port"};
     if (openError.empty()) {
-        finding.summary = "UDP port 5000 is free";
+        finding.summary = "UDP port " + ModulePort() + " is free";
         return finding;
     }
     finding.verdict = Verdict::Problem;
     if (!inUse) {
-        finding.summary = "UDP port 5000 cannot be opened: " + openError;
+        finding.summary = "UDP port " + ModulePort() + " cannot be opened: " + openError;
         return finding;
     }
     std::string who, pids;
@@ -73,10 +79,12 @@ Finding CheckModulePort(const std::string& openError, bool inUse, const std::vec
         who += (who.empty() ? "" : ", ") + holder.command + " (pid " + std::to_string(holder.pid) + ")";
         pids += " " + std::to_string(holder.pid);
     }
-    finding.summary = "UDP port 5000 is held by " + (who.empty() ? std::string("another program") : who) +
+    finding.summary = "UDP port " + ModulePort() + " is held by " +
+                      (who.empty() ? std::string("another program") : who) +
                       ": the window and lumiq cannot talk to modules while it runs";
-    finding.remedy =
-        pids.empty() ? "sudo ss -ulpn 'sport = :5000'   # names the program; end it" : "kill" + pids;
+    finding.remedy = pids.empty()
+                         ? "sudo ss -ulpn 'sport = :" + ModulePort() + "'   # names the program; end it"
+                         : "kill" + pids;
     return finding;
 }
 

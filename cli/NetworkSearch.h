@@ -15,9 +15,9 @@
 namespace lumiq::cli {
 
 struct SearchResult {
-    std::vector<fleet::FoundModule> found;  // by adapter, then address
+    std::vector<fleet::FoundModule> found; // by adapter, then address
     bool interrupted = false;
-    fleet::Millis origin = 0;  // when the search began
+    fleet::Millis origin = 0; // when the search began
     fleet::Millis elapsedMs = 0;
 };
 
@@ -40,4 +40,4 @@ private:
     WorkLoop loop_;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

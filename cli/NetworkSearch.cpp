@@ -1,10 +1,10 @@
-#include "cli/SearchRun.h"
+#include "cli/NetworkSearch.h"
 
 #include <algorithm>
 
 #include <arpa/inet.h>
 
-#include "cli/AdapterChoice.h"
+#include "cli/SearchAdapters.h"
 #include "links/AdapterRoutes.h"
 
 namespace lumiq::cli {

@@ -1,4 +1,4 @@
-#include "cli/AdapterChoice.h"
+#include "cli/SearchAdapters.h"
 
 #include <algorithm>
 
