@@ -1,89 +1,171 @@
+// lumiq apply: bring modules to prepared settings (a profile, an identity
+// table keyed by MAC, or both): write what differs, read it back. Its files
+// are read and every value checked before anything is sent, also before the
+// search, and again once the search tells how many modules `all` is.
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <iostream>
 
-#include "cli/ApplyRequest.h"
-#include "cli/Commands.h"
-#include "cli/ExitStatus.h"
-#include "cli/ModuleCommand.h"
+#include "cli/CommonOptions.h"
+#include "cli/IdentityChecks.h"
+#include "cli/ModuleSubcommand.h"
+#include "cli/Subcommands.h"
+#include "cli/Targets.h"
 
 namespace lumiq::cli {
 namespace {
 
-class ApplyCommand final : public ModuleCommand {
-public:
-    explicit ApplyCommand(const Request& request) : request_(request) {}
+// Refuses what would give two of `modules` one MAC or address.
+void RefuseSharedIdentities(const Request& request, std::size_t modules) {
+    try {
+        fleet::CheckDistinctIdentities(request.profile, request.identities ? &*request.identities : nullptr,
+                                       modules);
+    } catch (const fleet::InputError& error) {
+        throw UsageError(std::string(error.what()) + "; nothing was written");
+    }
+}
 
-    std::optional<int> beforeWork(const std::vector<const fleet::FoundModule*>& modules,
-                                  const std::vector<fleet::FoundModule>& found) override {
-        RefuseSharedIdentities(request_, modules.size());
-        RefuseTakenIdentity(modules, found,
-                            [&](const fleet::FoundModule& module) { return wantedFor(module); });
+class ApplyCommand final : public ModuleSubcommand {
+public:
+    ApplyCommand()
+        : ModuleSubcommand("apply", "bring modules to prepared settings: write what differs, read it back",
+                           "[TARGETS]") {}
+
+    ReportForm form() const override { return ReportForm::Apply; }
+    bool writes(const Request& request) const override { return !request.check; }
+    std::optional<int> beforeWork(const Request& request, Interrupt&,
+                                  const ModulesToWork& work) const override {
+        RefuseSharedIdentities(request, work.modules.size());
+        RefuseTakenIdentity(work.modules, work.found,
+                            [&](const fleet::FoundModule& module) { return wantedFor(request, &module); });
         return std::nullopt;
     }
-    std::unique_ptr<fleet::Plan> planFor(const fleet::FoundModule& module) override {
-        return std::make_unique<fleet::ApplyPlan>(wantedFor(module), request_.check);
+    std::unique_ptr<fleet::Plan> planFor(const Request& request,
+                                         const fleet::FoundModule* module) const override {
+        return std::make_unique<fleet::ApplyPlan>(wantedFor(request, module), request.check);
     }
-    void finishRow(ModuleRow& row, const fleet::Session& session) override {
+    void finishRow(const Request& request, ModuleRow& row, const fleet::Session& session) const override {
         const auto& plan = dynamic_cast<const fleet::ApplyPlan&>(session.plan());
-        fleet::ApplySummary summary = fleet::Summarize(session, plan, request_.check);
-        row.status = fleet::ApplyResultName(summary.result);
+        fleet::ApplySummary summary = fleet::Summarize(session, plan, request.check);
+        row.status = StatusOf(summary.result);
         row.detail = std::move(summary.detail);
         row.apply = ApplyReport{plan.differences(), plan.mismatches(), std::move(summary.written),
                                 std::move(summary.notWritten), std::move(summary.unconfirmed)};
     }
-    void finishUnworked(ModuleRow& row) override {
+    void finishUnworked(ModuleRow& row) const override {
         // A target the search did not find was asked for and is missing;
         // one that two modules answer to cannot be worked on.
-        if (row.status == "not-found")
-            row.status = fleet::ApplyResultName(fleet::ApplyResult::Missing);
-        if (row.status == "ambiguous")
-            row.status = fleet::ApplyResultName(fleet::ApplyResult::Failed);
+        if (row.status == ModuleStatus::NotFound)
+            row.status = ModuleStatus::Missing;
+        if (row.status == ModuleStatus::Ambiguous)
+            row.status = ModuleStatus::Failed;
         row.apply = ApplyReport{};
     }
     // As diff(1) with --check, so that a scheduler can run it as an audit.
-    int statusOf(const Report& report) const override {
-        if (!request_.check || report.interrupted)
-            return ModuleCommand::statusOf(report);
+    int statusOf(const Request& request, const Report& report) const override {
+        if (!request.check || report.interrupted)
+            return ModuleSubcommand::statusOf(request, report);
         bool differs = false;
         for (const ModuleRow& row : report.modules) {
-            if (row.status == fleet::ApplyResultName(fleet::ApplyResult::Differs)) {
+            if (row.status == ModuleStatus::Differs) {
                 differs = true;
-            } else if (row.status != fleet::ApplyResultName(fleet::ApplyResult::Unchanged)) {
+            } else if (row.status != ModuleStatus::Unchanged) {
                 return kExitCheckTrouble;
             }
         }
         return differs ? kExitFailed : kExitOk;
     }
-    int nothingFoundStatus() const override { return request_.check ? kExitCheckTrouble : kExitUnusable; }
-
-private:
-    std::vector<Value> wantedFor(const fleet::FoundModule& module) const {
-        const fleet::IdentityRow* row = request_.identities ? request_.identities->find(module.mac) : nullptr;
-        return fleet::WantedValues(request_.profile, row);
+    int nothingFoundStatus(const Request& request) const override {
+        return request.check ? kExitCheckTrouble : kExitUnusable;
+    }
+    int run(const Request& request, Interrupt& interrupt, Report& report) const override {
+        const fleet::Profile& profile = request.profile;
+        if (!profile.leftOutKeys.empty()) {
+            std::cerr
+                << "lumiq: " << profile.path << " is a CFG.ini saved by the window: its module "
+                << Joined(profile.leftOutKeys, " and ") << (profile.leftOutKeys.size() == 1 ? " is" : " are")
+                << " left out, so that no module takes another's identity (--take-identity writes them, to "
+                   "one module)\n";
+        }
+        try {
+            return ModuleSubcommand::run(request, interrupt, report);
+        } catch (const Unusable& error) {
+            if (!request.check)
+                throw;
+            throw UsageError(error.what());
+        }
     }
 
-    const Request& request_;
+protected:
+    void addOwnOptions(CLI::App& apply, Request& request) override {
+        apply
+            .add_option("--profile", request.profilePath,
+                        "settings shared by the modules: [profile] INI, or a CFG.ini")
+            ->type_name("FILE")
+            ->check(NamesAFile);
+        apply
+            .add_option("--identities", request.identitiesPath,
+                        "each module's own settings: CSV keyed by mac")
+            ->type_name("FILE")
+            ->check(NamesAFile);
+        apply.add_flag("--check", request.check, "write nothing; show what would change");
+        apply.add_flag("--take-identity", request.takeIdentity,
+                       "write a CFG.ini's module IP and MAC too (one module)");
+        apply.footer(
+            "TARGETS default to the identity table's MACs, or all. Exit status: 0 every module unchanged or\n"
+            "applied, 1 not; with --check 0 nothing would change, 1 something would, 2 trouble.");
+    }
+    bool overSerial() const override { return false; }
+    // Loads the profile and the identity table (every value checked), takes
+    // the table's MACs as targets when none are named, and refuses what would
+    // give two modules one MAC or address.
+    void prepare(Request& request) const override {
+        if (request.profilePath.empty() && request.identitiesPath.empty())
+            throw UsageError("apply needs --profile FILE, --identities FILE, or both");
+        try {
+            if (!request.profilePath.empty()) {
+                request.profile = fleet::LoadProfile(request.profilePath, request.takeIdentity);
+                if (request.takeIdentity && !request.profile.windowSettings)
+                    throw UsageError("--take-identity is for a CFG.ini saved by the window; " +
+                                     request.profilePath + " is a profile, whose module IP applies as it is");
+            } else if (request.takeIdentity) {
+                throw UsageError("--take-identity goes with --profile CFG.ini");
+            }
+            if (!request.identitiesPath.empty())
+                request.identities = fleet::LoadIdentityTable(request.identitiesPath);
+        } catch (const fleet::InputError& error) {
+            throw UsageError(error.what());
+        }
+        if (request.targets.empty()) {
+            if (request.identities) {
+                std::vector<Target> macs;
+                for (const fleet::IdentityRow& row : request.identities->rows)
+                    macs.push_back(ParseTarget(row.mac));
+                AddTargets(request.targets, std::move(macs));
+            } else {
+                request.targets.push_back(ParseTarget("all"));
+            }
+        }
+        const auto named =
+            std::count_if(request.targets.begin(), request.targets.end(),
+                          [](const Target& target) { return target.kind != Target::Kind::All; });
+        RefuseSharedIdentities(request, static_cast<std::size_t>(named));
+    }
+
+private:
+    static std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) {
+        const fleet::IdentityRow* row =
+            request.identities && module != nullptr ? request.identities->find(module->mac) : nullptr;
+        return fleet::WantedValues(request.profile, row);
+    }
 };
 
 } // namespace
 
-int RunApply(const Request& request, Interrupt& interrupt, Report& report) {
-    report.dryRun = request.check;
-    const fleet::Profile& profile = request.profile;
-    if (!profile.leftOutKeys.empty()) {
-        std::cerr
-            << "lumiq: " << profile.path << " is a CFG.ini saved by the window: its module "
-            << Joined(profile.leftOutKeys, " and ") << (profile.leftOutKeys.size() == 1 ? " is" : " are")
-            << " left out, so that no module takes another's identity (--take-identity writes them, to one "
-               "module)\n";
-    }
-    ApplyCommand command(request);
-    try {
-        return RunModuleCommand(request, interrupt, report, command);
-    } catch (const Unusable& error) {
-        if (!request.check)
-            throw;
-        throw UsageError(error.what());
-    }
+std::unique_ptr<Subcommand> MakeApplyCommand() {
+    return std::make_unique<ApplyCommand>();
 }
 
 } // namespace lumiq::cli

@@ -46,8 +46,8 @@ std::string Changes(const ApplyReport& apply) {
 // edited and fed back keyed by mac.
 void WriteModules(const Report& report, std::ostream& out) {
     using fleet::ReportColumn;
-    const bool apply = report.command == Command::Apply;
-    const bool macChanges = apply || report.command == Command::Set;
+    const bool apply = report.form == ReportForm::Apply;
+    const bool macChanges = apply || report.form == ReportForm::Writes;
     Fields header{std::string(KeyOf(Param::Mac))};
     for (const Param param : report.columns)
         header.emplace_back(KeyOf(param));
@@ -66,7 +66,8 @@ void WriteModules(const Report& report, std::ostream& out) {
         Fields fields{row.mac};
         for (const Param param : report.columns)
             fields.push_back(ValueOf(row.values, param));
-        fields.insert(fields.end(), {row.address, row.adapter, row.status, row.detail});
+        fields.insert(fields.end(),
+                      {row.address, row.adapter, std::string(StatusName(row.status)), row.detail});
         if (macChanges)
             fields.push_back(row.macBefore);
         if (apply) {
@@ -81,9 +82,9 @@ void WriteModules(const Report& report, std::ostream& out) {
 } // namespace
 
 void WriteCsv(const Report& report, std::ostream& out) {
-    if (report.command == Command::Adapters) {
+    if (report.form == ReportForm::Adapters) {
         WriteAdapters(report, out);
-    } else if (report.command == Command::Search) {
+    } else if (report.form == ReportForm::Found) {
         WriteFound(report, out);
     } else {
         WriteModules(report, out);

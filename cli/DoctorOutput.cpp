@@ -7,6 +7,11 @@
 #include "cli/TextWidth.h"
 
 namespace lumiq::cli {
+
+using doctor::Finding;
+using doctor::ShownText;
+using doctor::VerdictName;
+
 namespace {
 
 // Every text of a finding as it may be shown (a JSON document takes no

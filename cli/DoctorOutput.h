@@ -13,10 +13,10 @@ namespace lumiq::cli {
 
 // A finding a line: verdict, check, summary; below it, indented, its facts
 // and "remedy: COMMAND".
-void WriteFindings(const std::vector<Finding>& findings, std::ostream& out);
+void WriteFindings(const std::vector<doctor::Finding>& findings, std::ostream& out);
 // The archive's path, then its parts with their sizes.
 void WriteBundle(const Report& report, std::ostream& out);
 
-nlohmann::ordered_json FindingsJson(const std::vector<Finding>& findings);
+nlohmann::ordered_json FindingsJson(const std::vector<doctor::Finding>& findings);
 
 } // namespace lumiq::cli

@@ -78,7 +78,7 @@ json WritesJson(const std::vector<fleet::ValueWrite>& writes) {
 }
 
 json ModuleJson(const Report& report, const ModuleRow& row) {
-    json module{{"mac", row.mac}, {"status", row.status}};
+    json module{{"mac", row.mac}, {"status", std::string(StatusName(row.status))}};
     const auto put = [&](const char* key, const std::string& text) {
         if (!text.empty())
             module[key] = text;
@@ -107,7 +107,7 @@ json ModuleJson(const Report& report, const ModuleRow& row) {
         module["failure"] = StepJson(*row.failure);
     if (row.apply)
         module["apply"] = ApplyJson(*row.apply);
-    if (report.command == Command::Set)
+    if (report.form == ReportForm::Writes)
         module["writes"] = WritesJson(row.writes);
     return module;
 }
@@ -116,10 +116,10 @@ json ModuleJson(const Report& report, const ModuleRow& row) {
 
 void WriteJson(const Report& report, std::ostream& out) {
     json document{{"schema", kOutputSchemaVersion},
-                  {"command", std::string(CommandName(report.command))},
+                  {"command", report.command},
                   {"exitStatus", report.exitStatus},
                   {"interrupted", report.interrupted}};
-    if (report.command == Command::Apply)
+    if (report.form == ReportForm::Apply)
         document["check"] = report.dryRun;
     json elapsed = json::object();
     if (report.searchMs)
@@ -135,7 +135,7 @@ void WriteJson(const Report& report, std::ostream& out) {
     for (const ModuleRow& row : report.modules)
         modules.push_back(ModuleJson(report, row));
     document["modules"] = std::move(modules);
-    if (report.command == Command::Doctor)
+    if (report.form == ReportForm::Findings)
         document["checks"] = FindingsJson(report.findings);
     if (!report.error.empty())
         document["error"] = report.error;

@@ -33,19 +33,19 @@ ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin) {
         row.steps.push_back(StepOf(record, origin));
     switch (session.state()) {
     case fleet::SessionState::Done:
-        row.status = "ok";
+        row.status = ModuleStatus::Ok;
         break;
     case fleet::SessionState::Failed:
-        row.status = "failed";
+        row.status = ModuleStatus::Failed;
         break;
     default:
-        row.status = "cancelled";
+        row.status = ModuleStatus::Cancelled;
         break;
     }
     if (const fleet::StepRecord* failure = session.failure()) {
         row.failure = StepOf(*failure, origin);
         row.detail = DescribeFailure(*row.failure);
-    } else if (row.status == "cancelled") {
+    } else if (row.status == ModuleStatus::Cancelled) {
         row.detail = session.records().empty() ? "not started" : "cancelled after " + row.steps.back().step;
     }
     return row;
@@ -56,7 +56,7 @@ ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin) {
     row.mac = CanonicalMac(module.mac);
     row.address = IpToText(module.ip);
     row.adapter = module.route.adapter;
-    row.status = "found";
+    row.status = ModuleStatus::Found;
     row.search = SearchReport{module.port,         module.byBroadcast, module.replies,
                               module.duplicateMac, module.duplicateIp, module.firstAt - origin};
     return row;
@@ -83,30 +83,6 @@ std::string Joined(const std::vector<std::string>& items, std::string_view separ
         text += item;
     }
     return text;
-}
-
-std::vector<Param> ColumnsOf(const Request& request) {
-    std::vector<Param> columns;
-    const auto wanted = [&](Param param) {
-        switch (request.command) {
-        case Command::Get:
-            return std::find(request.keys.begin(), request.keys.end(), param) != request.keys.end();
-        case Command::Set:
-            return std::any_of(request.values.begin(), request.values.end(),
-                               [&](const Value& value) { return value.param == param; });
-        case Command::Read:
-        case Command::Default:
-        case Command::Apply:
-            return true;
-        default:
-            return false;
-        }
-    };
-    for (const Param param : kAllParams) {
-        if (param != Param::Mac && wanted(param))
-            columns.push_back(param);
-    }
-    return columns;
 }
 
 } // namespace lumiq::cli

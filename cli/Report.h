@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/DoctorFinding.h"
+#include "cli/ModuleStatus.h"
 #include "cli/Request.h"
+#include "doctor/DoctorFinding.h"
 #include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
 #include "device/ModuleValues.h"
@@ -51,7 +52,7 @@ struct ModuleRow {
     std::string target;         // as named on the command line; empty for `all`
     std::string address;        // the address it answered from
     std::string adapter;        // the adapter it answered on, or the serial port
-    std::string status;         // found, ok, failed, not-found, ambiguous, cancelled; apply: ApplyResultName
+    ModuleStatus status = ModuleStatus::Ok;
     std::string detail;         // why it did not succeed, in words
     ModuleValues values; // as the module reported or confirmed them
     std::vector<fleet::ValueWrite> writes; // set: what became of each value
@@ -66,12 +67,24 @@ struct BundlePart {
     std::uintmax_t bytes = 0;
 };
 
+// What a report holds, and so how the table, JSON and CSV lay it out.
+enum class ReportForm : unsigned char {
+    Adapters, // the host's adapters
+    Found,    // the modules a search found
+    Findings, // the doctor's
+    Bundle,   // the support bundle's parts
+    Values,   // modules' values: read, get, default
+    Writes,   // the values and what became of each one written: set
+    Apply     // what differed, was written and read back: apply
+};
+
 struct Report {
-    Command command = Command::Search;
+    std::string command; // the subcommand's name
+    ReportForm form = ReportForm::Found;
     std::vector<Param> columns; // the parameters shown, in order
     std::vector<ModuleRow> modules;
     std::vector<Adapter> adapters; // `lumiq adapters`, `lumiq doctor`
-    std::vector<Finding> findings; // `lumiq doctor`
+    std::vector<doctor::Finding> findings; // `lumiq doctor`
     std::string bundlePath;        // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;
@@ -80,12 +93,6 @@ struct Report {
     std::string error; // why a run ended early, as stderr said it
     std::optional<fleet::Millis> searchMs;
     std::optional<fleet::Millis> workMs;
-
-    // A module that --check finds different has done what was asked of it.
-    bool succeeded(const ModuleRow& row) const {
-        return row.status == "ok" || row.status == "found" || row.status == "unchanged" ||
-               row.status == "applied" || row.status == "differs";
-    }
 };
 
 // A row from a module's session at the end of (or during) a run.
@@ -96,8 +103,5 @@ ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin);
 std::string DescribeFailure(const StepReport& step);
 // The items one after another, `separator` between two.
 std::string Joined(const std::vector<std::string>& items, std::string_view separator);
-
-// The parameter columns a command shows.
-std::vector<Param> ColumnsOf(const Request& request);
 
 } // namespace lumiq::cli

@@ -16,18 +16,7 @@
 
 namespace lumiq::cli {
 
-enum class Command : unsigned char {
-    Adapters,
-    Search,
-    Doctor,
-    SupportBundle,
-    Read,
-    Get,
-    Set,
-    Default,
-    Apply
-};
-std::string_view CommandName(Command command);
+class Subcommand;
 
 enum class Format : unsigned char { Table, Json, Csv };
 
@@ -40,7 +29,7 @@ struct Target {
 };
 
 struct Request {
-    Command command = Command::Search;
+    const Subcommand* subcommand = nullptr; // the one given
     Format format = Format::Table;
     std::vector<std::string> adapters; // names or addresses; empty: every adapter
     fleet::SearchOptions search;
@@ -63,11 +52,6 @@ struct Request {
     std::string tracePath;     // --trace: empty for none
     TrafficTap* tap = nullptr; // that trace, set by main: the socket and the port report to it
 
-    bool worksOnModules() const { return command >= Command::Read; }
-    bool writes() const {
-        return command == Command::Set || command == Command::Default ||
-               (command == Command::Apply && !check);
-    }
     bool allTargets() const;
 };
 

@@ -95,7 +95,7 @@ void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
         lines.push_back({"target", row.target});
     lines.push_back({"address", Shown(row.address)});
     lines.push_back({"adapter", Shown(row.adapter)});
-    lines.push_back({"status", row.status});
+    lines.push_back({"status", std::string(StatusName(row.status))});
     if (!row.detail.empty())
         lines.push_back({"detail", row.detail});
     for (const Param param : report.columns)
@@ -114,7 +114,7 @@ void WriteMany(const Report& report, std::ostream& out) {
         header.push_back("DETAIL");
     std::vector<Line> lines{header};
     for (const ModuleRow& row : report.modules) {
-        Line line{MacShown(row), Shown(row.address), Shown(row.adapter), row.status};
+        Line line{MacShown(row), Shown(row.address), Shown(row.adapter), std::string(StatusName(row.status))};
         for (const Param param : report.columns)
             line.push_back(Shown(ValueOf(row.values, param)));
         if (details)
@@ -129,8 +129,9 @@ std::string Listed(const std::vector<std::string>& items) {
 }
 
 // Refused, timed out, failed or cancelled: the writes may stop half-way.
-bool EndedEarly(const std::string& status) {
-    return status != "applied" && status != "mismatch" && status != "unchanged" && status != "differs";
+bool EndedEarly(ModuleStatus status) {
+    return status != ModuleStatus::Applied && status != ModuleStatus::Mismatch &&
+           status != ModuleStatus::Unchanged && status != ModuleStatus::Differs;
 }
 
 // A module a line; below it what differed, "parameter: now → wanted", and
@@ -138,7 +139,8 @@ bool EndedEarly(const std::string& status) {
 void WriteApply(const Report& report, std::ostream& out) {
     std::vector<Line> lines{{"MAC", "ADDRESS", "ADAPTER", "STATUS", "DETAIL"}};
     for (const ModuleRow& row : report.modules)
-        lines.push_back({MacShown(row), Shown(row.address), Shown(row.adapter), row.status, row.detail});
+        lines.push_back({MacShown(row), Shown(row.address), Shown(row.adapter),
+                         std::string(StatusName(row.status)), row.detail});
     const std::vector<std::string> texts = Aligned(lines);
     out << texts.front() << '\n';
     for (std::size_t i = 0; i < report.modules.size(); ++i) {
@@ -161,22 +163,32 @@ void WriteApply(const Report& report, std::ostream& out) {
 } // namespace
 
 void WriteTable(const Report& report, std::ostream& out) {
-    if (report.command == Command::Adapters) {
+    switch (report.form) {
+    case ReportForm::Adapters:
         WriteAdapters(report, out);
-    } else if (report.command == Command::Search) {
+        break;
+    case ReportForm::Found:
         if (!report.modules.empty())
             WriteFound(report, out);
-    } else if (report.command == Command::Doctor) {
+        break;
+    case ReportForm::Findings:
         WriteFindings(report.findings, out);
-    } else if (report.command == Command::SupportBundle) {
+        break;
+    case ReportForm::Bundle:
         WriteBundle(report, out);
-    } else if (report.command == Command::Apply) {
+        break;
+    case ReportForm::Apply:
         if (!report.modules.empty())
             WriteApply(report, out);
-    } else if (report.modules.size() == 1) {
-        WriteOne(report, report.modules.front(), out);
-    } else if (!report.modules.empty()) {
-        WriteMany(report, out);
+        break;
+    case ReportForm::Values:
+    case ReportForm::Writes:
+        if (report.modules.size() == 1) {
+            WriteOne(report, report.modules.front(), out);
+        } else if (!report.modules.empty()) {
+            WriteMany(report, out);
+        }
+        break;
     }
 }
 

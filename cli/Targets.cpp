@@ -65,8 +65,8 @@ std::string Joined(const Modules& modules, bool byMac) {
 Resolved One(const Target* target, const fleet::FoundModule& module, const FoundIndex& index) {
     const Modules same = index.sharingMac(module);
     if (same.size() == 1)
-        return Resolved{target, &module, "ok", ""};
-    return Resolved{target, &module, "ambiguous",
+        return Resolved{target, &module, ModuleStatus::Ok, ""};
+    return Resolved{target, &module, ModuleStatus::Ambiguous,
                     "MAC " + module.mac + " is shared by the modules at " + Joined(same, false) +
                         ": frames to it reach all of them"};
 }
@@ -194,10 +194,11 @@ std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets,
         }
         const Modules modules = index.matching(target);
         if (modules.empty()) {
-            add(Resolved{&target, nullptr, "not-found", "no module answered the search as " + target.text});
+            add(Resolved{&target, nullptr, ModuleStatus::NotFound,
+                         "no module answered the search as " + target.text});
         } else if (modules.size() > 1) {
             const bool byIp = target.kind == Target::Kind::Ip;
-            add(Resolved{&target, nullptr, "ambiguous",
+            add(Resolved{&target, nullptr, ModuleStatus::Ambiguous,
                          std::string(byIp ? "address " : "MAC ") + target.text +
                              " is shared by the modules " + (byIp ? "" : "at ") + Joined(modules, byIp)});
         } else {

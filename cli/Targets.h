@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/ModuleStatus.h"
 #include "cli/Request.h"
 #include "fleet/ModuleSearch.h"
 
@@ -37,7 +38,7 @@ void AddTarget(std::vector<Target>& targets, Target target);
 struct Resolved {
     const Target* target = nullptr;             // null for modules of `all`
     const fleet::FoundModule* module = nullptr; // null when none or several answered
-    std::string status;                         // "ok" (to be worked on), "not-found", "ambiguous"
+    ModuleStatus status = ModuleStatus::Ok;     // Ok (to be worked on), NotFound, Ambiguous
     std::string detail;
 };
 

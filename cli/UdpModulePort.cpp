@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/ExitStatus.h"
-#include "cli/PortHolder.h"
+#include "doctor/PortHolder.h"
 #include "links/UdpLinkSetup.h"
 #include "net/PacketInfoReceive.h"
 #include "net/WinsockErrors.h"
@@ -31,12 +31,13 @@ UdpModulePort::UdpModulePort(std::vector<Adapter> adapters, TrafficTap* tap)
     if (socket_.Active())
         return;
     if (openErrorCode_ == kWsaAddressInUse) {
-        const std::string holders = UdpPortHolders(kModulePort);
-        throw Unusable("UDP port 5000 is taken" + (holders.empty() ? std::string() : " by " + holders) +
+        const std::string holders = doctor::UdpPortHolders(kModulePort);
+        throw Unusable("UDP port " + std::to_string(kModulePort) + " is taken" +
+                       (holders.empty() ? std::string() : " by " + holders) +
                        "; modules answer to that port, so one program at a time can talk to them "
                        "(a running lumiq-config, another lumiq or lumiq-sim): end it and try again");
     }
-    throw Unusable("cannot open UDP port 5000: " +
+    throw Unusable("cannot open UDP port " + std::to_string(kModulePort) + ": " +
                    (openError_.empty() ? std::string("unknown error") : openError_));
 }
 

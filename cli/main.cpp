@@ -16,10 +16,10 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
-#include "cli/Commands.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "cli/ReportOutput.h"
+#include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
 #include "trace/LastTrace.h"
 #include "trace/PacketTrace.h"
@@ -70,37 +70,19 @@ std::unique_ptr<lumiq::PacketTrace> StartTrace(Request& request) {
     return trace;
 }
 
-int Run(const Request& request, Interrupt& interrupt, Report& report) {
-    switch (request.command) {
-    case Command::Adapters:
-        return RunAdapters(request, report);
-    case Command::Search:
-        return RunSearch(request, interrupt, report);
-    case Command::Doctor:
-        return RunDoctor(request, report);
-    case Command::SupportBundle:
-        return RunSupportBundle(request, report);
-    case Command::Apply:
-        return RunApply(request, interrupt, report);
-    default:
-        return request.serialPort.empty() ? RunOnModules(request, interrupt, report)
-                                          : RunOnSerialModule(request, interrupt, report);
-    }
-}
-
 // On stderr for people, whatever stdout holds: the table names each failure
 // already, the other formats are for programs.
 void ReportFailures(const Report& report, Format format) {
     std::size_t failed = 0;
     for (const ModuleRow& row : report.modules) {
-        if (report.succeeded(row))
+        if (Succeeded(row.status))
             continue;
         ++failed;
         if (format == Format::Table)
             continue;
         const std::string who = !row.mac.empty() ? row.mac : !row.address.empty() ? row.address : row.target;
-        std::cerr << "lumiq: " << who << ": " << row.status << (row.detail.empty() ? "" : ": " + row.detail)
-                  << '\n';
+        std::cerr << "lumiq: " << who << ": " << StatusName(row.status)
+                  << (row.detail.empty() ? "" : ": " + row.detail) << '\n';
     }
     if (failed > 0)
         std::cerr << "lumiq: " << failed << " of " << report.modules.size() << " modules did not succeed\n";
@@ -108,8 +90,11 @@ void ReportFailures(const Report& report, Format format) {
 
 Report ReportFor(const Request& request) {
     Report report;
-    report.command = request.command;
-    report.columns = ColumnsOf(request);
+    if (request.subcommand != nullptr) {
+        report.command = request.subcommand->name();
+        report.form = request.subcommand->form();
+        report.columns = request.subcommand->columns(request);
+    }
     report.dryRun = request.check;
     return report;
 }
@@ -149,10 +134,10 @@ int main(int argc, char** argv) {
         const std::unique_ptr<lumiq::PacketTrace> trace = StartTrace(request);
         QCoreApplication application(argc, argv);
         Interrupt interrupt;
-        report.exitStatus = Run(request, interrupt, report);
+        report.exitStatus = request.subcommand->run(request, interrupt, report);
         written = true;
         WriteReport(report, request.format, std::cout);
-        if (request.worksOnModules())
+        if (request.subcommand->worksOnModules())
             ReportFailures(report, request.format);
         if (report.interrupted)
             std::cerr << "lumiq: interrupted\n";

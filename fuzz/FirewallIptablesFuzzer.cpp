@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/IptablesRules.h"
+#include "doctor/IptablesRules.h"
 #include "fuzz/FirewallJudging.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     lumiq::fuzz::JudgeAndCheck(
-        lumiq::cli::ReadIptablesRules(std::string(reinterpret_cast<const char*>(data), size)));
+        lumiq::doctor::ReadIptablesRules(std::string(reinterpret_cast<const char*>(data), size)));
     return 0;
 }

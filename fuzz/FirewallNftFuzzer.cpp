@@ -6,13 +6,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/NftRules.h"
+#include "doctor/NftRules.h"
 #include "fuzz/FirewallJudging.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    lumiq::cli::FilterRules rules;
+    lumiq::doctor::FilterRules rules;
     try {
-        rules = lumiq::cli::ReadNftRuleset(std::string(reinterpret_cast<const char*>(data), size));
+        rules = lumiq::doctor::ReadNftRuleset(std::string(reinterpret_cast<const char*>(data), size));
     } catch (const std::runtime_error&) {
         return 0; // no ruleset: the doctor says so
     }

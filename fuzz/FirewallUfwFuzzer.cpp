@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/UfwRules.h"
+#include "doctor/UfwRules.h"
 #include "fuzz/FirewallJudging.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const lumiq::cli::UfwStatus status =
-        lumiq::cli::ReadUfwStatus(std::string(reinterpret_cast<const char*>(data), size));
+    const lumiq::doctor::UfwStatus status =
+        lumiq::doctor::ReadUfwStatus(std::string(reinterpret_cast<const char*>(data), size));
     lumiq::fuzz::JudgeAndCheck(status.rules);
     return 0;
 }

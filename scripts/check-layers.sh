@@ -20,13 +20,14 @@ allowed() {
     fleet) echo "base state device" ;;
     links) echo "base state device net serial" ;;
     sim) echo "base state net" ;;
+    doctor) echo "base state device net serial links" ;;
     app) echo "base state device trace net serial presenter links" ;;
-    cli) echo "base state device trace net serial fleet links" ;;
+    cli) echo "base state device trace net serial fleet links doctor" ;;
   esac
 }
 
 status=0
-for folder in base device state trace net serial presenter fleet links sim app cli; do
+for folder in base device state trace net serial presenter fleet links sim doctor app cli; do
   [ -d "$top/$folder" ] || { echo "check-layers: no folder $top/$folder" >&2; exit 2; }
   may=" $folder $(allowed $folder) "
   # file:line:#include "x/...": every quoted include that names a folder.

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/FirewallCheck.h"
-#include "cli/IptablesRules.h"
-#include "cli/NftRules.h"
-#include "cli/ProgramOutput.h"
-#include "cli/SocketCheck.h"
-#include "cli/UfwRules.h"
+#include "doctor/FirewallCheck.h"
+#include "doctor/IptablesRules.h"
+#include "doctor/NftRules.h"
+#include "doctor/ProgramOutput.h"
+#include "doctor/SocketCheck.h"
+#include "doctor/UfwRules.h"
 
-namespace lumiq::cli {
+namespace lumiq::doctor {
 namespace {
 
 using Outcome = FilterVerdict::Outcome;
@@ -164,4 +164,4 @@ TEST(DoctorRules, ABufferThatCannotHoldAFullRegistrysBurstIsAWarning) {
 }
 
 } // namespace
-} // namespace lumiq::cli
+} // namespace lumiq::doctor
