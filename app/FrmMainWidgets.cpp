@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/TFrmMain.h"
+#include "device/Parameter.h"
 
 namespace lumiq {
 namespace {
@@ -43,6 +44,14 @@ QLineEdit* MakeEdit(const char* name, const QString& text) {
     auto* edit = new QLineEdit(text);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
+}
+
+// A listed parameter's items, in the order of the digits the module uses.
+QStringList ShownChoices(Param param) {
+    QStringList items;
+    for (const std::string_view text : RowOf(param).shown)
+        items << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return items;
 }
 
 QComboBox* MakeCombo(const char* name, const QStringList& items, int selected) {
@@ -136,7 +145,7 @@ QWidget* TFrmMain::CreateParameterGroup() {
 }
 
 void TFrmMain::CreateModuleRows(QGridLayout* rows) {
-    Cmb_Model = MakeCombo("Cmb_Model", {"TCP_Server", "TCP_Client", "UDP", "UDP_Server"}, 0);
+    Cmb_Model = MakeCombo("Cmb_Model", ShownChoices(Param::Mode), 0);
     Edt_GATEWAY = MakeEdit("Edt_GATEWAY", QStringLiteral("192.168.1.1"));
     Edt_MASK = MakeEdit("Edt_MASK", QStringLiteral("192.168.0.1"));
     Edt_IP = MakeEdit("Edt_IP", QStringLiteral("192.168.1.199"));
@@ -144,7 +153,7 @@ void TFrmMain::CreateModuleRows(QGridLayout* rows) {
     Edt_Port = MakeEdit("Edt_Port", QStringLiteral("5000"));
     Edt_DPort = MakeEdit("Edt_DPort", QStringLiteral("6000"));
     Edt_MAC = MakeEdit("Edt_MAC", QString());
-    DCHP_Model = MakeCombo("DCHP_Model", {QStringLiteral("关闭"), QStringLiteral("打开")}, 0);
+    DCHP_Model = MakeCombo("DCHP_Model", ShownChoices(Param::Dhcp), 0);
     Edt_Name = MakeEdit("Edt_Name", QString());
 
     struct Row {
@@ -182,13 +191,10 @@ void TFrmMain::CreateModuleRows(QGridLayout* rows) {
 
 QWidget* TFrmMain::CreateUartGroup() {
     QGroupBox* group = MakeGroup("GroupUART", QStringLiteral("串口参数设置："));
-    Cmb_Baud = MakeCombo("Cmb_Baud",
-                         {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000",
-                          "57600", "115200", "128000", "256000"},
-                         6);
-    Cmb_DataBit = MakeCombo("Cmb_DataBit", {"8", "9"}, 0);
-    Cmb_StopBit = MakeCombo("Cmb_StopBit", {"0.5", "1", "1.5", "2"}, 1);
-    Cmb_Parity = MakeCombo("Cmb_Parity", {"None", "Odd", "Even"}, 0);
+    Cmb_Baud = MakeCombo("Cmb_Baud", ShownChoices(Param::Baud), 6);
+    Cmb_DataBit = MakeCombo("Cmb_DataBit", ShownChoices(Param::DataBits), 0);
+    Cmb_StopBit = MakeCombo("Cmb_StopBit", ShownChoices(Param::StopBits), 1);
+    Cmb_Parity = MakeCombo("Cmb_Parity", ShownChoices(Param::Parity), 0);
     const QString rowName = QStringLiteral("串口参数");
     But_UARTCheck = MakeRowButton("But_UARTCheck", QStringLiteral("查询"), rowName);
     But_SetUART = MakeRowButton("But_SetUART", QStringLiteral("设置"), rowName);

@@ -45,9 +45,10 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
     CreateMenu();
     CreateTimers();
 
-    panel_ = std::make_unique<WidgetPanelView>(std::array<QWidget*, kPanelFieldCount>{
-        Cmb_Model, Edt_GATEWAY, Edt_MASK, Edt_IP, Edt_DIP, Edt_Port, Edt_DPort, Edt_MAC, DCHP_Model, Edt_Name,
-        Cmb_Baud, Cmb_DataBit, Cmb_StopBit, Cmb_Parity, LaVersion});
+    // In the order of Param.
+    panel_ = std::make_unique<WidgetPanelView>(std::array<QWidget*, kParamCount>{
+        Cmb_Model, Edt_GATEWAY, Edt_MASK, Edt_IP, Edt_DIP, Edt_Port, Edt_DPort, DCHP_Model, Edt_Name, Cmb_Baud,
+        Cmb_DataBit, Cmb_StopBit, Cmb_Parity, Edt_MAC, LaVersion});
     moduleList_ = std::make_unique<WidgetModuleList>(*ListBoxIP, *But_UDPFind);
     log_ = std::make_unique<MemoInfoLog>(*MemoInfo);
     dialogs_ = std::make_unique<SeamDialogs>(this);
@@ -154,11 +155,11 @@ void TFrmMain::N4Click() {
 
 void TFrmMain::N10Click() {
     MemoInfo->setFocus();
-    RestorePanel(*panel_, services_.settings, services_.state.SettingKeys);
+    RestorePanel(*panel_, services_.settings);
 }
 
 void TFrmMain::N11Click() {
-    SavePanel(*panel_, services_.settings, services_.state.SettingKeys);
+    SavePanel(*panel_, services_.settings);
 }
 
 void TFrmMain::N12Click() {
@@ -171,70 +172,70 @@ void TFrmMain::N12Click() {
 // The panel's commands, the search, the engine's timers and the link switch
 // belong to the presenter.
 void TFrmMain::But_ModelClick() {
-    controller_->set(SetButton::Model);
+    controller_->set(Param::Mode);
 }
 void TFrmMain::But_ModelCheckClick() {
-    controller_->query(QueryButton::Model);
+    controller_->query(Param::Mode);
 }
 void TFrmMain::But_GATEWAYClick() {
-    controller_->set(SetButton::Gateway);
+    controller_->set(Param::Gateway);
 }
 void TFrmMain::But_GATEWAYCheckClick() {
-    controller_->query(QueryButton::Gateway);
+    controller_->query(Param::Gateway);
 }
 void TFrmMain::But_MASKClick() {
-    controller_->set(SetButton::Mask);
+    controller_->set(Param::Mask);
 }
 void TFrmMain::But_MASKCheckClick() {
-    controller_->query(QueryButton::Mask);
+    controller_->query(Param::Mask);
 }
 void TFrmMain::But_IPClick() {
-    controller_->set(SetButton::Ip);
+    controller_->set(Param::Ip);
 }
 void TFrmMain::But_IPCheckClick() {
-    controller_->query(QueryButton::Ip);
+    controller_->query(Param::Ip);
 }
 void TFrmMain::But_DIPClick() {
-    controller_->set(SetButton::Dip);
+    controller_->set(Param::Dip);
 }
 void TFrmMain::But_DIPCheckClick() {
-    controller_->query(QueryButton::Dip);
+    controller_->query(Param::Dip);
 }
 void TFrmMain::But_PortClick() {
-    controller_->set(SetButton::Port);
+    controller_->set(Param::Port);
 }
 void TFrmMain::But_PortCheckClick() {
-    controller_->query(QueryButton::Port);
+    controller_->query(Param::Port);
 }
 void TFrmMain::But_DPortClick() {
-    controller_->set(SetButton::DPort);
+    controller_->set(Param::DPort);
 }
 void TFrmMain::But_DPortCheckClick() {
-    controller_->query(QueryButton::DPort);
+    controller_->query(Param::DPort);
 }
 void TFrmMain::But_SetMACClick() {
-    controller_->set(SetButton::Mac);
+    controller_->set(Param::Mac);
 }
 void TFrmMain::But_MACCheckClick() {
-    controller_->query(QueryButton::Mac);
+    controller_->query(Param::Mac);
 }
 void TFrmMain::But_SetDCHPClick() {
-    controller_->set(SetButton::Dhcp);
+    controller_->set(Param::Dhcp);
 }
 void TFrmMain::But_DCHPCheckClick() {
-    controller_->query(QueryButton::Dhcp);
+    controller_->query(Param::Dhcp);
 }
 void TFrmMain::But_SetNameClick() {
-    controller_->set(SetButton::Name);
+    controller_->set(Param::Name);
 }
 void TFrmMain::But_NameCheckClick() {
-    controller_->query(QueryButton::Name);
+    controller_->query(Param::Name);
 }
 void TFrmMain::But_SetUARTClick() {
-    controller_->set(SetButton::Uart);
+    controller_->set(Param::Baud);
 }
 void TFrmMain::But_UARTCheckClick() {
-    controller_->query(QueryButton::Uart);
+    controller_->query(Param::Baud);
 }
 void TFrmMain::But_UDPFindClick() {
     controller_->search(adapterMenu_->searchRoutes());
@@ -247,13 +248,13 @@ void TFrmMain::But_ReadClick() {
     controller_->readAll();
 }
 void TFrmMain::But_DefaultClick() {
-    controller_->set(SetButton::Default);
+    controller_->factoryDefault();
 }
 void TFrmMain::But_OneKeyClick() {
     controller_->oneKeyWrite();
 }
 void TFrmMain::But_ReadVerClick() {
-    controller_->query(QueryButton::Version);
+    controller_->query(Param::Version);
 }
 void TFrmMain::TimerReadTimer() {
     controller_->onTimerRead();

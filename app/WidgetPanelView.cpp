@@ -5,18 +5,18 @@
 
 namespace lumiq {
 
-WidgetPanelView::WidgetPanelView(const std::array<QWidget*, kPanelFieldCount>& widgets) : widgets_(widgets) {}
+WidgetPanelView::WidgetPanelView(const std::array<QWidget*, kParamCount>& widgets) : widgets_(widgets) {}
 
-QWidget* WidgetPanelView::widget(PanelField field) const { return widgets_.at(static_cast<std::size_t>(field)); }
+QWidget* WidgetPanelView::widget(Param field) const { return widgets_.at(static_cast<std::size_t>(field)); }
 
-std::string WidgetPanelView::text(PanelField field) const {
+std::string WidgetPanelView::text(Param field) const {
     QWidget* w = widget(field);
     if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentText().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text().toStdString();
     return {};
 }
 
-int WidgetPanelView::itemIndex(PanelField field) const {
+int WidgetPanelView::itemIndex(Param field) const {
     auto* combo = qobject_cast<QComboBox*>(widget(field));
     if (!combo) return -1;
     // Typing into an editable combo leaves its current index untouched, so
@@ -24,7 +24,7 @@ int WidgetPanelView::itemIndex(PanelField field) const {
     return combo->findText(combo->currentText(), Qt::MatchFixedString | Qt::MatchCaseSensitive);
 }
 
-void WidgetPanelView::setText(PanelField field, const std::string& utf8) {
+void WidgetPanelView::setText(Param field, const std::string& utf8) {
     const QString text = QString::fromStdString(utf8);
     QWidget* w = widget(field);
     if (auto* combo = qobject_cast<QComboBox*>(w))
@@ -33,7 +33,7 @@ void WidgetPanelView::setText(PanelField field, const std::string& utf8) {
         edit->setText(text);
 }
 
-void WidgetPanelView::setItemIndex(PanelField field, int index) {
+void WidgetPanelView::setItemIndex(Param field, int index) {
     auto* combo = qobject_cast<QComboBox*>(widget(field));
     if (!combo) return;
     // Index -1 empties the text; Qt also rewrites text typed over the

@@ -13,25 +13,24 @@ class QWidget;
 
 namespace lumiq {
 
-inline constexpr int kPanelFieldCount = static_cast<int>(PanelField::Version) + 1;
 
 class WidgetPanelView : public PanelView {
 public:
-    // One widget per PanelField, in the enum's order: a QComboBox or a
+    // One widget per Param, in the enum's order: a QComboBox or a
     // QLineEdit. The widgets must outlive the view.
-    explicit WidgetPanelView(const std::array<QWidget*, kPanelFieldCount>& widgets);
+    explicit WidgetPanelView(const std::array<QWidget*, kParamCount>& widgets);
 
-    std::string text(PanelField field) const override;
+    std::string text(Param field) const override;
     // -1 for a field that is not a combo.
-    int itemIndex(PanelField field) const override;
-    void setText(PanelField field, const std::string& utf8) override;
+    int itemIndex(Param field) const override;
+    void setText(Param field, const std::string& utf8) override;
     // Ignored for a field that is not a combo.
-    void setItemIndex(PanelField field, int index) override;
+    void setItemIndex(Param field, int index) override;
 
 private:
-    QWidget* widget(PanelField field) const;
+    QWidget* widget(Param field) const;
 
-    std::array<QWidget*, kPanelFieldCount> widgets_;
+    std::array<QWidget*, kParamCount> widgets_;
 };
 
 }  // namespace lumiq

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "base/AsciiText.h"
 #include "cli/Interrupt.h"
 #include "cli/Targets.h"
 
@@ -18,7 +19,7 @@ bool ConfirmDefault(const std::vector<std::string>& modules, const Interrupt& in
         std::cerr << '\n';
         return false;
     }
-    answer = LowerCase(answer);
+    answer = AsciiLowered(answer);
     return answer == "y" || answer == "yes";
 }
 

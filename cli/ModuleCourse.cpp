@@ -1,5 +1,6 @@
 #include "cli/ModuleCourse.h"
 
+#include "base/AsciiText.h"
 #include "cli/WorkLoop.h"
 #include "state/AddressText.h"
 
@@ -9,7 +10,7 @@ namespace {
 ModuleRow RowOf(const Resolved& resolved) {
     ModuleRow row;
     if (resolved.module != nullptr) {
-        row.mac = LowerCase(resolved.module->mac);
+        row.mac = AsciiLowered(resolved.module->mac);
         row.address = IpToText(resolved.module->ip);
         row.adapter = resolved.module->route.adapter;
     } else if (resolved.target->kind == Target::Kind::Mac) {

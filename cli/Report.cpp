@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "cli/Targets.h"
 #include "device/ValueRules.h"
 #include "state/AddressText.h"
@@ -25,7 +26,7 @@ std::string CanonicalMac(const std::string& mac) {
 ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin) {
     ModuleRow row;
     row.mac = CanonicalMac(session.mac());
-    if (LowerCase(session.firstMac()) != LowerCase(session.mac()))
+    if (AsciiLowered(session.firstMac()) != AsciiLowered(session.mac()))
         row.macBefore = CanonicalMac(session.firstMac());
     row.adapter = session.route().adapter;
     row.values = session.values();

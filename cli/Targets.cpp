@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/AsciiText.h"
 #include "cli/ExitStatus.h"
 #include "fleet/CsvText.h"
 #include "fleet/InputFile.h"
@@ -29,7 +30,7 @@ struct FoundIndex {
 
     explicit FoundIndex(const std::vector<fleet::FoundModule>& found) {
         for (const fleet::FoundModule& module : found) {
-            byMac[LowerCase(module.mac)].push_back(&module);
+            byMac[AsciiLowered(module.mac)].push_back(&module);
             byIp[module.ip].push_back(&module);
         }
     }
@@ -45,7 +46,7 @@ struct FoundIndex {
     // a frame to that MAC reaches them all.
     Modules sharingMac(const fleet::FoundModule& module) const {
         Modules same{&module};
-        for (const fleet::FoundModule* other : byMac.at(LowerCase(module.mac)))
+        for (const fleet::FoundModule* other : byMac.at(AsciiLowered(module.mac)))
             if (other != &module)
                 same.push_back(other);
         return same;
@@ -77,15 +78,8 @@ std::string Where(const std::string& path, int line) {
 
 } // namespace
 
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
 bool LooksLikeTarget(std::string_view text) {
-    if (LowerCase(text) == "all" || text.find(':') != std::string_view::npos)
+    if (AsciiLowered(text) == "all" || text.find(':') != std::string_view::npos)
         return true;
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
@@ -94,7 +88,7 @@ bool LooksLikeTarget(std::string_view text) {
 Target ParseTarget(std::string_view text) {
     Target target;
     target.text = std::string(text);
-    if (LowerCase(text) == "all")
+    if (AsciiLowered(text) == "all")
         return target;
     try {
         if (text.find(':') != std::string_view::npos) {
@@ -140,7 +134,7 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
             throw UsageError(Where(path, line) + error.what());
         }
     };
-    const std::string first = LowerCase(text.substr(0, 4));
+    const std::string first = AsciiLowered(text.substr(0, 4));
     if (first == "mac," || first == "mac\n" || first == "mac\r") {
         try {
             // A table such as `lumiq read --csv` writes: the mac column of every row.

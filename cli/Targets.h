@@ -47,7 +47,4 @@ struct Resolved {
 std::vector<Resolved> ResolveTargets(const std::vector<Target>& targets,
                                      const std::vector<fleet::FoundModule>& found);
 
-// ASCII letters only: MAC texts and keys.
-std::string LowerCase(std::string_view text);
-
 } // namespace lumiq::cli

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 #include "state/AddressText.h"
 #include "state/Errors.h"
 #include "tests/presenter/ControllerRig.h"

@@ -8,38 +8,23 @@
 #include <string>
 
 #include "device/LinkPorts.h"
+#include "device/Parameter.h"
 #include "presenter/MessageRequest.h"
 
 namespace lumiq {
 
-// The panel's controls. Texts are UTF-8 as shown on screen.
-enum class PanelField : unsigned char {
-    Model,    // work-mode combo (Cmb_Model)
-    Gateway,  // Edt_GATEWAY
-    Mask,     // Edt_MASK
-    Ip,       // Edt_IP
-    Dip,      // Edt_DIP
-    Port,     // Edt_Port
-    DPort,    // Edt_DPort
-    Mac,      // Edt_MAC
-    Dhcp,     // DHCP combo (DCHP_Model)
-    Name,     // Edt_Name
-    Baud,     // UART baud combo (Cmb_Baud)
-    DataBit,  // Cmb_DataBit
-    StopBit,  // Cmb_StopBit
-    Parity,   // Cmb_Parity
-    Version,  // LaVersion, the firmware version shown read-only
-};
-
+// The panel's controls, one per parameter (device/Parameter.h): the work
+// mode, DHCP and the UART settings are combos, the version a read-only text,
+// the rest edit boxes. Texts are UTF-8 as shown on screen.
 class PanelView {
 public:
     virtual ~PanelView() = default;
-    virtual std::string text(PanelField field) const = 0;
+    virtual std::string text(Param field) const = 0;
     // Item index of a combo; -1 when its text matches no item.
-    virtual int itemIndex(PanelField field) const = 0;
-    virtual void setText(PanelField field, const std::string& utf8) = 0;
+    virtual int itemIndex(Param field) const = 0;
+    virtual void setText(Param field, const std::string& utf8) = 0;
     // An index outside the items selects nothing.
-    virtual void setItemIndex(PanelField field, int index) = 0;
+    virtual void setItemIndex(Param field, int index) = 0;
 };
 
 // The list of found modules (one line per registry entry) and the search

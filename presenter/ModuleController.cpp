@@ -1,5 +1,7 @@
 #include "presenter/ModuleController.h"
 
+#include "presenter/CommandBindings.h"
+
 #include <utility>
 
 #include "presenter/EngineTiming.h"
@@ -23,8 +25,9 @@ void ModuleController::search(std::vector<SearchRoute> routes) { discovery_.sear
 void ModuleController::selectModule(int index) { discovery_.select(index); }
 void ModuleController::readAll() { panel_.readAll(); }
 void ModuleController::oneKeyWrite() { panel_.oneKeyWrite(); }
-void ModuleController::query(QueryButton which) { panel_.query(which); }
-void ModuleController::set(SetButton which) { panel_.set(which); }
+void ModuleController::query(Param which) { panel_.query(which); }
+void ModuleController::set(Param which) { panel_.set(SetCommandOf(which)); }
+void ModuleController::factoryDefault() { panel_.set(FactoryDefaultCommand()); }
 
 void ModuleController::switchToSerial() { linkSwitch_.switchToSerial(); }
 void ModuleController::switchToUdp() { linkSwitch_.switchToUdp(); }

@@ -16,7 +16,6 @@
 #include "presenter/ControllerPorts.h"
 #include "presenter/Discovery.h"
 #include "presenter/LinkSwitch.h"
-#include "presenter/PanelButtons.h"
 #include "presenter/PanelCommands.h"
 #include "presenter/ReplyInterpreter.h"
 #include "presenter/TransactionEngine.h"
@@ -38,8 +37,9 @@ public:
     void selectModule(int index);  // a click in the module list; -1 when no line is selected
     void readAll();                // 读参数
     void oneKeyWrite();            // 一键写入
-    void query(QueryButton which); // the 查询 buttons and 读固件版本号
-    void set(SetButton which);     // the 设置 buttons and 出厂设置
+    void query(Param which); // the 查询 buttons and 读固件版本号 (Baud: the UART row)
+    void set(Param which);   // the 设置 buttons (Baud: the UART row)
+    void factoryDefault();   // 出厂设置
     void switchToSerial();         // 串口通讯
     void switchToUdp();            // TCPIP通讯
 

@@ -35,34 +35,34 @@ bool PanelCommands::selectionAllowed() {
     return false;
 }
 
-std::string PanelCommands::requiredText(PanelField field) const {
+std::string PanelCommands::requiredText(Param field) const {
     const std::string text = ports_.panel.text(field);
     if (text.empty()) throw RangeCheckError();
     return text;
 }
 
 std::string PanelCommands::argumentOf(const SetCommand& command) const {
-    switch (command.argument) {
+    switch (command.wire().argument) {
         case SetArgument::None:
             return {};
         case SetArgument::Text:
-            return Utf8ToGbk(requiredText(command.field));
+            return Utf8ToGbk(requiredText(command.param));
         case SetArgument::Digit:
-            return std::string(1, DigitArgument(ports_.panel.itemIndex(command.field)));
+            return std::string(1, DigitArgument(ports_.panel.itemIndex(command.param)));
         case SetArgument::Uart: {
-            const std::string baud = requiredText(PanelField::Baud);
-            const std::string dataBits = requiredText(PanelField::DataBit);
+            const std::string baud = requiredText(Param::Baud);
+            const std::string dataBits = requiredText(Param::DataBits);
             return UartArgument(Utf8ToGbk(baud), Utf8ToGbk(FirstCharacter(dataBits)),
-                                ports_.panel.itemIndex(PanelField::StopBit),
-                                ports_.panel.itemIndex(PanelField::Parity));
+                                ports_.panel.itemIndex(Param::StopBits),
+                                ports_.panel.itemIndex(Param::Parity));
         }
     }
     return {};
 }
 
-void PanelCommands::set(SetButton which) {
-    const SetCommand& command = SetCommandOf(which);
-    if (which == SetButton::Name && GbkByteCount(ports_.panel.text(PanelField::Name)) > kMaxNameBytes) {
+void PanelCommands::set(const SetCommand& command) {
+    const bool ofParam = command.subject == Subject::Param;
+    if (ofParam && command.param == Param::Name && GbkByteCount(ports_.panel.text(Param::Name)) > kMaxNameBytes) {
         ShowStop(ports_.dialogs, "设备名称不能超过15个字节");
         return;
     }
@@ -71,19 +71,19 @@ void PanelCommands::set(SetButton which) {
     // entry as it is now. After a MAC change the entry holds the new MAC; an
     // older copy would name a MAC the module no longer answers to.
     link_.targetSelectedModule();
-    const std::string line = SetCommandLine(command.prefix, argumentOf(command));
+    const std::string line = SetCommandLine(command.wire().prefix, argumentOf(command));
 
     state_.PendingCommand = command.awaitCode;
     ports_.log.addLogLine(command.caption);
     link_.send(line);
     if (state_.LinkMode == LinkMode::Serial) {
-        if (which == SetButton::Mac) ports_.timerPortRes.setInterval(kMacSetReceiveWindowMs);
+        if (ofParam && command.param == Param::Mac) ports_.timerPortRes.setInterval(kMacSetReceiveWindowMs);
         ports_.timerPortRes.setEnabled(true);
     }
-    if (which == SetButton::Dip) ports_.timerOut.setEnabled(true);
+    if (ofParam && command.param == Param::Dip) ports_.timerOut.setEnabled(true);
 }
 
-void PanelCommands::query(QueryButton which) {
+void PanelCommands::query(Param which) {
     if (!selectionAllowed()) return;
     ports_.timerRead.setInterval(kQueryButtonDelayMs);
     ports_.timerRead.setEnabled(true);
@@ -105,7 +105,7 @@ void PanelCommands::readAll() {
 void PanelCommands::oneKeyWrite() {
     if (!selectionAllowed()) return;
     state_.OneKeyWrite = 1;
-    set(SetButton::Model);
+    set(SetCommandOf(Param::Mode));
 }
 
 }  // namespace lumiq

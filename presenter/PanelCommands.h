@@ -6,7 +6,7 @@
 #include <string>
 
 #include "presenter/CommandLink.h"
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 #include "presenter/ControllerPorts.h"
 #include "state/ToolState.h"
 
@@ -19,8 +19,8 @@ public:
     // Throws RangeCheckError for an empty field (nothing logged or sent,
     // PendingCommand unchanged); on the serial link the port's exception
     // after the caption has been logged and PendingCommand set.
-    void set(SetButton which);
-    void query(QueryButton which);
+    void set(const SetCommand& command);
+    void query(Param which);
     void readAll();
     void oneKeyWrite();
 
@@ -29,7 +29,7 @@ private:
     bool selectionAllowed();
     // The argument as GBK bytes.
     std::string argumentOf(const SetCommand& command) const;
-    std::string requiredText(PanelField field) const;
+    std::string requiredText(Param field) const;
 
     ToolState& state_;
     ControllerPorts ports_;

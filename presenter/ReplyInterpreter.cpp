@@ -26,7 +26,7 @@ void ReplyInterpreter::interpret(std::string_view received) {
     }
 
     if (const QueryCommand* query = QueryByAwaitCode(state_.PendingCommand)) {
-        if (query->value == ReplyValue::Version) {
+        if (query->wire().value == ReplyValue::Version) {
             onVersionReply(*query, payload);
         } else {
             onQueryReply(*query, payload);
@@ -40,7 +40,7 @@ void ReplyInterpreter::interpret(std::string_view received) {
 void ReplyInterpreter::onQueryReply(const QueryCommand& query, std::string_view payload) {
     // On the serial link the sender waits for the reply to re-arm it.
     if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
-    if (!HoldsAnswer(payload, query.keyword)) {
+    if (!HoldsAnswer(payload, query.wire().keyword)) {
         onWrongQueryReply(query);
         return;
     }
@@ -81,14 +81,14 @@ void ReplyInterpreter::onWrongQueryReply(const QueryCommand& query) {
 
 void ReplyInterpreter::onVersionReply(const QueryCommand& query, std::string_view payload) {
     if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
-    if (!HoldsAnswer(payload, query.keyword)) {
+    if (!HoldsAnswer(payload, query.wire().keyword)) {
         // Never resent.
         ports_.timerRead.setEnabled(false);
         logResult(query.failureLine);
         return;
     }
-    const std::string version = GbkToUtf8(TextValueAt(payload, query.valueOffset));
-    ports_.panel.setText(PanelField::Version, version);
+    const std::string version = GbkToUtf8(TextValueAt(payload, query.wire().valueOffset));
+    ports_.panel.setText(Param::Version, version);
     ports_.log.addLogLine(query.successLine);
     ports_.log.addLogLine("版本号为： " + version);
     ports_.log.appendPlain("");
@@ -99,22 +99,22 @@ void ReplyInterpreter::onVersionReply(const QueryCommand& query, std::string_vie
 
 void ReplyInterpreter::showValue(const QueryCommand& query, std::string_view payload) {
     PanelView& panel = ports_.panel;
-    switch (query.value) {
+    switch (query.wire().value) {
         case ReplyValue::None:
             break;
         case ReplyValue::Text:
         case ReplyValue::Version:
-            panel.setText(query.field, GbkToUtf8(TextValueAt(payload, query.valueOffset)));
+            panel.setText(query.param, GbkToUtf8(TextValueAt(payload, query.wire().valueOffset)));
             break;
         case ReplyValue::Digit:
-            panel.setItemIndex(query.field, DigitValueAt(payload, query.valueOffset));
+            panel.setItemIndex(query.param, DigitValueAt(payload, query.wire().valueOffset));
             break;
         case ReplyValue::Uart: {
             const UartValues uart = UartValuesOf(payload);
-            panel.setText(PanelField::Baud, GbkToUtf8(uart.baud));
-            panel.setText(PanelField::DataBit, std::to_string(uart.dataBits));
-            panel.setItemIndex(PanelField::StopBit, uart.stopBits);
-            panel.setItemIndex(PanelField::Parity, uart.parity);
+            panel.setText(Param::Baud, GbkToUtf8(uart.baud));
+            panel.setText(Param::DataBits, std::to_string(uart.dataBits));
+            panel.setItemIndex(Param::StopBits, uart.stopBits);
+            panel.setItemIndex(Param::Parity, uart.parity);
             break;
         }
     }
@@ -139,13 +139,13 @@ void ReplyInterpreter::onSetReply(const SetCommand& set, std::string_view payloa
     }
     if (state_.OneKeyWrite != 0 && set.chained) {
         ports_.pause.pauseMs(kSetPaceMs);
-        panel_.set(set.next);
+        panel_.set(SetCommandOf(set.next));
     }
 }
 
 void ReplyInterpreter::takeNewMacIntoRegistry() {
     // Later frames to this module must carry the MAC it now answers to.
-    ReplaceSelectedMac(state_, Utf8ToGbk(ports_.panel.text(PanelField::Mac)));
+    ReplaceSelectedMac(state_, Utf8ToGbk(ports_.panel.text(Param::Mac)));
     const int selected = state_.SelectedModule;
     if (selected >= 0 && selected < state_.ModuleCount) {
         ports_.list.replaceLine(selected, EntryText(state_, selected));

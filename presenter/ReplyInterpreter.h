@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 #include "presenter/ControllerPorts.h"
 #include "presenter/PanelCommands.h"
 #include "state/ToolState.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 #include "presenter/EngineTiming.h"
 #include "presenter/OperatorNotice.h"
 
@@ -32,7 +32,7 @@ void TransactionEngine::onTimerRead() {
     // Awaiting codes send nothing: the tick only keeps the sender alive.
     if (const QueryCommand* query = QueryBySendCode(state_.PendingCommand)) {
         link_.targetSelectedModule();
-        link_.send(query->line);
+        link_.send(std::string(query->wire().line));
         state_.PendingCommand = query->awaitCode();
         ports_.log.addLogLine(query->caption);
         if (query->sendCode == kLinkTestSend || query->sendCode == kDefaultResend) state_.TimeoutArmed = 1;

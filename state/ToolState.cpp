@@ -2,8 +2,6 @@
 
 namespace lumiq {
 
-ToolState::ToolState()
-    : SettingKeys{"Model", "GateWay", "Mask",     "IP",      "DIP",     "Port",
-                  "DPort", "BaudRate", "DataBit", "StopBit", "Parity", "MAC"} {}
+ToolState::ToolState() = default;
 
 }  // namespace lumiq

@@ -16,7 +16,6 @@ enum class LinkMode : std::uint8_t { Udp = 0, Serial = 1 };
 
 inline constexpr int kRegistrySize = 256;  // modules one search can list
 inline constexpr int kSeenListSize = 512;  // MAC texts remembered per search
-inline constexpr int kSettingKeyCount = 12;
 
 // PendingCommand at start: no transaction, replies are ignored.
 inline constexpr std::uint16_t kNoTransaction = 100;
@@ -43,9 +42,6 @@ struct ToolState {
     std::uint8_t TimeoutArmed = 0;  // cleared by every datagram from another host
     lumiq::LinkMode LinkMode = lumiq::LinkMode::Udp;
     std::uint8_t OneKeyWrite = 0;
-
-    // Key names of the settings file, in the order they are written and read.
-    std::array<std::string, kSettingKeyCount> SettingKeys;
 
     std::uint8_t SingleQuery = 0;
     std::string LocalIpText;

@@ -31,39 +31,39 @@ TEST_F(PanelAdapterTest, ComboIndexFollowsTheShownText) {
     };
     for (const Case& c : cases) {
         window->Cmb_Model->setEditText(QString::fromUtf8(c.typed));
-        EXPECT_EQ(panel.itemIndex(PanelField::Model), c.index) << c.typed;
-        EXPECT_EQ(panel.text(PanelField::Model), c.typed);
+        EXPECT_EQ(panel.itemIndex(Param::Mode), c.index) << c.typed;
+        EXPECT_EQ(panel.text(Param::Mode), c.typed);
     }
-    EXPECT_EQ(panel.itemIndex(PanelField::Ip), -1);  // not a combo
+    EXPECT_EQ(panel.itemIndex(Param::Ip), -1);  // not a combo
 }
 
 TEST_F(PanelAdapterTest, SettingAnIndexShowsItsItemEvenOverTypedText) {
     PanelView& panel = window->Panel();
     window->Cmb_StopBit->setEditText(QStringLiteral("7"));  // current index stays 1 in Qt
-    panel.setItemIndex(PanelField::StopBit, 1);
-    EXPECT_EQ(panel.text(PanelField::StopBit), "1");
-    EXPECT_EQ(panel.itemIndex(PanelField::StopBit), 1);
+    panel.setItemIndex(Param::StopBits, 1);
+    EXPECT_EQ(panel.text(Param::StopBits), "1");
+    EXPECT_EQ(panel.itemIndex(Param::StopBits), 1);
 
     for (int outside : {-1, 4, 99, -7}) {
-        panel.setItemIndex(PanelField::StopBit, 3);
-        panel.setItemIndex(PanelField::StopBit, outside);
-        EXPECT_EQ(panel.text(PanelField::StopBit), "") << outside;
-        EXPECT_EQ(panel.itemIndex(PanelField::StopBit), -1) << outside;
+        panel.setItemIndex(Param::StopBits, 3);
+        panel.setItemIndex(Param::StopBits, outside);
+        EXPECT_EQ(panel.text(Param::StopBits), "") << outside;
+        EXPECT_EQ(panel.itemIndex(Param::StopBits), -1) << outside;
         EXPECT_EQ(window->Cmb_StopBit->count(), 4);
     }
 }
 
 TEST_F(PanelAdapterTest, TextsReachEveryField) {
     PanelView& panel = window->Panel();
-    const std::pair<PanelField, QWidget*> fields[] = {
-        {PanelField::Model, window->Cmb_Model},   {PanelField::Gateway, window->Edt_GATEWAY},
-        {PanelField::Mask, window->Edt_MASK},     {PanelField::Ip, window->Edt_IP},
-        {PanelField::Dip, window->Edt_DIP},       {PanelField::Port, window->Edt_Port},
-        {PanelField::DPort, window->Edt_DPort},   {PanelField::Mac, window->Edt_MAC},
-        {PanelField::Dhcp, window->DCHP_Model},   {PanelField::Name, window->Edt_Name},
-        {PanelField::Baud, window->Cmb_Baud},     {PanelField::DataBit, window->Cmb_DataBit},
-        {PanelField::StopBit, window->Cmb_StopBit}, {PanelField::Parity, window->Cmb_Parity},
-        {PanelField::Version, window->LaVersion},
+    const std::pair<Param, QWidget*> fields[] = {
+        {Param::Mode, window->Cmb_Model},   {Param::Gateway, window->Edt_GATEWAY},
+        {Param::Mask, window->Edt_MASK},     {Param::Ip, window->Edt_IP},
+        {Param::Dip, window->Edt_DIP},       {Param::Port, window->Edt_Port},
+        {Param::DPort, window->Edt_DPort},   {Param::Mac, window->Edt_MAC},
+        {Param::Dhcp, window->DCHP_Model},   {Param::Name, window->Edt_Name},
+        {Param::Baud, window->Cmb_Baud},     {Param::DataBits, window->Cmb_DataBit},
+        {Param::StopBits, window->Cmb_StopBit}, {Param::Parity, window->Cmb_Parity},
+        {Param::Version, window->LaVersion},
     };
     int n = 0;
     for (const auto& [field, widget] : fields) {

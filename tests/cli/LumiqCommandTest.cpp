@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "base/GbkText.h"
+#include "device/Parameter.h"
 #include "state/SettingsFile.h"
-#include "state/ToolState.h"
 #include "tests/cli/LumiqRun.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TraceRows.h"
@@ -291,7 +291,7 @@ TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFil
                                           "0",         "2",           "0",           "02:aa:00:00:00:99"};
     std::vector<IniValue> values;
     for (std::size_t i = 0; i < stored.size(); ++i)
-        values.push_back({ToolState().SettingKeys[i], stored[i]});
+        values.push_back({std::string(SettingsKeys()[i]), stored[i]});
     SettingsFile(scratch->path(), scratch->path()).SaveSettings(values);
 
     const ProgramResult applied = Lumiq({"apply", "--profile", cfg, "--expect", "4"});

@@ -65,7 +65,7 @@ TEST(TrafficTrace, BothLinksAreRecordedAndEveryFieldIsDecoded) {
     const std::string envelope = UdpEnvelope(mac, lan.hostMac());
     exchange(DiscoveryFrame(lan.hostMac()), false);
     for (const QueryCommand* query : ReadAllChain())
-        exchange(envelope + query->line, true);
+        exchange(envelope + std::string(query->wire().line), true);
     exchange(envelope + SetCommandLine("AT+NAME=", Utf8ToGbk("二号机")), true);
     lan.control().fault(0, "malformed short");
     exchange(envelope + "AT+DEFAULT\r\n", true);
@@ -82,8 +82,8 @@ TEST(TrafficTrace, BothLinksAreRecordedAndEveryFieldIsDecoded) {
     port.Open();
     for (const QueryCommand* query : ReadAllChain()) {
         read.clear();
-        port.WriteStr(query->line);
-        ASSERT_TRUE(WaitFor([&] { return read == "OK" || read.ends_with("\r\n"); })) << query->line;
+        port.WriteStr(std::string(query->wire().line));
+        ASSERT_TRUE(WaitFor([&] { return read == "OK" || read.ends_with("\r\n"); })) << query->wire().line;
     }
     port.Close();
     socket.Close();

@@ -156,7 +156,7 @@ TEST_F(Discovery, BinaryAndOversizedDatagramsAreReadOnlyAsFarAsTheyGo) {
 
     // Outside a search the payload of each is still handed on as a reply.
     rig.controller.selectModule(0);
-    rig.controller.query(QueryButton::Ip);
+    rig.controller.query(Param::Ip);
     rig.clock.advance(100);
     rig.controller.onDatagram(rig.moduleIp, 5000, binary.data(), binary.size());
     rig.clock.advance(30);  // resent
@@ -186,11 +186,11 @@ TEST_F(Discovery, TheRegistryHolds256AndTheNextAddsNoLine) {
 TEST_F(Discovery, AReplyAfterAQueryStartedIsInterpretedNotListed) {
     reply("192.168.0.7", kMacA);
     rig.controller.selectModule(0);
-    rig.controller.query(QueryButton::Ip);
+    rig.controller.query(Param::Ip);
     rig.clock.advance(50);
     rig.receive(ParseIp("192.168.0.9"), kMacB, "+IP=192.168.0.9\r\n");
     EXPECT_EQ(rig.list.lines.size(), 1u);
-    EXPECT_EQ(rig.panel.texts.at(PanelField::Ip), "192.168.0.9");
+    EXPECT_EQ(rig.panel.texts.at(Param::Ip), "192.168.0.9");
 }
 
 TEST_F(Discovery, SelectingALineTargetsItsModuleAndReadsEverything) {

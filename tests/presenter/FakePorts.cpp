@@ -5,20 +5,20 @@
 namespace lumiq::test {
 
 FakePanel::FakePanel()
-    : texts{{PanelField::Gateway, "192.168.1.1"}, {PanelField::Mask, "255.255.255.0"},
-            {PanelField::Ip, "192.168.1.7"},      {PanelField::Dip, "192.168.1.100"},
-            {PanelField::Port, "8080"},           {PanelField::DPort, "9090"},
-            {PanelField::Mac, "00:1a:2b:3c:4d:5f"}, {PanelField::Name, "Lumiq"},
-            {PanelField::Baud, "9600"},           {PanelField::DataBit, "8"}},
-      indexes{{PanelField::Model, 0}, {PanelField::Dhcp, 0},    {PanelField::Baud, 6},
-              {PanelField::StopBit, 1}, {PanelField::Parity, 0}} {}
+    : texts{{Param::Gateway, "192.168.1.1"}, {Param::Mask, "255.255.255.0"},
+            {Param::Ip, "192.168.1.7"},      {Param::Dip, "192.168.1.100"},
+            {Param::Port, "8080"},           {Param::DPort, "9090"},
+            {Param::Mac, "00:1a:2b:3c:4d:5f"}, {Param::Name, "Lumiq"},
+            {Param::Baud, "9600"},           {Param::DataBits, "8"}},
+      indexes{{Param::Mode, 0}, {Param::Dhcp, 0},    {Param::Baud, 6},
+              {Param::StopBits, 1}, {Param::Parity, 0}} {}
 
-std::string FakePanel::text(PanelField field) const {
+std::string FakePanel::text(Param field) const {
     const auto found = texts.find(field);
     return found == texts.end() ? std::string() : found->second;
 }
 
-int FakePanel::itemIndex(PanelField field) const {
+int FakePanel::itemIndex(Param field) const {
     const auto found = indexes.find(field);
     return found == indexes.end() ? -1 : found->second;
 }

@@ -17,13 +17,13 @@ namespace lumiq::test {
 class FakePanel : public PanelView {
 public:
     FakePanel();  // the panel's values at start-up
-    std::string text(PanelField field) const override;
-    int itemIndex(PanelField field) const override;
-    void setText(PanelField field, const std::string& utf8) override { texts[field] = utf8; }
-    void setItemIndex(PanelField field, int index) override { indexes[field] = index; }
+    std::string text(Param field) const override;
+    int itemIndex(Param field) const override;
+    void setText(Param field, const std::string& utf8) override { texts[field] = utf8; }
+    void setItemIndex(Param field, int index) override { indexes[field] = index; }
 
-    std::map<PanelField, std::string> texts;
-    std::map<PanelField, int> indexes;
+    std::map<Param, std::string> texts;
+    std::map<Param, int> indexes;
 };
 
 class FakeList : public ModuleListView {

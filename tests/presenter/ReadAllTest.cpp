@@ -34,21 +34,21 @@ const std::vector<std::string> kReadAllLog{
 };
 
 void ExpectPanelFilledByHealthyModule(const FakePanel& panel) {
-    EXPECT_EQ(panel.indexes.at(PanelField::Model), 1);
-    EXPECT_EQ(panel.texts.at(PanelField::Gateway), "192.168.0.1");
-    EXPECT_EQ(panel.texts.at(PanelField::Mask), "255.255.255.0");
-    EXPECT_EQ(panel.texts.at(PanelField::Ip), "192.168.0.7");
-    EXPECT_EQ(panel.texts.at(PanelField::Dip), "192.168.0.100");
-    EXPECT_EQ(panel.texts.at(PanelField::Port), "20108");
-    EXPECT_EQ(panel.texts.at(PanelField::DPort), "20105");
-    EXPECT_EQ(panel.indexes.at(PanelField::Dhcp), 1);
-    EXPECT_EQ(panel.texts.at(PanelField::Name), "车间");
-    EXPECT_EQ(panel.texts.at(PanelField::Baud), "115200");
-    EXPECT_EQ(panel.texts.at(PanelField::DataBit), "8");
-    EXPECT_EQ(panel.indexes.at(PanelField::StopBit), 3);
-    EXPECT_EQ(panel.indexes.at(PanelField::Parity), 2);
-    EXPECT_EQ(panel.texts.at(PanelField::Mac), "00:1a:2b:3c:4d:5e");
-    EXPECT_EQ(panel.texts.at(PanelField::Version), "V2.0");
+    EXPECT_EQ(panel.indexes.at(Param::Mode), 1);
+    EXPECT_EQ(panel.texts.at(Param::Gateway), "192.168.0.1");
+    EXPECT_EQ(panel.texts.at(Param::Mask), "255.255.255.0");
+    EXPECT_EQ(panel.texts.at(Param::Ip), "192.168.0.7");
+    EXPECT_EQ(panel.texts.at(Param::Dip), "192.168.0.100");
+    EXPECT_EQ(panel.texts.at(Param::Port), "20108");
+    EXPECT_EQ(panel.texts.at(Param::DPort), "20105");
+    EXPECT_EQ(panel.indexes.at(Param::Dhcp), 1);
+    EXPECT_EQ(panel.texts.at(Param::Name), "车间");
+    EXPECT_EQ(panel.texts.at(Param::Baud), "115200");
+    EXPECT_EQ(panel.texts.at(Param::DataBits), "8");
+    EXPECT_EQ(panel.indexes.at(Param::StopBits), 3);
+    EXPECT_EQ(panel.indexes.at(Param::Parity), 2);
+    EXPECT_EQ(panel.texts.at(Param::Mac), "00:1a:2b:3c:4d:5e");
+    EXPECT_EQ(panel.texts.at(Param::Version), "V2.0");
 }
 
 TEST(ReadAll, OnUdpThirteenFramesEach30msAfterThePreviousReply) {
@@ -94,7 +94,7 @@ TEST(ReadAll, AfterAConfirmedFactoryDefaultStartsAfter2000ms) {
     rig.clock.advance(20);  // the selection's own chain is overtaken
     rig.clearRecords();
     rig.answerAutomatically(10);
-    rig.controller.set(SetButton::Default);
+    rig.controller.factoryDefault();
     rig.clock.advance(10);  // the module confirms
     EXPECT_EQ(rig.log.lines,
               (std::vector<std::string>{"@ 设置模块出厂默认参数", "@           恢复出厂设置命令响应成功", ""}));
@@ -113,17 +113,17 @@ TEST(Resend, WrongTwiceThenRightResetsTheCountSoTheNextQueryGetsThreeResends) {
     rig.answerAutomatically(10);
 
     rig.scripted = {"ERROR\r\n", "+IP\r\n", "+MODEL=2\r\n"};
-    rig.controller.query(QueryButton::Model);
+    rig.controller.query(Param::Mode);
     rig.clock.advance(1000);
     EXPECT_EQ(rig.commands(), std::vector<std::string>(3, "AT+MODEL=?\r\n"));
     EXPECT_EQ(rig.controller.retryCount(), 0);
-    EXPECT_EQ(rig.panel.indexes.at(PanelField::Model), 2);
+    EXPECT_EQ(rig.panel.indexes.at(Param::Mode), 2);
     EXPECT_EQ(rig.state.PendingCommand, 5);  // a single query stays at its awaiting code
     EXPECT_EQ(rig.state.SingleQuery, 0);
 
     rig.clearRecords();
     rig.scripted = {"x\r\n", "x\r\n", "x\r\n", "x\r\n"};
-    rig.controller.query(QueryButton::Gateway);
+    rig.controller.query(Param::Gateway);
     rig.clock.advance(1000);
     EXPECT_EQ(rig.commands(), std::vector<std::string>(4, "AT+GATEWAY=?\r\n"));
     ASSERT_GE(rig.log.lines.size(), 2u);
@@ -146,7 +146,7 @@ TEST(Resend, TheVersionQueryFailsAtOnce) {
     rig.clearRecords();
     rig.answerAutomatically(10);
     rig.scripted = {"ERROR\r\n"};
-    rig.controller.query(QueryButton::Version);
+    rig.controller.query(Param::Version);
     rig.clock.advance(1000);
     EXPECT_EQ(rig.commands(), std::vector<std::string>{"AT+VER=?\r\n"});
     EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"@ 读取版本号", "@           读取版本号失败", ""}));
@@ -158,7 +158,7 @@ TEST(ReadAll, AFailedSingleQueryDoesNotCutTheNextReadAllShort) {
     ControllerRig rig;
     rig.findAndSelectModule();
     rig.clock.advance(20);
-    rig.controller.query(QueryButton::Ip);  // never answered: SingleQuery stays set
+    rig.controller.query(Param::Ip);  // never answered: SingleQuery stays set
     rig.clock.advance(500);
     rig.clearRecords();
     rig.answerAutomatically(10);
@@ -208,17 +208,17 @@ TEST(Waiting, UnansweredQueriesKeepTheSenderTickingOnUdpAndStopOnSerial) {
     rig.findAndSelectModule();
     rig.clock.advance(20);
     rig.clearRecords();
-    rig.controller.query(QueryButton::Port);
+    rig.controller.query(Param::Port);
     rig.clock.advance(2000);
     EXPECT_EQ(rig.commands(), std::vector<std::string>{"AT+PORT=?\r\n"});
     EXPECT_TRUE(rig.timerRead.enabled());
     EXPECT_EQ(rig.timerRead.interval(), 150);
     rig.receiveFromModule("+PORT=1234\r\n");  // late, still taken
-    EXPECT_EQ(rig.panel.texts.at(PanelField::Port), "1234");
+    EXPECT_EQ(rig.panel.texts.at(Param::Port), "1234");
 
     ControllerRig serialRig;
     serialRig.useSerialLink();
-    serialRig.controller.query(QueryButton::Port);
+    serialRig.controller.query(Param::Port);
     serialRig.clock.advance(2000);
     EXPECT_EQ(serialRig.commands(), std::vector<std::string>{"AT+PORT=?\r\n"});
     EXPECT_FALSE(serialRig.timerRead.enabled());
@@ -231,7 +231,7 @@ TEST(LateReplies, AreInterpretedAgainstTheLastCode) {
     ControllerRig rig;
     rig.findAndSelectModule();
     rig.clock.advance(20);
-    rig.controller.query(QueryButton::Ip);
+    rig.controller.query(Param::Ip);
     rig.clock.advance(50);
     rig.receiveFromModule("+IP=192.168.0.7\r\n");
     EXPECT_EQ(rig.state.PendingCommand, 19);
@@ -239,12 +239,12 @@ TEST(LateReplies, AreInterpretedAgainstTheLastCode) {
     // Repeated by the module: shown and logged again, and with SingleQuery
     // already cleared it moves on like a chain step.
     rig.receiveFromModule("+IP=10.0.0.9\r\n");
-    EXPECT_EQ(rig.panel.texts.at(PanelField::Ip), "10.0.0.9");
+    EXPECT_EQ(rig.panel.texts.at(Param::Ip), "10.0.0.9");
     EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"@           查询模块IP地址成功", ""}));
     EXPECT_EQ(rig.state.PendingCommand, 22);
 
     rig.clearRecords();
-    rig.controller.set(SetButton::Gateway);
+    rig.controller.set(Param::Gateway);
     rig.receiveFromModule("OK\r\n");
     rig.receiveFromModule("OK\r\n");
     EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"@ 设置网关IP地址", "@           设置网关IP成功", "",
@@ -253,17 +253,17 @@ TEST(LateReplies, AreInterpretedAgainstTheLastCode) {
 
 TEST(ReplyValues, KeywordAnywhereValueAtItsOffsetUpToTheFirstZeroByte) {
     struct Case {
-        QueryButton button;
+        Param button;
         std::string payload;
-        PanelField field;
+        Param field;
         std::string text;  // for a text field
         int index;         // for a combo
     };
     const Case cases[] = {
-        {QueryButton::Model, "xx+MODEL=2\r\n", PanelField::Model, "", 'L' - '0'},
-        {QueryButton::Dhcp, std::string("+DCHP=\0", 7), PanelField::Dhcp, "", 208},
-        {QueryButton::Name, "+NAME=\xb3\xb5\xff\r\n", PanelField::Name, "车\xef\xbf\xbd", 0},
-        {QueryButton::Mac, std::string("+MAC=00:1a\0:2b\r\n", 16), PanelField::Mac, "00:1a", 0},
+        {Param::Mode, "xx+MODEL=2\r\n", Param::Mode, "", 'L' - '0'},
+        {Param::Dhcp, std::string("+DCHP=\0", 7), Param::Dhcp, "", 208},
+        {Param::Name, "+NAME=\xb3\xb5\xff\r\n", Param::Name, "车\xef\xbf\xbd", 0},
+        {Param::Mac, std::string("+MAC=00:1a\0:2b\r\n", 16), Param::Mac, "00:1a", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.payload);

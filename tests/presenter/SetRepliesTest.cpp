@@ -46,7 +46,7 @@ TEST_F(SetReplies, WriteAllSendsElevenSetsEach300msAfterTheOkBefore) {
     EXPECT_FALSE(rig.timerOut.enabled());
     // The new MAC is in the registry, the list and every later envelope.
     EXPECT_EQ(rig.list.lines, std::vector<std::string>{"192.168.0.7:00:1a:2b:3c:4d:5f"});
-    rig.controller.query(QueryButton::Model);
+    rig.controller.query(Param::Mode);
     rig.clock.advance(50);
     EXPECT_EQ(rig.udp.sent.back().bytes, "<00:1a:2b:3c:4d:5f>,<00:11:22:33:44:55>,AT+MODEL=?\r\n");
     EXPECT_EQ(rig.state.SelectedMacText, "00:1a:2b:3c:4d:5f");
@@ -70,22 +70,22 @@ TEST_F(SetReplies, WriteAllStopsAtAWrongReplyAndStartsOverFromTheWorkMode) {
 
 TEST_F(SetReplies, EverySetReplyLogsItsOwnSuccessOrFailureLine) {
     struct Case {
-        SetButton button;
+        Param button;
         const char* success;
         const char* failure;
     };
     const Case cases[] = {
-        {SetButton::Model, "设置工作模式成功", "设置工作模式失败"},
-        {SetButton::Gateway, "设置网关IP成功", "设置网关IP失败"},
-        {SetButton::Mask, "设置子网掩码成功", "设置子网掩码失败"},
-        {SetButton::Ip, "设置模块IP成功", "设置模块IP失败"},
-        {SetButton::Dip, "设置模块目的IP成功", "设置模块目的IP失败"},
-        {SetButton::Port, "设置模块端口成功", "设置模块端口失败"},
-        {SetButton::DPort, "设置模块目的端口成功", "设置模块目的端口失败"},
-        {SetButton::Dhcp, "设置DCHP模式成功", "设置DCHP模式失败"},
-        {SetButton::Name, "设置模块设备名称成功", "设置模块设备名称失败"},
-        {SetButton::Uart, "设置模块串口参数成功", "设置模块串口参数失败"},
-        {SetButton::Mac, "设置模块MAC地址成功", "设置模块MAC地址失败"},
+        {Param::Mode, "设置工作模式成功", "设置工作模式失败"},
+        {Param::Gateway, "设置网关IP成功", "设置网关IP失败"},
+        {Param::Mask, "设置子网掩码成功", "设置子网掩码失败"},
+        {Param::Ip, "设置模块IP成功", "设置模块IP失败"},
+        {Param::Dip, "设置模块目的IP成功", "设置模块目的IP失败"},
+        {Param::Port, "设置模块端口成功", "设置模块端口失败"},
+        {Param::DPort, "设置模块目的端口成功", "设置模块目的端口失败"},
+        {Param::Dhcp, "设置DCHP模式成功", "设置DCHP模式失败"},
+        {Param::Name, "设置模块设备名称成功", "设置模块设备名称失败"},
+        {Param::Baud, "设置模块串口参数成功", "设置模块串口参数失败"},
+        {Param::Mac, "设置模块MAC地址成功", "设置模块MAC地址失败"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.success);
@@ -103,7 +103,7 @@ TEST_F(SetReplies, EverySetReplyLogsItsOwnSuccessOrFailureLine) {
 }
 
 TEST_F(SetReplies, AnUnansweredDestinationIpLogsAWarningEvery4sUntilAnyReply) {
-    rig.controller.set(SetButton::Dip);
+    rig.controller.set(Param::Dip);
     rig.clearRecords();
     rig.clock.advance(12500);
     const std::string warning = "@ 模块内部数据已被更改，请稍后重新搜索!";
@@ -121,7 +121,7 @@ TEST_F(SetReplies, AWrongFactoryDefaultReplyIsResentThroughCode8OnTheSerialLink)
     rig.useSerialLink();
     rig.answerAutomatically();
     rig.scripted = {"ERROR\r\n"};
-    rig.controller.set(SetButton::Default);
+    rig.controller.factoryDefault();
     rig.clock.advance(20 + 300);  // the receive window closes on the wrong reply
     EXPECT_EQ(rig.state.PendingCommand, 8);
     rig.clock.advance(150);
@@ -138,9 +138,9 @@ TEST_F(SetReplies, AWrongFactoryDefaultReplyIsResentThroughCode8OnTheSerialLink)
 TEST(SerialResetup, AsksForThePortSettingsUntilTheBaudRateMatches) {
     ControllerRig rig;
     rig.useSerialLink();
-    rig.panel.indexes[PanelField::Baud] = 6;  // 9600, the port's rate number 7
+    rig.panel.indexes[Param::Baud] = 6;  // 9600, the port's rate number 7
     rig.serial.dialogChoices = {5, 13, 7};
-    rig.controller.set(SetButton::Uart);
+    rig.controller.set(Param::Baud);
     rig.serial.input = "OK\r\n";
     rig.clock.advance(300);
 

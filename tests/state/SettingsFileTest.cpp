@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "state/SettingsFile.h"
-#include "state/ToolState.h"
+#include "device/Parameter.h"
 #include "tests/state/TempFolder.h"
 
 namespace lumiq {
@@ -30,8 +30,7 @@ protected:
 };
 
 TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsAsZero) {
-    const ToolState state;
-    for (const std::string& key : state.SettingKeys) EXPECT_EQ(settings.LoadSetting(key), "0") << key;
+    for (const std::string_view key : SettingsKeys()) EXPECT_EQ(settings.LoadSetting(std::string(key)), "0") << key;
     WriteBytes(path, "[Other]\nIP=1.2.3.4\n");
     EXPECT_EQ(settings.LoadSetting("IP"), "0");
     WriteBytes(path, "[CFG]\nMask=255.255.255.0\n");
@@ -39,15 +38,15 @@ TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsAsZero) {
 }
 
 TEST_F(SettingsFileTest, PanelDefaultsAreWrittenOneKeyALineInKeyOrder) {
-    const ToolState state;
-    const std::string values[kSettingKeyCount] = {"0",    "192.168.1.1", "192.168.0.1", "192.168.1.199",
+    const auto keys = SettingsKeys();
+    const std::string values[] = {"0",    "192.168.1.1", "192.168.0.1", "192.168.1.199",
                                                   "192.168.1.100", "5000", "6000", "6", "0", "1", "0", ""};
-    for (int i = 0; i < kSettingKeyCount; ++i) settings.SaveSetting(state.SettingKeys[i], values[i]);
+    for (std::size_t i = 0; i < keys.size(); ++i) settings.SaveSetting(std::string(keys[i]), values[i]);
 
     EXPECT_EQ(ReadBytes(path),
               "[CFG]\nModel=0\nGateWay=192.168.1.1\nMask=192.168.0.1\nIP=192.168.1.199\nDIP=192.168.1.100\n"
               "Port=5000\nDPort=6000\nBaudRate=6\nDataBit=0\nStopBit=1\nParity=0\nMAC=\n");
-    for (int i = 0; i < kSettingKeyCount; ++i) EXPECT_EQ(settings.LoadSetting(state.SettingKeys[i]), values[i]);
+    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(settings.LoadSetting(std::string(keys[i])), values[i]);
 
     // Saving again replaces the values in place.
     settings.SaveSetting("StopBit", "3");

@@ -87,9 +87,9 @@ std::vector<std::string> MissingReadAll(const std::vector<TraceRow>& rows,
                                         const TraceRow& command, const TraceRow& reply) {
     std::vector<std::string> missing;
     for (const QueryCommand* query : ReadAllChain()) {
-        if (query->value == ReplyValue::None)
+        if (query->wire().value == ReplyValue::None)
             continue;
-        const std::string keyword = query->keyword + 1; // without its "+"
+        const std::string keyword(query->wire().keyword.substr(1)); // without its "+"
         const auto value = params.find(keyword);
         if (CountRows(rows, With(command, {{"lumiq.operation", "query"},
                                            {"lumiq.keyword", keyword},

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 
 namespace lumiq::testbed {
 

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "presenter/CommandTable.h"
+#include "presenter/CommandBindings.h"
 #include "device/Frames.h"
 #include "tests/support/simbed/SimControl.h"
 
@@ -40,7 +40,7 @@ public:
         // Every query's reply keyword ("+IP", ...), "OK" among them.
         for (std::uint16_t code = 0; code < 100; ++code)
             if (const QueryCommand* query = QueryBySendCode(code))
-                keywords_.emplace_back(query->keyword);
+                keywords_.emplace_back(query->wire().keyword);
         if (keywords_.empty())
             throw std::runtime_error("the command table has no queries");
     }
