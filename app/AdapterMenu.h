@@ -37,7 +37,8 @@ public:
 
 private:
     void listItems();
-    void addItem(const QString& caption, const QString& objectName, const AdapterChoice& choice, bool checked);
+    void addItem(const QString& caption, const QString& objectName, const AdapterChoice& choice,
+                 bool checked);
     void choose(const AdapterChoice& choice);
 
     std::string configFolder_;
@@ -47,4 +48,4 @@ private:
     AdapterChoice choice_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

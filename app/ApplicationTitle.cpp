@@ -10,13 +10,16 @@ QString& StoredTitle() {
     return title;
 }
 
-}  // namespace
+} // namespace
 
 QString ApplicationTitle() {
-    if (!StoredTitle().isEmpty()) return StoredTitle();
+    if (!StoredTitle().isEmpty())
+        return StoredTitle();
     return QCoreApplication::applicationName();
 }
 
-void SetApplicationTitle(const QString& title) { StoredTitle() = title; }
+void SetApplicationTitle(const QString& title) {
+    StoredTitle() = title;
+}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,4 +14,4 @@ namespace lumiq {
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-}  // namespace lumiq
+} // namespace lumiq

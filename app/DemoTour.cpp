@@ -52,8 +52,7 @@ std::vector<DemoTour::Step> DemoTour::BuildSteps() {
          [&w] { return QStringLiteral("%1 modules listed").arg(w.ListBoxIP->count()); }},
         {QStringLiteral("select the first module, which reads all its parameters"),
          // Selecting the line, as the arrow keys would, reads its module.
-         [&w] { w.ListBoxIP->setCurrentRow(0); },
-         versionSinceMark, panelSummary},
+         [&w] { w.ListBoxIP->setCurrentRow(0); }, versionSinceMark, panelSummary},
         {QStringLiteral("read all (读参数)"), [&w] { w.But_Read->click(); }, versionSinceMark, panelSummary},
         {QStringLiteral("change the device name (设备名称 设置)"),
          [this, &w] {

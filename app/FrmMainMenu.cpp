@@ -16,7 +16,8 @@ namespace {
 QAction* MakeItem(QWidget* menu, const char* name, const QString& caption, QKeyCombination shortcut) {
     auto* item = new QAction(caption, menu);
     item->setObjectName(QString::fromLatin1(name));
-    if (shortcut.key() != Qt::Key_unknown) item->setShortcut(QKeySequence(shortcut));
+    if (shortcut.key() != Qt::Key_unknown)
+        item->setShortcut(QKeySequence(shortcut));
     menu->addAction(item);
     return item;
 }
@@ -36,10 +37,10 @@ QTimer* MakeTimer(QObject* owner, const char* name, int intervalMs) {
     // window would close after 285 ms and miss a module that answers late.
     // The engine's waits are lower bounds, as window timers never fire early.
     timer->setTimerType(Qt::PreciseTimer);
-    return timer;  // created stopped: the engine enables it
+    return timer; // created stopped: the engine enables it
 }
 
-}  // namespace
+} // namespace
 
 void TFrmMain::CreateMenu() {
     MainMenu1 = menuBar();
@@ -58,19 +59,18 @@ void TFrmMain::CreateMenu() {
     N2 = MakeMenu(MainMenu1, "N2", QStringLiteral("通讯方式"));
     N8 = MakeItem(N2, "N8", QStringLiteral("串口通讯"), Qt::CTRL | Qt::Key_P);
     TCPIP1 = MakeItem(N2, "TCPIP1", QStringLiteral("TCPIP通讯"), Qt::CTRL | Qt::Key_T);
-    adapterMenu_ = std::make_unique<AdapterMenu>(*N2, services_.settings.ConfigDir(),
-                                                 [this](const std::function<void()>& handler) {
-                                                     RunGuarded(*notices_, handler);
-                                                 });
+    adapterMenu_ = std::make_unique<AdapterMenu>(
+        *N2, services_.settings.ConfigDir(),
+        [this](const std::function<void()>& handler) { RunGuarded(*notices_, handler); });
 
     N3 = MakeItem(MainMenu1, "N3", QStringLiteral("产品介绍"), Qt::Key_unknown);
     N4 = MakeItem(MainMenu1, "N4", QStringLiteral("关于"), Qt::Key_unknown);
 }
 
 void TFrmMain::CreateTimers() {
-    TimerRead = MakeTimer(this, "TimerRead", 1000);  // the engine sets the interval before each use
+    TimerRead = MakeTimer(this, "TimerRead", 1000); // the engine sets the interval before each use
     TimerPortRes = MakeTimer(this, "TimerPortRes", 300);
     TimerOut = MakeTimer(this, "TimerOut", 4000);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

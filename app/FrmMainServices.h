@@ -24,4 +24,4 @@ struct FrmMainServices {
     std::function<QString(QWidget* parent)> chooseTraceFile{};
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -67,7 +67,7 @@ QComboBox* MakeCombo(const char* name, const QStringList& items, int selected) {
 
 QLabel* MakeLabel(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
-    label->setBuddy(buddy);  // gives the field its accessible name
+    label->setBuddy(buddy); // gives the field its accessible name
     return label;
 }
 
@@ -85,7 +85,7 @@ QString RowName(const QString& label) {
     return label.endsWith(u'：') ? label.chopped(1) : label;
 }
 
-}  // namespace
+} // namespace
 
 void TFrmMain::CreateComponents() {
     QFont panelFont = font();
@@ -132,7 +132,8 @@ QWidget* TFrmMain::CreateParameterGroup() {
     But_Read = MakeButton("But_Read", QStringLiteral("读参数"));
     But_Default = MakeButton("But_Default", QStringLiteral("出厂设置"));
     But_OneKey = MakeButton("But_OneKey", QStringLiteral("一键写入"));
-    for (QPushButton* button : {But_UDPFind, But_Read, But_Default, But_OneKey}) topButtons->addWidget(button);
+    for (QPushButton* button : {But_UDPFind, But_Read, But_Default, But_OneKey})
+        topButtons->addWidget(button);
     column->addLayout(topButtons);
 
     auto* rows = new QGridLayout;
@@ -166,15 +167,18 @@ void TFrmMain::CreateModuleRows(QGridLayout* rows) {
     };
     const Row table[] = {
         {QStringLiteral("工作模式："), Cmb_Model, &But_ModelCheck, "But_ModelCheck", &But_Model, "But_Model"},
-        {QStringLiteral("网关IP："), Edt_GATEWAY, &But_GATEWAYCheck, "But_GATEWAYCheck", &But_GATEWAY, "But_GATEWAY"},
+        {QStringLiteral("网关IP："), Edt_GATEWAY, &But_GATEWAYCheck, "But_GATEWAYCheck", &But_GATEWAY,
+         "But_GATEWAY"},
         {QStringLiteral("子网掩码："), Edt_MASK, &But_MASKCheck, "But_MASKCheck", &But_MASK, "But_MASK"},
         {QStringLiteral("模块IP："), Edt_IP, &But_IPCheck, "But_IPCheck", &But_IP, "But_IP"},
         {QStringLiteral("目的IP："), Edt_DIP, &But_DIPCheck, "But_DIPCheck", &But_DIP, "But_DIP"},
         {QStringLiteral("端口号："), Edt_Port, &But_PortCheck, "But_PortCheck", &But_Port, "But_Port"},
         {QStringLiteral("目的端口："), Edt_DPort, &But_DPortCheck, "But_DPortCheck", &But_DPort, "But_DPort"},
         {QStringLiteral("MAC地址："), Edt_MAC, &But_MACCheck, "But_MACCheck", &But_SetMAC, "But_SetMAC"},
-        {QStringLiteral("DCHP模式："), DCHP_Model, &But_DCHPCheck, "But_DCHPCheck", &But_SetDCHP, "But_SetDCHP"},
-        {QStringLiteral("设备名称："), Edt_Name, &But_NameCheck, "But_NameCheck", &But_SetName, "But_SetName"},
+        {QStringLiteral("DCHP模式："), DCHP_Model, &But_DCHPCheck, "But_DCHPCheck", &But_SetDCHP,
+         "But_SetDCHP"},
+        {QStringLiteral("设备名称："), Edt_Name, &But_NameCheck, "But_NameCheck", &But_SetName,
+         "But_SetName"},
     };
     int line = 0;
     for (const Row& row : table) {
@@ -228,7 +232,7 @@ QWidget* TFrmMain::CreateInfoGroup() {
     But_Clear = MakeButton("But_Clear", QStringLiteral("清除显示"));
     But_ReadVer = MakeButton("But_ReadVer", QStringLiteral("读固件版本号"));
     LaVersion = MakeEdit("LaVersion", QString());
-    LaVersion->setEnabled(false);  // shows the firmware version; never typed into
+    LaVersion->setEnabled(false); // shows the firmware version; never typed into
     But_Clear->setMinimumWidth(84);
     But_ReadVer->setMinimumWidth(100);
     top->addWidget(But_Clear);
@@ -246,4 +250,4 @@ QWidget* TFrmMain::CreateInfoGroup() {
     return group;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

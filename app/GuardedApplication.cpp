@@ -17,4 +17,4 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -20,7 +20,7 @@ std::string TextOf(const std::exception_ptr& error) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void ReportException(std::exception_ptr error, OperatorDialogs& boxes) noexcept {
     std::string text;
@@ -57,4 +57,4 @@ void RunGuarded(OperatorDialogs& boxes, const std::function<void()>& handler) no
     }
 }
 
-}  // namespace lumiq
+} // namespace lumiq

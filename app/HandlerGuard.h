@@ -24,4 +24,4 @@ void RunGuarded(QWidget* parent, const std::function<void()>& handler) noexcept;
 // that keeps coming) queues its boxes instead of nesting them.
 void RunGuarded(OperatorDialogs& boxes, const std::function<void()>& handler) noexcept;
 
-}  // namespace lumiq
+} // namespace lumiq

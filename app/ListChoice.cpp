@@ -24,11 +24,13 @@ void ListChoice::onSelectionChanged() {
     selectedSincePress_ = true;
     // Emptying the list, or a Ctrl+click on the selected line, leaves
     // nothing selected: nothing to choose.
-    if (!list_.selectedItems().isEmpty()) emit chosen();
+    if (!list_.selectedItems().isEmpty())
+        emit chosen();
 }
 
 void ListChoice::onClicked() {
-    if (!std::exchange(selectedSincePress_, false)) emit chosen();
+    if (!std::exchange(selectedSincePress_, false))
+        emit chosen();
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -34,4 +34,4 @@ private:
     bool selectedSincePress_ = false;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -11,8 +11,8 @@
 namespace lumiq {
 
 struct LogStampFormats {
-    QString shortDate;  // QLocale date format, e.g. "yyyy-M-d"
-    QString longTime;   // QLocale time format, e.g. "HH:mm:ss"
+    QString shortDate; // QLocale date format, e.g. "yyyy-M-d"
+    QString longTime;  // QLocale time format, e.g. "HH:mm:ss"
 };
 
 // The locale's short date and long time formats, the time-zone part of the
@@ -26,4 +26,4 @@ QString WithoutTimeZone(const QString& timeFormat);
 QString FormatLogLine(const QDateTime& when, const QLocale& locale, const LogStampFormats& formats,
                       const QString& text);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -16,6 +16,8 @@ void MemoInfoLog::addLogLine(const std::string& utf8) {
                                         QString::fromStdString(utf8)));
 }
 
-void MemoInfoLog::appendPlain(const std::string& utf8) { memo_.appendPlainText(QString::fromStdString(utf8)); }
+void MemoInfoLog::appendPlain(const std::string& utf8) {
+    memo_.appendPlainText(QString::fromStdString(utf8));
+}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -18,4 +18,4 @@ private:
     QPlainTextEdit& memo_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

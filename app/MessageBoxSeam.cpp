@@ -26,10 +26,14 @@ MessageAnswer AnswerOnStderr(const MessageRequest& request) {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Stop: return QMessageBox::Critical;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::None: break;
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -40,20 +44,23 @@ MessageAnswer ShowRealBox(const MessageRequest& request, QWidget* parent) {
                                                      : QMessageBox::Ok | QMessageBox::Cancel;
     QMessageBox box(ToQtIcon(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text), buttons, parent);
-    box.setTextFormat(Qt::PlainText);  // texts from modules must never be read as markup
+    box.setTextFormat(Qt::PlainText); // texts from modules must never be read as markup
     box.exec();
     // Closing an OK-only box with Escape or the close box still counts as OK.
-    if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    if (request.buttons == MessageButtons::Ok)
+        return MessageAnswer::Ok;
     return box.standardButton(box.clickedButton()) == QMessageBox::Ok ? MessageAnswer::Ok
-                                                                       : MessageAnswer::Cancel;
+                                                                      : MessageAnswer::Cancel;
 }
 
-}  // namespace
+} // namespace
 
 MessageAnswer ShowMessage(const MessageRequest& request, QWidget* parent) {
     // A copy: the responder may replace itself while it answers.
-    if (const MessageResponder responder = InstalledResponder()) return responder(request, parent);
-    if (AutoAnswerRequested()) return AnswerOnStderr(request);
+    if (const MessageResponder responder = InstalledResponder())
+        return responder(request, parent);
+    if (AutoAnswerRequested())
+        return AnswerOnStderr(request);
     return ShowRealBox(request, parent);
 }
 
@@ -61,4 +68,4 @@ MessageResponder SetMessageResponder(MessageResponder responder) {
     return std::exchange(InstalledResponder(), std::move(responder));
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -22,4 +22,4 @@ MessageAnswer ShowMessage(const MessageRequest& request, QWidget* parent);
 // boxes). Returns the responder it replaces.
 MessageResponder SetMessageResponder(MessageResponder responder);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -8,13 +8,17 @@ QtEngineTimer::QtEngineTimer(QTimer& timer) : timer_(timer), enabled_(timer.isAc
 
 void QtEngineTimer::setInterval(int ms) {
     timer_.setInterval(ms < 0 ? 0 : ms);
-    if (enabled_) restart();  // the count starts again from now
+    if (enabled_)
+        restart(); // the count starts again from now
 }
 
-int QtEngineTimer::interval() const { return timer_.interval(); }
+int QtEngineTimer::interval() const {
+    return timer_.interval();
+}
 
 void QtEngineTimer::setEnabled(bool enabled) {
-    if (enabled == enabled_) return;  // enabling a running timer must not restart its count
+    if (enabled == enabled_)
+        return; // enabling a running timer must not restart its count
     enabled_ = enabled;
     if (enabled_)
         restart();
@@ -22,7 +26,9 @@ void QtEngineTimer::setEnabled(bool enabled) {
         timer_.stop();
 }
 
-bool QtEngineTimer::enabled() const { return enabled_; }
+bool QtEngineTimer::enabled() const {
+    return enabled_;
+}
 
 void QtEngineTimer::restart() {
     if (timer_.interval() > 0)
@@ -31,4 +37,4 @@ void QtEngineTimer::restart() {
         timer_.stop();
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -29,4 +29,4 @@ private:
     bool enabled_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

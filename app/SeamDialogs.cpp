@@ -6,6 +6,8 @@ namespace lumiq {
 
 SeamDialogs::SeamDialogs(QWidget* parent) : parent_(parent) {}
 
-MessageAnswer SeamDialogs::showMessage(const MessageRequest& request) { return ShowMessage(request, parent_); }
+MessageAnswer SeamDialogs::showMessage(const MessageRequest& request) {
+    return ShowMessage(request, parent_);
+}
 
-}  // namespace lumiq
+} // namespace lumiq

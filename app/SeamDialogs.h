@@ -17,4 +17,4 @@ private:
     QWidget* parent_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

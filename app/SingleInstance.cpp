@@ -41,23 +41,27 @@ std::string LockFilePath(std::string* problem) {
         folder = runtime;
     else
         folder = PrivateTmpFolder(problem);
-    if (folder.empty()) return {};
+    if (folder.empty())
+        return {};
     return folder + "/" + kInstanceLockName + ".lock";
 }
 
-}  // namespace
+} // namespace
 
 InstanceLock::Result InstanceLock::Acquire() {
-    if (fd_ >= 0) return Result::Acquired;
+    if (fd_ >= 0)
+        return Result::Acquired;
     const std::string path = LockFilePath(&problem_);
-    if (path.empty()) return Result::Unavailable;
+    if (path.empty())
+        return Result::Unavailable;
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         problem_ = "cannot open " + path + ": " + std::strerror(errno);
         return Result::Unavailable;
     }
     int rc;
-    do rc = flock(fd, LOCK_EX | LOCK_NB);
+    do
+        rc = flock(fd, LOCK_EX | LOCK_NB);
     while (rc != 0 && errno == EINTR);
     if (rc == 0) {
         fd_ = fd;
@@ -65,13 +69,15 @@ InstanceLock::Result InstanceLock::Acquire() {
     }
     const int error = errno;
     close(fd);
-    if (error == EWOULDBLOCK) return Result::AlreadyRunning;
+    if (error == EWOULDBLOCK)
+        return Result::AlreadyRunning;
     problem_ = "cannot lock " + path + ": " + std::strerror(error);
     return Result::Unavailable;
 }
 
 InstanceLock::~InstanceLock() {
-    if (fd_ >= 0) close(fd_);  // closing drops the lock
+    if (fd_ >= 0)
+        close(fd_); // closing drops the lock
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -32,4 +32,4 @@ private:
     std::string problem_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -15,11 +15,13 @@ namespace {
 // VmHWM of /proc/self/status, in kB; -1 when it cannot be read.
 long PeakResidentKb() {
     std::FILE* status = std::fopen("/proc/self/status", "re");
-    if (!status) return -1;
+    if (!status)
+        return -1;
     long kb = -1;
     char line[256];
     while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, "VmHWM:", 6) == 0 && std::sscanf(line + 6, "%ld", &kb) == 1) break;
+        if (std::strncmp(line, "VmHWM:", 6) == 0 && std::sscanf(line + 6, "%ld", &kb) == 1)
+            break;
     std::fclose(status);
     return kb;
 }
@@ -57,12 +59,13 @@ private:
     bool seen_ = false;
 };
 
-}  // namespace
+} // namespace
 
 void InstallStartupReport(QWidget& window) {
     const QString path = qEnvironmentVariable("LUMIQ_STARTUP_REPORT");
-    if (path.isEmpty()) return;
+    if (path.isEmpty())
+        return;
     window.installEventFilter(new FirstPaintWatch(window, path));
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -13,4 +13,4 @@ namespace lumiq {
 // Call before the window is shown, so that its first paint is seen.
 void InstallStartupReport(QWidget& window);
 
-}  // namespace lumiq
+} // namespace lumiq

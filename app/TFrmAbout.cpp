@@ -6,8 +6,8 @@
 namespace lumiq {
 
 TFrmAbout::TFrmAbout()
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowStaysOnTopHint) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("关于"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -25,4 +25,4 @@ TFrmAbout::TFrmAbout()
     setFixedSize(300, 140);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -13,4 +13,4 @@ public:
     TFrmAbout();
 };
 
-}  // namespace lumiq
+} // namespace lumiq

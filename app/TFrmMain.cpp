@@ -47,8 +47,8 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
 
     // In the order of Param.
     panel_ = std::make_unique<WidgetPanelView>(std::array<QWidget*, kParamCount>{
-        Cmb_Model, Edt_GATEWAY, Edt_MASK, Edt_IP, Edt_DIP, Edt_Port, Edt_DPort, DCHP_Model, Edt_Name, Cmb_Baud,
-        Cmb_DataBit, Cmb_StopBit, Cmb_Parity, Edt_MAC, LaVersion});
+        Cmb_Model, Edt_GATEWAY, Edt_MASK, Edt_IP, Edt_DIP, Edt_Port, Edt_DPort, DCHP_Model, Edt_Name,
+        Cmb_Baud, Cmb_DataBit, Cmb_StopBit, Cmb_Parity, Edt_MAC, LaVersion});
     moduleList_ = std::make_unique<WidgetModuleList>(*ListBoxIP, *But_UDPFind);
     log_ = std::make_unique<MemoInfoLog>(*MemoInfo);
     dialogs_ = std::make_unique<SeamDialogs>(this);

@@ -92,12 +92,12 @@ public:
     QPointer<TFrmAbout> FrmAbout;
 
     QMenuBar* MainMenu1 = nullptr;
-    QMenu* N9 = nullptr;  // 文件
+    QMenu* N9 = nullptr; // 文件
     QAction* N10 = nullptr;
     QAction* N11 = nullptr;
-    QAction* N13 = nullptr;  // 保存通讯记录…, checked while a trace runs
+    QAction* N13 = nullptr; // 保存通讯记录…, checked while a trace runs
     QAction* N12 = nullptr;
-    QMenu* N2 = nullptr;  // 通讯方式
+    QMenu* N2 = nullptr; // 通讯方式
     QAction* N8 = nullptr;
     QAction* TCPIP1 = nullptr;
     QAction* N3 = nullptr;
@@ -255,4 +255,4 @@ private:
     std::unique_ptr<PacketTrace> trace_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

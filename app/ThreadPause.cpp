@@ -5,7 +5,8 @@
 namespace lumiq {
 
 void ThreadPause::pauseMs(int ms) {
-    if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-}  // namespace lumiq
+} // namespace lumiq

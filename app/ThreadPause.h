@@ -11,4 +11,4 @@ public:
     void pauseMs(int ms) override;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

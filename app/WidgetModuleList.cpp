@@ -8,16 +8,22 @@ namespace lumiq {
 WidgetModuleList::WidgetModuleList(QListWidget& list, QAbstractButton& searchButton)
     : list_(list), searchButton_(searchButton) {}
 
-void WidgetModuleList::clearLines() { list_.clear(); }
+void WidgetModuleList::clearLines() {
+    list_.clear();
+}
 
-void WidgetModuleList::appendLine(const std::string& utf8) { list_.addItem(QString::fromStdString(utf8)); }
+void WidgetModuleList::appendLine(const std::string& utf8) {
+    list_.addItem(QString::fromStdString(utf8));
+}
 
 void WidgetModuleList::replaceLine(int index, const std::string& utf8) {
-    if (QListWidgetItem* line = list_.item(index)) line->setText(QString::fromStdString(utf8));
+    if (QListWidgetItem* line = list_.item(index))
+        line->setText(QString::fromStdString(utf8));
 }
 
 void WidgetModuleList::setLineTip(int index, const std::string& utf8) {
-    if (QListWidgetItem* line = list_.item(index)) line->setToolTip(QString::fromStdString(utf8));
+    if (QListWidgetItem* line = list_.item(index))
+        line->setToolTip(QString::fromStdString(utf8));
 }
 
 void WidgetModuleList::setSearchEnabled(bool enabled) {
@@ -25,4 +31,4 @@ void WidgetModuleList::setSearchEnabled(bool enabled) {
     list_.setEnabled(enabled);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -24,4 +24,4 @@ private:
     QAbstractButton& searchButton_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -13,7 +13,6 @@ class QWidget;
 
 namespace lumiq {
 
-
 class WidgetPanelView : public PanelView {
 public:
     // One widget per Param, in the enum's order: a QComboBox or a
@@ -33,4 +32,4 @@ private:
     std::array<QWidget*, kParamCount> widgets_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

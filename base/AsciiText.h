@@ -10,7 +10,9 @@ namespace lumiq {
 // Blanks as an INI or CSV line may hold them around a name or a value.
 inline constexpr std::string_view kAsciiBlanks = " \t\v\f\r";
 
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string AsciiLowered(std::string_view text);
 

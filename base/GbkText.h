@@ -18,4 +18,4 @@ std::size_t GbkByteCount(std::string_view utf8);
 // character; a text cut at a byte limit may have split its last one.
 std::size_t GbkWholeCharactersLength(std::string_view gbk);
 
-}  // namespace lumiq
+} // namespace lumiq

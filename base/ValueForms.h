@@ -20,4 +20,4 @@ bool IsMaskValue(std::uint32_t hostOrder);
 // Six two-digit hexadecimal bytes joined by ":" (either letter case).
 bool IsMacTextForm(std::string_view text);
 
-}  // namespace lumiq
+} // namespace lumiq

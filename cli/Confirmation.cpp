@@ -11,7 +11,8 @@ namespace lumiq::cli {
 bool ConfirmDefault(const std::vector<std::string>& modules, const Interrupt& interrupt) {
     std::cerr << "Factory default for " << modules.size() << (modules.size() == 1 ? " module" : " modules")
               << ": every parameter, the MAC and the address included, goes back to its factory value.\n";
-    for (const std::string& module : modules) std::cerr << "  " << module << '\n';
+    for (const std::string& module : modules)
+        std::cerr << "  " << module << '\n';
     std::cerr << "Restore? [y/N] " << std::flush;
     std::string answer;
     const bool read = static_cast<bool>(std::getline(std::cin, answer));
@@ -23,4 +24,4 @@ bool ConfirmDefault(const std::vector<std::string>& modules, const Interrupt& in
     return answer == "y" || answer == "yes";
 }
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -13,4 +13,4 @@ class Interrupt;
 // end of input or Ctrl+C is no.
 bool ConfirmDefault(const std::vector<std::string>& modules, const Interrupt& interrupt);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

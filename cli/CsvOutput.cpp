@@ -36,8 +36,7 @@ void WriteFound(const Report& report, std::ostream& out) {
 std::string Changes(const ApplyReport& apply) {
     std::vector<std::string> changes;
     for (const fleet::Difference& change : apply.changes)
-        changes.push_back(std::string(KeyOf(change.param)) + ": " + change.now + " → " +
-                          change.wanted);
+        changes.push_back(std::string(KeyOf(change.param)) + ": " + change.now + " → " + change.wanted);
     return Joined(changes, "; ");
 }
 

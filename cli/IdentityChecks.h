@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "fleet/ModuleSearch.h"
 #include "device/ValueRules.h"
+#include "fleet/ModuleSearch.h"
 
 namespace lumiq::cli {
 

@@ -39,9 +39,8 @@ json AdapterJson(const Adapter& adapter) {
 json ValuesJson(const Report& report, const ModuleRow& row) {
     json values = json::object();
     for (const auto& [param, text] : row.values) {
-        const bool shown =
-            param == Param::Mac ||
-            std::find(report.columns.begin(), report.columns.end(), param) != report.columns.end();
+        const bool shown = param == Param::Mac || std::find(report.columns.begin(), report.columns.end(),
+                                                            param) != report.columns.end();
         if (shown)
             values[std::string(KeyOf(param))] = text;
     }
@@ -51,8 +50,7 @@ json ValuesJson(const Report& report, const ModuleRow& row) {
 json ApplyJson(const ApplyReport& apply) {
     json changes = json::array();
     for (const fleet::Difference& change : apply.changes)
-        changes.push_back(
-            {{"key", KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
+        changes.push_back({{"key", KeyOf(change.param)}, {"now", change.now}, {"wanted", change.wanted}});
     json mismatches = json::array();
     for (const fleet::Difference& mismatch : apply.mismatches)
         mismatches.push_back(

@@ -24,4 +24,4 @@ private:
     bool shown_ = false;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -8,10 +8,10 @@
 
 #include "cli/ModuleStatus.h"
 #include "cli/Request.h"
+#include "device/ModuleValues.h"
 #include "doctor/DoctorFinding.h"
 #include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
-#include "device/ModuleValues.h"
 #include "fleet/Session.h"
 #include "fleet/WriteOutcome.h"
 #include "net/AdapterList.h"
@@ -47,14 +47,14 @@ struct ApplyReport {
 };
 
 struct ModuleRow {
-    std::string mac;            // the MAC text it answers to now
-    std::string macBefore;      // when a set changed it
-    std::string target;         // as named on the command line; empty for `all`
-    std::string address;        // the address it answered from
-    std::string adapter;        // the adapter it answered on, or the serial port
+    std::string mac;       // the MAC text it answers to now
+    std::string macBefore; // when a set changed it
+    std::string target;    // as named on the command line; empty for `all`
+    std::string address;   // the address it answered from
+    std::string adapter;   // the adapter it answered on, or the serial port
     ModuleStatus status = ModuleStatus::Ok;
-    std::string detail;         // why it did not succeed, in words
-    ModuleValues values; // as the module reported or confirmed them
+    std::string detail;                    // why it did not succeed, in words
+    ModuleValues values;                   // as the module reported or confirmed them
     std::vector<fleet::ValueWrite> writes; // set: what became of each value
     std::optional<StepReport> failure;
     std::vector<StepReport> steps;
@@ -83,9 +83,9 @@ struct Report {
     ReportForm form = ReportForm::Found;
     std::vector<Param> columns; // the parameters shown, in order
     std::vector<ModuleRow> modules;
-    std::vector<Adapter> adapters; // `lumiq adapters`, `lumiq doctor`
+    std::vector<Adapter> adapters;         // `lumiq adapters`, `lumiq doctor`
     std::vector<doctor::Finding> findings; // `lumiq doctor`
-    std::string bundlePath;        // `lumiq support-bundle`: the archive written, and its parts
+    std::string bundlePath;                // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;
     bool dryRun = false; // apply --check

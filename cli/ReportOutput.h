@@ -18,4 +18,4 @@ void WriteCsv(const Report& report, std::ostream& out);
 
 void WriteReport(const Report& report, Format format, std::ostream& out);
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "fleet/ModuleSearch.h"
 #include "device/Parameter.h"
-#include "fleet/PreparedSettings.h"
 #include "device/ValueRules.h"
+#include "fleet/ModuleSearch.h"
+#include "fleet/PreparedSettings.h"
 #include "trace/TrafficTap.h"
 
 namespace lumiq::cli {
@@ -33,12 +33,12 @@ struct Request {
     Format format = Format::Table;
     std::vector<std::string> adapters; // names or addresses; empty: every adapter
     fleet::SearchOptions search;
-    std::vector<Target> targets;      // in the order given, each once
-    std::vector<Param> keys;   // get
-    std::vector<Value> values; // set
-    int parallel = 0;                 // 0: the engine's default
-    int timeoutMs = 0;                // 0: the engine's default
-    std::string serialPort;           // empty: over the network
+    std::vector<Target> targets; // in the order given, each once
+    std::vector<Param> keys;     // get
+    std::vector<Value> values;   // set
+    int parallel = 0;            // 0: the engine's default
+    int timeoutMs = 0;           // 0: the engine's default
+    std::string serialPort;      // empty: over the network
     int baud = 9600;
     bool yes = false;       // default: no confirmation asked
     std::string bundlePath; // support-bundle --output; empty: a name of the moment, here

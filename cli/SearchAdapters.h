@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "net/AdapterList.h"
 #include "device/AdapterRoute.h"
+#include "net/AdapterList.h"
 
 namespace lumiq::cli {
 

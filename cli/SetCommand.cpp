@@ -59,8 +59,7 @@ public:
     // What became of each value asked for; the row succeeds only when every one is confirmed.
     void finishRow(const Request& request, ModuleRow& row, const fleet::Session& session) const override {
         const auto* plan = dynamic_cast<const fleet::SetPlan*>(&session.plan());
-        const ModuleValues* readBack =
-            plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
+        const ModuleValues* readBack = plan != nullptr && plan->readBackDone() ? &plan->readBack() : nullptr;
         std::vector<std::string> trouble;
         for (fleet::ValueWrite& write : fleet::WritesOf(session, request.values, readBack)) {
             const std::string item = std::string(KeyOf(write.value.param)) + "=" + write.value.text;

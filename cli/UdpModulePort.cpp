@@ -3,11 +3,11 @@
 #include <iostream>
 
 #include "cli/ExitStatus.h"
+#include "device/Frames.h"
 #include "doctor/PortHolder.h"
 #include "links/UdpLinkSetup.h"
 #include "net/PacketInfoReceive.h"
 #include "net/WinsockErrors.h"
-#include "device/Frames.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {

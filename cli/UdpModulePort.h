@@ -50,4 +50,4 @@ private:
     std::set<std::string> warned_;
 };
 
-}  // namespace lumiq::cli
+} // namespace lumiq::cli

@@ -15,11 +15,11 @@ inline constexpr int kMaxResends = 3;       // a frame goes out at most four tim
 inline constexpr int kSerialReadMax = 1024; // characters read at the end of a receive window
 
 // Milliseconds.
-inline constexpr int kReplyToNextSendMs = 30;       // a query's reply -> the next query or a resend
-inline constexpr int kSetPaceMs = 300;              // a set's reply -> the next set
-inline constexpr int kSenderTickMs = 150;           // a serial reply -> the next frame
+inline constexpr int kReplyToNextSendMs = 30;        // a query's reply -> the next query or a resend
+inline constexpr int kSetPaceMs = 300;               // a set's reply -> the next set
+inline constexpr int kSenderTickMs = 150;            // a serial reply -> the next frame
 inline constexpr int kReadBackAfterDefaultMs = 2000; // a confirmed factory default -> reading it back
-inline constexpr int kSerialReceiveWindowMs = 300;  // a serial reply is read at the end of this window
-inline constexpr int kMacSetReceiveWindowMs = 1800; // the module restarts after a MAC change
+inline constexpr int kSerialReceiveWindowMs = 300;   // a serial reply is read at the end of this window
+inline constexpr int kMacSetReceiveWindowMs = 1800;  // the module restarts after a MAC change
 
 } // namespace lumiq

@@ -27,7 +27,8 @@ char DigitArgument(int itemIndex) {
     return static_cast<char>(static_cast<unsigned char>('0' + itemIndex));
 }
 
-std::string UartArgument(std::string_view baud, std::string_view dataBitChar, int stopIndex, int parityIndex) {
+std::string UartArgument(std::string_view baud, std::string_view dataBitChar, int stopIndex,
+                         int parityIndex) {
     std::string argument(baud);
     argument += ',';
     argument += dataBitChar;
@@ -38,4 +39,4 @@ std::string UartArgument(std::string_view baud, std::string_view dataBitChar, in
     return argument;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

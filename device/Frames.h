@@ -33,4 +33,4 @@ char DigitArgument(int itemIndex);
 // bytes), then the stop-bit and parity digits.
 std::string UartArgument(std::string_view baud, std::string_view dataBitChar, int stopIndex, int parityIndex);
 
-}  // namespace lumiq
+} // namespace lumiq

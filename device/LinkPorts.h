@@ -18,8 +18,8 @@ public:
     virtual void sendTo(std::uint32_t address, std::uint16_t port, const std::string& bytes) = 0;
     // One datagram from `source` (network order) through the adapter
     // `ifindex`. A link that cannot pick its adapter sends as sendTo does.
-    virtual void sendFrom(std::uint32_t address, std::uint16_t port, const std::string& bytes, std::uint32_t source,
-                          unsigned ifindex) {
+    virtual void sendFrom(std::uint32_t address, std::uint16_t port, const std::string& bytes,
+                          std::uint32_t source, unsigned ifindex) {
         (void)source;
         (void)ifindex;
         sendTo(address, port, bytes);

@@ -10,7 +10,8 @@ namespace lumiq {
 
 std::optional<Param> ParamOfKey(std::string_view key) {
     for (const ParamRow& row : kParamRows) {
-        if (SameAsciiLetters(key, row.key) || (!row.settingsKey.empty() && SameAsciiLetters(key, row.settingsKey)))
+        if (SameAsciiLetters(key, row.key) ||
+            (!row.settingsKey.empty() && SameAsciiLetters(key, row.settingsKey)))
             return row.param;
     }
     return std::nullopt;

@@ -87,7 +87,8 @@ inline constexpr unsigned kMaxPort = 65535;
 inline constexpr char kMinDataBits = '5';
 inline constexpr char kMaxDataBits = '9';
 
-inline constexpr std::array<std::string_view, 4> kModeChoices{"TCP_Server", "TCP_Client", "UDP", "UDP_Server"};
+inline constexpr std::array<std::string_view, 4> kModeChoices{"TCP_Server", "TCP_Client", "UDP",
+                                                              "UDP_Server"};
 inline constexpr std::array<std::string_view, 2> kDhcpChoices{"off", "on"};
 inline constexpr std::array<std::string_view, 2> kDhcpShown{"关闭", "打开"}; // as the window lists them
 inline constexpr std::array<std::string_view, 15> kBaudChoices{
@@ -121,28 +122,110 @@ inline constexpr std::array<ParamRow, kParamCount> kParamRows = [] {
     constexpr WireQuery uartQuery{"AT+UART=?\r\n", "+UART", 6, R::Uart};
     constexpr WireSet uartSet{"AT+UART=", S::Uart};
     return std::array<ParamRow, kParamCount>{{
-        {Param::Mode, "mode", "Model", {"AT+MODEL=?\r\n", "+MODEL", 7, R::Digit}, {"AT+MODEL=", S::Digit}, K::Choice,
-         kModeChoices, kModeChoices, 0},
-        {Param::Gateway, "gateway", "GateWay", {"AT+GATEWAY=?\r\n", "+GATEWAY", 9, R::Text}, {"AT+GATEWAY=", S::Text},
-         K::Address, {}, {}, 1},
-        {Param::Mask, "mask", "Mask", {"AT+MASK=?\r\n", "+MASK", 6, R::Text}, {"AT+MASK=", S::Text}, K::Mask, {}, {},
+        {Param::Mode,
+         "mode",
+         "Model",
+         {"AT+MODEL=?\r\n", "+MODEL", 7, R::Digit},
+         {"AT+MODEL=", S::Digit},
+         K::Choice,
+         kModeChoices,
+         kModeChoices,
+         0},
+        {Param::Gateway,
+         "gateway",
+         "GateWay",
+         {"AT+GATEWAY=?\r\n", "+GATEWAY", 9, R::Text},
+         {"AT+GATEWAY=", S::Text},
+         K::Address,
+         {},
+         {},
+         1},
+        {Param::Mask,
+         "mask",
+         "Mask",
+         {"AT+MASK=?\r\n", "+MASK", 6, R::Text},
+         {"AT+MASK=", S::Text},
+         K::Mask,
+         {},
+         {},
          2},
-        {Param::Ip, "ip", "IP", {"AT+IP=?\r\n", "+IP", 4, R::Text}, {"AT+IP=", S::Text}, K::HostAddress, {}, {}, 3},
-        {Param::Dip, "dip", "DIP", {"AT+DIP=?\r\n", "+DIP", 5, R::Text}, {"AT+DIP=", S::Text}, K::Address, {}, {}, 4},
-        {Param::Port, "port", "Port", {"AT+PORT=?\r\n", "+PORT", 6, R::Text}, {"AT+PORT=", S::Text}, K::Port, {}, {},
+        {Param::Ip,
+         "ip",
+         "IP",
+         {"AT+IP=?\r\n", "+IP", 4, R::Text},
+         {"AT+IP=", S::Text},
+         K::HostAddress,
+         {},
+         {},
+         3},
+        {Param::Dip,
+         "dip",
+         "DIP",
+         {"AT+DIP=?\r\n", "+DIP", 5, R::Text},
+         {"AT+DIP=", S::Text},
+         K::Address,
+         {},
+         {},
+         4},
+        {Param::Port,
+         "port",
+         "Port",
+         {"AT+PORT=?\r\n", "+PORT", 6, R::Text},
+         {"AT+PORT=", S::Text},
+         K::Port,
+         {},
+         {},
          5},
-        {Param::DPort, "dport", "DPort", {"AT+DPORT=?\r\n", "+DPORT", 7, R::Text}, {"AT+DPORT=", S::Text}, K::Port,
-         {}, {}, 6},
+        {Param::DPort,
+         "dport",
+         "DPort",
+         {"AT+DPORT=?\r\n", "+DPORT", 7, R::Text},
+         {"AT+DPORT=", S::Text},
+         K::Port,
+         {},
+         {},
+         6},
         // The module's own spelling: DCHP.
-        {Param::Dhcp, "dhcp", "", {"AT+DCHP=?\r\n", "+DCHP", 6, R::Digit}, {"AT+DCHP=", S::Digit}, K::Choice,
-         kDhcpChoices, kDhcpShown, 7},
-        {Param::Name, "name", "", {"AT+NAME=?\r\n", "+NAME", 6, R::Text}, {"AT+NAME=", S::Text}, K::Name, {}, {}, 8},
+        {Param::Dhcp,
+         "dhcp",
+         "",
+         {"AT+DCHP=?\r\n", "+DCHP", 6, R::Digit},
+         {"AT+DCHP=", S::Digit},
+         K::Choice,
+         kDhcpChoices,
+         kDhcpShown,
+         7},
+        {Param::Name,
+         "name",
+         "",
+         {"AT+NAME=?\r\n", "+NAME", 6, R::Text},
+         {"AT+NAME=", S::Text},
+         K::Name,
+         {},
+         {},
+         8},
         {Param::Baud, "baud", "BaudRate", uartQuery, uartSet, K::Rate, kBaudChoices, kBaudChoices, 9},
         {Param::DataBits, "databits", "DataBit", uartQuery, uartSet, K::DataBits, {}, kDataBitsShown, 9},
-        {Param::StopBits, "stopbits", "StopBit", uartQuery, uartSet, K::Choice, kStopBitsChoices, kStopBitsChoices, 9},
+        {Param::StopBits, "stopbits", "StopBit", uartQuery, uartSet, K::Choice, kStopBitsChoices,
+         kStopBitsChoices, 9},
         {Param::Parity, "parity", "Parity", uartQuery, uartSet, K::Choice, kParityChoices, kParityChoices, 9},
-        {Param::Mac, "mac", "MAC", {"AT+MAC=?\r\n", "+MAC", 5, R::Text}, {"AT+MAC=", S::Text}, K::Mac, {}, {}, 10},
-        {Param::Version, "version", "", {"AT+VER=?\r\n", "+VER", 5, R::Version}, {"", S::None}, K::ReadOnly, {}, {},
+        {Param::Mac,
+         "mac",
+         "MAC",
+         {"AT+MAC=?\r\n", "+MAC", 5, R::Text},
+         {"AT+MAC=", S::Text},
+         K::Mac,
+         {},
+         {},
+         10},
+        {Param::Version,
+         "version",
+         "",
+         {"AT+VER=?\r\n", "+VER", 5, R::Version},
+         {"", S::None},
+         K::ReadOnly,
+         {},
+         {},
          -1},
     }};
 }();
@@ -159,7 +242,9 @@ constexpr bool RowsFollowParams() {
 }
 static_assert(RowsFollowParams(), "kParamRows must hold one row per Param, in its order");
 
-constexpr const ParamRow& RowOf(Param param) { return kParamRows[static_cast<std::size_t>(param)]; }
+constexpr const ParamRow& RowOf(Param param) {
+    return kParamRows[static_cast<std::size_t>(param)];
+}
 
 // Every parameter in table order.
 inline constexpr std::array<Param, kParamCount> kAllParams = [] {
@@ -175,20 +260,30 @@ inline constexpr WireSet kFactoryDefaultSet{"AT+DEFAULT", SetArgument::None};
 // The factory default resent as a query, answered like the link test.
 inline constexpr WireQuery kFactoryDefaultQuery{"AT+DEFAULT\r\n", kOkReply, 0, ReplyValue::None};
 
-constexpr std::string_view KeyOf(Param param) { return RowOf(param).key; }
+constexpr std::string_view KeyOf(Param param) {
+    return RowOf(param).key;
+}
 
 // A key as typed: any letter case; the CFG.ini key names (Model, GateWay,
 // BaudRate, DataBit, ...) are understood as well.
 std::optional<Param> ParamOfKey(std::string_view key);
 
-constexpr bool IsUartPart(Param param) { return RowOf(param).query.value == ReplyValue::Uart; }
-constexpr bool IsWritable(Param param) { return !RowOf(param).set.prefix.empty(); }
+constexpr bool IsUartPart(Param param) {
+    return RowOf(param).query.value == ReplyValue::Uart;
+}
+constexpr bool IsWritable(Param param) {
+    return !RowOf(param).set.prefix.empty();
+}
 
 // The parameter whose query reads `param`: Baud for the four UART parts.
-constexpr Param QueriedParam(Param param) { return IsUartPart(param) ? Param::Baud : param; }
+constexpr Param QueriedParam(Param param) {
+    return IsUartPart(param) ? Param::Baud : param;
+}
 
 // The query that reads the parameter; the set that writes it (writable ones only).
-constexpr const WireQuery& QueryOf(Param param) { return RowOf(param).query; }
+constexpr const WireQuery& QueryOf(Param param) {
+    return RowOf(param).query;
+}
 const WireSet& SetOf(Param param);
 
 // The CFG.ini keys in the order the window writes them.

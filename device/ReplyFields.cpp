@@ -5,9 +5,9 @@
 namespace lumiq {
 namespace {
 
-constexpr std::size_t kUartBaudOffset = 6;  // after "+UART="
+constexpr std::size_t kUartBaudOffset = 6; // after "+UART="
 
-}  // namespace
+} // namespace
 
 std::string_view UpToZero(std::string_view bytes) {
     return bytes.substr(0, bytes.find('\0'));
@@ -15,7 +15,8 @@ std::string_view UpToZero(std::string_view bytes) {
 
 std::string ReplyMac(std::string_view datagram) {
     const std::string_view text = UpToZero(datagram);
-    if (text.empty()) return {};
+    if (text.empty())
+        return {};
     // Byte 0 is "<" in a well-formed reply; it is skipped unchecked.
     const std::string_view rest = text.substr(1);
     return std::string(rest.substr(0, rest.find('>')));
@@ -27,12 +28,14 @@ bool HasMacEnd(std::string_view datagram) {
 }
 
 std::string_view ReplyPayload(std::string_view datagram) {
-    if (datagram.size() <= kPayloadOffset) return {};
+    if (datagram.size() <= kPayloadOffset)
+        return {};
     return UpToZero(datagram.substr(kPayloadOffset));
 }
 
 std::string TextValueAt(std::string_view payload, std::size_t offset, std::size_t maxBytes) {
-    if (offset >= payload.size()) return {};
+    if (offset >= payload.size())
+        return {};
     std::string_view value = payload.substr(offset);
     value = value.substr(0, value.find('\r'));
     return std::string(value.substr(0, std::min(value.size(), maxBytes)));
@@ -56,4 +59,4 @@ UartValues UartValuesOf(std::string_view payload) {
     return values;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

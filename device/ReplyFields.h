@@ -53,4 +53,4 @@ struct UartValues {
 };
 UartValues UartValuesOf(std::string_view payload);
 
-}  // namespace lumiq
+} // namespace lumiq

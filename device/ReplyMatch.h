@@ -27,7 +27,9 @@ ReplyMatch MatchQueryReply(const WireQuery& query, std::string_view payload);
 ReplyMatch MatchSetReply(std::string_view payload);
 
 // A query answered by a bare "OK" (the link test, the factory default's resend).
-constexpr bool AnsweredByOk(const WireQuery& query) { return query.value == ReplyValue::None; }
+constexpr bool AnsweredByOk(const WireQuery& query) {
+    return query.value == ReplyValue::None;
+}
 
 // The keyword ("OK" for a set) anywhere in the payload.
 constexpr bool HoldsAnswer(std::string_view payload, std::string_view keyword) {

@@ -92,7 +92,8 @@ std::string CheckedName(std::string_view typed) {
     if (gbk.size() > kMaxNameBytes) {
         throw ValueError("name", value,
                          "a device name holds at most " + std::to_string(kMaxNameBytes) +
-                             " GBK bytes (a Chinese character counts 2); this one has " + std::to_string(gbk.size()));
+                             " GBK bytes (a Chinese character counts 2); this one has " +
+                             std::to_string(gbk.size()));
     }
     return value;
 }
@@ -102,7 +103,8 @@ std::string CheckedMac(std::string_view typed) {
         throw ValueError("mac", std::string(typed), "a MAC text is xx:xx:xx:xx:xx:xx in hexadecimal");
     const std::string mac = AsciiLowered(typed);
     if (mac == kEveryModuleMac)
-        throw ValueError("mac", std::string(typed), "00:00:00:00:00:00 is the address every module answers to");
+        throw ValueError("mac", std::string(typed),
+                         "00:00:00:00:00:00 is the address every module answers to");
     const int first = std::stoi(mac.substr(0, 2), nullptr, 16);
     if ((first & 1) != 0)
         throw ValueError("mac", std::string(typed), "a module's MAC is not a group (multicast) address");
@@ -130,7 +132,7 @@ std::string CheckedChoice(const ParamRow& row, std::string_view typed) {
         // Stop bits and parity are written as their names: their digits are
         // not theirs to type ("1" stop bit is not the digit 1).
         index = row.param == Param::StopBits || row.param == Param::Parity ? IndexOf(row.choices, typed)
-                                                                             : ChoiceIndex(row.choices, typed);
+                                                                           : ChoiceIndex(row.choices, typed);
     }
     if (index < 0)
         throw ValueError(std::string(row.key), std::string(typed), ChoiceRule(row.param));
@@ -159,7 +161,8 @@ Value CheckValue(Param param, std::string_view typedText) {
         return {param, CheckedName(typed)};
     case ValueKind::Rate:
         if (std::find(row.choices.begin(), row.choices.end(), typed) == row.choices.end())
-            throw ValueError("baud", std::string(typed), "one of the module's rates: " + Joined(row.choices, " ", " "));
+            throw ValueError("baud", std::string(typed),
+                             "one of the module's rates: " + Joined(row.choices, " ", " "));
         return {param, std::string(typed)};
     case ValueKind::DataBits:
         if (typed.size() != 1 || typed[0] < kMinDataBits || typed[0] > kMaxDataBits) {
@@ -178,7 +181,8 @@ Value CheckValue(Param param, std::string_view typedText) {
 Value CheckAssignment(std::string_view assignment) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string_view::npos)
-        throw ValueError(std::string(Trimmed(assignment, kTypedBlanks)), "", "a setting is written KEY=VALUE");
+        throw ValueError(std::string(Trimmed(assignment, kTypedBlanks)), "",
+                         "a setting is written KEY=VALUE");
     const std::string_view key = Trimmed(assignment.substr(0, equals), kTypedBlanks);
     const auto param = ParamOfKey(key);
     if (!param) {
@@ -187,7 +191,8 @@ Value CheckAssignment(std::string_view assignment) {
             if (IsWritable(row.param))
                 keys += (keys.empty() ? "" : " ") + std::string(row.key);
         }
-        throw ValueError(std::string(key), std::string(assignment.substr(equals + 1)), "unknown key; keys are " + keys);
+        throw ValueError(std::string(key), std::string(assignment.substr(equals + 1)),
+                         "unknown key; keys are " + keys);
     }
     return CheckValue(*param, assignment.substr(equals + 1));
 }
@@ -202,12 +207,15 @@ std::string CanonicalReading(Param param, std::string_view reported) {
     }
 }
 
-int ChoiceDigit(Param param, std::string_view canonical) { return IndexOf(RowOf(param).choices, canonical); }
+int ChoiceDigit(Param param, std::string_view canonical) {
+    return IndexOf(RowOf(param).choices, canonical);
+}
 
 std::string_view ChoiceName(Param param, int digit) {
     const auto choices = RowOf(param).choices;
-    return digit >= 0 && static_cast<std::size_t>(digit) < choices.size() ? choices[static_cast<std::size_t>(digit)]
-                                                                          : std::string_view();
+    return digit >= 0 && static_cast<std::size_t>(digit) < choices.size()
+               ? choices[static_cast<std::size_t>(digit)]
+               : std::string_view();
 }
 
 std::string WireArgument(const Value& value) {
@@ -218,7 +226,8 @@ std::string WireArgument(const Value& value) {
 
 std::string UartWireArgument(std::string_view baud, std::string_view dataBits, std::string_view stopBits,
                              std::string_view parity) {
-    return UartArgument(baud, dataBits, ChoiceDigit(Param::StopBits, stopBits), ChoiceDigit(Param::Parity, parity));
+    return UartArgument(baud, dataBits, ChoiceDigit(Param::StopBits, stopBits),
+                        ChoiceDigit(Param::Parity, parity));
 }
 
 } // namespace lumiq

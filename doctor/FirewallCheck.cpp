@@ -4,11 +4,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "device/Frames.h"
 #include "doctor/IptablesRules.h"
 #include "doctor/NftRules.h"
 #include "doctor/ProgramOutput.h"
 #include "doctor/UfwRules.h"
-#include "device/Frames.h"
 
 namespace lumiq::doctor {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <fstream>
 
+#include "device/Frames.h"
 #include "links/UdpLinkSetup.h"
 #include "net/TcmSocket.h"
 #include "net/WinsockErrors.h"
-#include "device/Frames.h"
 
 namespace lumiq::doctor {
 namespace {

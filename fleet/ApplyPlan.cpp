@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "fleet/WriteOutcome.h"
 #include "device/Exchange.h"
+#include "fleet/WriteOutcome.h"
 
 namespace lumiq::fleet {
 

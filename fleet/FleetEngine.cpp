@@ -5,10 +5,10 @@
 
 #include "base/AsciiText.h"
 #include "base/GbkText.h"
-#include "device/ReplyMatch.h"
 #include "device/Exchange.h"
 #include "device/Frames.h"
 #include "device/ReplyFields.h"
+#include "device/ReplyMatch.h"
 #include "state/AddressText.h"
 
 namespace lumiq::fleet {
@@ -16,7 +16,9 @@ namespace {
 
 constexpr std::size_t kMaxRecordedReply = 200;
 
-std::string MacKey(std::string_view mac) { return AsciiLowered(mac); }
+std::string MacKey(std::string_view mac) {
+    return AsciiLowered(mac);
+}
 
 bool IsSet(const Step& step, Param param) {
     return step.isSet() && step.param == param;
@@ -435,8 +437,7 @@ void FleetEngine::endStep(Session& session, Outcome outcome, Millis now) {
         session.mac_ = session.pendingMac_;
         route(session, session.mac_);
     }
-    if (took && IsSet(*session.step_, Param::Ip) && session.pendingIp_ != 0 &&
-        !session.addresses_.empty())
+    if (took && IsSet(*session.step_, Param::Ip) && session.pendingIp_ != 0 && !session.addresses_.empty())
         session.addresses_.push_back(session.pendingIp_);
     if (took && IsSet(*session.step_, Param::Dhcp))
         session.adoptAddress_ = !session.addresses_.empty();

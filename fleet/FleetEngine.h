@@ -31,10 +31,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fleet/FleetPorts.h"
-#include "fleet/Session.h"
 #include "device/Exchange.h"
 #include "device/LinkPorts.h"
+#include "fleet/FleetPorts.h"
+#include "fleet/Session.h"
 
 namespace lumiq::fleet {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "device/ReplyMatch.h"
+#include "base/ValueForms.h"
 #include "device/Frames.h"
 #include "device/ReplyFields.h"
-#include "base/ValueForms.h"
+#include "device/ReplyMatch.h"
 
 namespace lumiq::fleet {
 namespace {

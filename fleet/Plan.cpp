@@ -68,8 +68,9 @@ SetPlan::SetPlan(std::vector<Value> values) {
 std::vector<Step> SetPlan::QueriesFor(const std::vector<Param>& params) {
     std::vector<Step> steps;
     for (const Step& step : ReadAllSteps()) {
-        const bool wanted = std::any_of(params.begin(), params.end(),
-                                        [&](Param param) { return step.kind == StepKind::Query && QueriedParam(param) == step.param; });
+        const bool wanted = std::any_of(params.begin(), params.end(), [&](Param param) {
+            return step.kind == StepKind::Query && QueriedParam(param) == step.param;
+        });
         if (wanted)
             steps.push_back(step);
     }

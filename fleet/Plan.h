@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "device/ModuleValues.h"
-#include "fleet/Step.h"
 #include "device/ValueRules.h"
+#include "fleet/Step.h"
 
 namespace lumiq::fleet {
 

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fleet/InputFile.h"
 #include "device/ValueRules.h"
+#include "fleet/InputFile.h"
 
 namespace lumiq::fleet {
 

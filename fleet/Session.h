@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fleet/FleetPorts.h"
 #include "device/ModuleValues.h"
+#include "fleet/FleetPorts.h"
 #include "fleet/Plan.h"
 #include "fleet/Step.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "device/ModuleValues.h"
-#include "fleet/Session.h"
 #include "device/ValueRules.h"
+#include "fleet/Session.h"
 
 namespace lumiq::fleet {
 

@@ -24,11 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= sizeof(std::uint32_t)) {
         std::uint32_t address = 0;
         std::memcpy(&address, data, sizeof address);
-        Require(lumiq::ParseIp(lumiq::IpToText(address)) == address, "every address survives its dotted text");
+        Require(lumiq::ParseIp(lumiq::IpToText(address)) == address,
+                "every address survives its dotted text");
     }
     try {
         const int value = lumiq::StrToIntStrict(text);
-        Require(lumiq::StrToIntStrict(std::to_string(value)) == value, "an integer survives its decimal text");
+        Require(lumiq::StrToIntStrict(std::to_string(value)) == value,
+                "an integer survives its decimal text");
     } catch (const std::runtime_error&) {
         // Not an integer: the caller shows the text.
     }

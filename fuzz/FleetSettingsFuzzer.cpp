@@ -24,7 +24,7 @@ void CheckCanonical(const Value& value) {
     Require(lumiq::fuzz::IsValidUtf8(value.text), "canonical values are UTF-8");
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string contents(reinterpret_cast<const char*>(data), size);
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const IdentityTable table = LoadIdentityTable(path);
         for (const IdentityRow& row : table.rows) {
-            for (const SourcedValue& value : row.values) CheckCanonical(value.value);
+            for (const SourcedValue& value : row.values)
+                CheckCanonical(value.value);
         }
         CheckDistinctIdentities(Profile{}, &table, table.rows.size());
     } catch (const InputError&) {
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const bool takeIdentity : {false, true}) {
         try {
             const Profile profile = LoadProfile(path, takeIdentity);
-            for (const SourcedValue& value : profile.values) CheckCanonical(value.value);
+            for (const SourcedValue& value : profile.values)
+                CheckCanonical(value.value);
         } catch (const InputError&) {
         }
     }
@@ -52,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CheckCanonical(CheckAssignment(rest.substr(0, end)));
         } catch (const ValueError&) {
         }
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         rest.remove_prefix(end + 1);
     }
     return 0;

@@ -20,4 +20,4 @@ const std::string& ScratchFolder();
 // above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
-}  // namespace lumiq::fuzz
+} // namespace lumiq::fuzz

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/FuzzSupport.h"
 #include "base/GbkText.h"
+#include "fuzz/FuzzSupport.h"
 
 using lumiq::fuzz::IsValidUtf8;
 using lumiq::fuzz::Require;
@@ -24,11 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::size_t whole = lumiq::GbkWholeCharactersLength(bytes);
-    Require(whole <= bytes.size() && whole + 1 >= bytes.size(), "a cut at whole characters drops at most one byte");
+    Require(whole <= bytes.size() && whole + 1 >= bytes.size(),
+            "a cut at whole characters drops at most one byte");
 
     // The same bytes as typed text: what is sent to a module is GBK that
     // reads back without a replaced character, whatever was typed.
     const std::string sent = lumiq::Utf8ToGbk(bytes);
-    Require(lumiq::GbkToUtf8(sent).find("\xEF\xBF\xBD") == std::string::npos, "typed text becomes well-formed GBK");
+    Require(lumiq::GbkToUtf8(sent).find("\xEF\xBF\xBD") == std::string::npos,
+            "typed text becomes well-formed GBK");
     return 0;
 }

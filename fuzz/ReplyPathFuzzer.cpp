@@ -33,7 +33,8 @@ using lumiq::fuzz::Require;
 std::vector<std::uint16_t> AwaitingCodes() {
     std::vector<std::uint16_t> codes{kSearchOpen};
     for (std::uint16_t code = 1; code < 256; ++code) {
-        if (QueryByAwaitCode(code) != nullptr || SetByAwaitCode(code) != nullptr) codes.push_back(code);
+        if (QueryByAwaitCode(code) != nullptr || SetByAwaitCode(code) != nullptr)
+            codes.push_back(code);
     }
     return codes;
 }
@@ -45,8 +46,7 @@ constexpr long kSettleMs = 5000;
 
 // The window's handlers end on an empty field's RangeCheckError and show it;
 // any other exception out of the core is a fault.
-template <typename Handler>
-void AsTheWindowDoes(Handler&& handler) {
+template <typename Handler> void AsTheWindowDoes(Handler&& handler) {
     try {
         handler();
     } catch (const RangeCheckError&) {
@@ -62,17 +62,21 @@ void GuardTimers(test::ControllerRig& rig) {
 
 std::uint32_t Sender(const test::ControllerRig& rig, unsigned scene) {
     switch ((scene >> 4) & 3u) {
-        case 2: return rig.state.LocalIp;
-        case 3: return ParseIp("192.168.0.99");
-        default: return rig.moduleIp;
+    case 2:
+        return rig.state.LocalIp;
+    case 3:
+        return ParseIp("192.168.0.99");
+    default:
+        return rig.moduleIp;
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::vector<std::uint16_t> kCodes = AwaitingCodes();
-    if (size < 2) return 0;
+    if (size < 2)
+        return 0;
     const unsigned scene = data[0];
     const std::uint16_t code = kCodes[data[1] % kCodes.size()];
     const std::string reply(reinterpret_cast<const char*>(data) + 2, size - 2);
@@ -95,14 +99,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             rig.serial.input += reply;
             AsTheWindowDoes([&] { rig.controller.onTimerPortRes(); });
         } else {
-            AsTheWindowDoes([&] { rig.controller.onDatagram(Sender(rig, scene), 5000, reply.data(), reply.size()); });
+            AsTheWindowDoes(
+                [&] { rig.controller.onDatagram(Sender(rig, scene), 5000, reply.data(), reply.size()); });
         }
         rig.clock.advance(kBetweenRepliesMs);
     }
     rig.clock.advance(kSettleMs);
 
     const ToolState& state = rig.state;
-    Require(state.ModuleCount >= 0 && state.ModuleCount <= kRegistrySize, "the registry stays within its size");
+    Require(state.ModuleCount >= 0 && state.ModuleCount <= kRegistrySize,
+            "the registry stays within its size");
     Require(rig.list.lines.size() == static_cast<std::size_t>(state.ModuleCount),
             "the module list shows every registry entry once");
     Require(rig.controller.retryCount() <= 3, "a query is resent at most three times");

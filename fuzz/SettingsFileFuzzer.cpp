@@ -33,12 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         settings.SaveSetting(key, value);
     } catch (const std::invalid_argument&) {
-        return 0;  // a key or value that a line cannot hold
+        return 0; // a key or value that a line cannot hold
     }
     // Plain ASCII without blanks at its ends comes back exactly.
-    const bool plain = value.size() < lumiq::kProfileValueLimit && std::all_of(value.begin(), value.end(), [](char c) {
-        return c > ' ' && c < 0x7f;
-    });
-    if (plain) Require(settings.LoadSetting(key) == value, "a saved value loads back");
+    const bool plain = value.size() < lumiq::kProfileValueLimit &&
+                       std::all_of(value.begin(), value.end(), [](char c) { return c > ' ' && c < 0x7f; });
+    if (plain)
+        Require(settings.LoadSetting(key) == value, "a saved value loads back");
     return 0;
 }

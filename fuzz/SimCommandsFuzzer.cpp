@@ -26,7 +26,8 @@ void RunOne(std::string_view command, ModuleParams& params, const ModuleParams& 
         return;
     }
     const std::size_t equals = command.find('=');
-    if (reply != "OK\r\n" || command == "AT+DEFAULT" || equals == std::string_view::npos) return;
+    if (reply != "OK\r\n" || command == "AT+DEFAULT" || equals == std::string_view::npos)
+        return;
     // An accepted value is what the module reports from now on.
     const std::string_view keyword = command.substr(3, equals - 3);
     const std::string query = "AT+" + std::string(keyword) + "=?";
@@ -36,7 +37,7 @@ void RunOne(std::string_view command, ModuleParams& params, const ModuleParams& 
             "an accepted value is reported back");
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const ModuleParams kFactory = GeneratedModule(0, ParseAddress("10.77.1.1")).factory;

@@ -20,12 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (const std::optional<Envelope> envelope = ParseEnvelope(bytes)) {
         Require("<" + std::string(envelope->target) + ">,<" + std::string(envelope->sender) + ">," +
-                        std::string(envelope->rest) == bytes,
+                        std::string(envelope->rest) ==
+                    bytes,
                 "the envelope's parts make up the datagram");
         if (const auto command = CommandLine(envelope->rest)) {
             Require(envelope->rest.substr(command->size(), 2) == "\r\n" &&
                         command->find("\r\n") == std::string_view::npos,
-                "a command line ends at the first CR LF");
+                    "a command line ends at the first CR LF");
         }
     }
 

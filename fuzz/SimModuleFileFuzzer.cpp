@@ -16,7 +16,7 @@ using namespace lumiq::sim;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string contents(reinterpret_cast<const char*>(data), size);
-    std::uint32_t first = 0x0A4D0101;  // 10.77.1.1
+    std::uint32_t first = 0x0A4D0101; // 10.77.1.1
     try {
         first = ParseAddress(contents.substr(0, contents.find('\n')));
     } catch (const ConfigError&) {

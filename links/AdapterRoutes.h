@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "net/AdapterList.h"
 #include "device/AdapterRoute.h"
+#include "net/AdapterList.h"
 #include "state/AdapterChoice.h"
 
 namespace lumiq {

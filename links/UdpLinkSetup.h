@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "net/TcmSocket.h"
 #include "device/Frames.h" // kModulePort
+#include "net/TcmSocket.h"
 #include "state/ToolState.h"
 
 namespace lumiq {

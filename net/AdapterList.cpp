@@ -17,10 +17,12 @@ namespace {
 class InterfaceList {
 public:
     InterfaceList() {
-        if (getifaddrs(&list_) != 0) list_ = nullptr;
+        if (getifaddrs(&list_) != 0)
+            list_ = nullptr;
     }
     ~InterfaceList() {
-        if (list_ != nullptr) freeifaddrs(list_);
+        if (list_ != nullptr)
+            freeifaddrs(list_);
     }
     InterfaceList(const InterfaceList&) = delete;
     InterfaceList& operator=(const InterfaceList&) = delete;
@@ -37,7 +39,8 @@ std::string DeviceOf(const char* name) {
 }
 
 std::uint32_t Ipv4Of(const sockaddr* address) {
-    if (address == nullptr || address->sa_family != AF_INET) return 0;
+    if (address == nullptr || address->sa_family != AF_INET)
+        return 0;
     sockaddr_in inet{};
     std::memcpy(&inet, address, sizeof inet);
     return inet.sin_addr.s_addr;
@@ -48,11 +51,13 @@ std::uint32_t Ipv4Of(const sockaddr* address) {
 std::map<std::string, std::string> HardwareAddressesByDevice(const InterfaceList& interfaces) {
     std::map<std::string, std::string> found;
     for (const ifaddrs* i = interfaces.first(); i != nullptr; i = i->ifa_next) {
-        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_PACKET) continue;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_PACKET)
+            continue;
         sockaddr_ll link{};
         std::memcpy(&link, i->ifa_addr, sizeof link);
         static constexpr unsigned char kZero[6] = {};
-        if (link.sll_halen != 6 || std::memcmp(link.sll_addr, kZero, 6) == 0) continue;
+        if (link.sll_halen != 6 || std::memcmp(link.sll_addr, kZero, 6) == 0)
+            continue;
         found[i->ifa_name] = HardwareAddressText(link.sll_addr);
     }
     return found;
@@ -63,10 +68,13 @@ std::map<std::string, std::string> HardwareAddressesByDevice(const InterfaceList
 // kernel routes address | ~mask as a broadcast for every prefix below 31.
 // glibc then reports the address itself in the broadcast field.
 std::uint32_t BroadcastOf(const ifaddrs& entry, std::uint32_t address, int prefix) {
-    if ((entry.ifa_flags & IFF_BROADCAST) == 0) return 0;
+    if ((entry.ifa_flags & IFF_BROADCAST) == 0)
+        return 0;
     const std::uint32_t own = Ipv4Of(entry.ifa_broadaddr);
-    if (own != 0 && own != address) return own;
-    if (prefix >= 31) return 0;
+    if (own != 0 && own != address)
+        return own;
+    if (prefix >= 31)
+        return 0;
     return address | htonl(~0u >> prefix);
 }
 
@@ -75,9 +83,11 @@ std::vector<Adapter> Walk(bool withLoopback) {
     const InterfaceList interfaces;
     const auto hardware = HardwareAddressesByDevice(interfaces);
     for (const ifaddrs* i = interfaces.first(); i != nullptr; i = i->ifa_next) {
-        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET) continue;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET)
+            continue;
         const bool loopback = (i->ifa_flags & IFF_LOOPBACK) != 0;
-        if (loopback && !withLoopback) continue;
+        if (loopback && !withLoopback)
+            continue;
         Adapter adapter;
         adapter.name = i->ifa_name;
         const std::string device = DeviceOf(i->ifa_name);
@@ -85,7 +95,8 @@ std::vector<Adapter> Walk(bool withLoopback) {
         adapter.address = Ipv4Of(i->ifa_addr);
         adapter.prefix = std::popcount(Ipv4Of(i->ifa_netmask));
         adapter.broadcast = BroadcastOf(*i, adapter.address, adapter.prefix);
-        if (const auto mac = hardware.find(device); mac != hardware.end()) adapter.macText = mac->second;
+        if (const auto mac = hardware.find(device); mac != hardware.end())
+            adapter.macText = mac->second;
         adapter.up = (i->ifa_flags & IFF_UP) != 0;
         adapter.canBroadcast = (i->ifa_flags & IFF_BROADCAST) != 0;
         adapter.loopback = loopback;
@@ -94,15 +105,20 @@ std::vector<Adapter> Walk(bool withLoopback) {
     return adapters;
 }
 
-}  // namespace
+} // namespace
 
-std::vector<Adapter> ListAdapters() { return Walk(false); }
+std::vector<Adapter> ListAdapters() {
+    return Walk(false);
+}
 
-std::vector<Adapter> ListAdaptersWithLoopback() { return Walk(true); }
+std::vector<Adapter> ListAdaptersWithLoopback() {
+    return Walk(true);
+}
 
 const Adapter* AdapterByIndex(const std::vector<Adapter>& adapters, unsigned index) {
     for (const Adapter& adapter : adapters)
-        if (adapter.index == index) return &adapter;
+        if (adapter.index == index)
+            return &adapter;
     return nullptr;
 }
 
@@ -121,4 +137,4 @@ std::string HardwareAddressText(const unsigned char* sixBytes) {
     return text;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

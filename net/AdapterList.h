@@ -14,15 +14,15 @@ namespace lumiq {
 // One IPv4 address of one adapter; an adapter with two addresses is two
 // entries with the same index.
 struct Adapter {
-    std::string name;             // "eth0", or an address label such as "eth0:1"
-    unsigned index = 0;           // interface index
-    std::uint32_t address = 0;    // IPv4, network order
-    int prefix = 0;               // 24
-    std::uint32_t broadcast = 0;  // directed broadcast, network order; 0 when the adapter has none
-    std::string macText;          // lower-case "xx:xx:xx:xx:xx:xx", empty when none
+    std::string name;            // "eth0", or an address label such as "eth0:1"
+    unsigned index = 0;          // interface index
+    std::uint32_t address = 0;   // IPv4, network order
+    int prefix = 0;              // 24
+    std::uint32_t broadcast = 0; // directed broadcast, network order; 0 when the adapter has none
+    std::string macText;         // lower-case "xx:xx:xx:xx:xx:xx", empty when none
     bool up = false;
     bool canBroadcast = false;
-    bool loopback = false;  // only ever set in ListAdaptersWithLoopback()
+    bool loopback = false; // only ever set in ListAdaptersWithLoopback()
 };
 
 // IPv4 adapters, one entry per address, loopback left out, in getifaddrs
@@ -41,4 +41,4 @@ std::string AdapterLabel(const Adapter& adapter);
 // Six bytes as lower-case "xx:xx:xx:xx:xx:xx".
 std::string HardwareAddressText(const unsigned char* sixBytes);
 
-}  // namespace lumiq
+} // namespace lumiq

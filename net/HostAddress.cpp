@@ -17,14 +17,17 @@ bool IsLoopback(std::uint32_t address) {
     return octets[0] == 127;
 }
 
-}  // namespace
+} // namespace
 
 std::uint32_t ChooseLocalAddress(std::uint32_t resolved, const std::vector<Adapter>& adapters) {
     bool held = false;
-    for (const auto& adapter : adapters) held = held || adapter.address == resolved;
-    if (held && !IsLoopback(resolved)) return resolved;
     for (const auto& adapter : adapters)
-        if (adapter.up && !adapter.loopback && adapter.canBroadcast) return adapter.address;
+        held = held || adapter.address == resolved;
+    if (held && !IsLoopback(resolved))
+        return resolved;
+    for (const auto& adapter : adapters)
+        if (adapter.up && !adapter.loopback && adapter.canBroadcast)
+            return adapter.address;
     return resolved;
 }
 
@@ -48,8 +51,9 @@ std::optional<std::uint32_t> ResolveFirstIpv4(const std::string& name) {
 
 unsigned InterfaceIndexOf(std::uint32_t address) {
     for (const auto& adapter : ListAdaptersWithLoopback())
-        if (adapter.address == address) return adapter.index;
+        if (adapter.address == address)
+            return adapter.index;
     return 0;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

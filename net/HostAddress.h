@@ -27,4 +27,4 @@ std::optional<std::uint32_t> ResolveFirstIpv4(const std::string& name);
 // The index of the adapter that holds `address`; 0 when none does.
 unsigned InterfaceIndexOf(std::uint32_t address);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -12,9 +12,11 @@ SocketMessageHook& Hook() {
     return hook;
 }
 
-}  // namespace
+} // namespace
 
-void SetSocketMessageHook(SocketMessageHook hook) { Hook() = std::move(hook); }
+void SetSocketMessageHook(SocketMessageHook hook) {
+    Hook() = std::move(hook);
+}
 
 void ShowSocketMessage(const std::string& utf8Text) {
     // A copy: the hook may replace itself while it runs.
@@ -26,4 +28,4 @@ void ShowSocketMessage(const std::string& utf8Text) {
     std::fprintf(stderr, "%s\n", utf8Text.c_str());
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -15,4 +15,4 @@ void SetSocketMessageHook(SocketMessageHook hook);
 
 void ShowSocketMessage(const std::string& utf8Text);
 
-}  // namespace lumiq
+} // namespace lumiq

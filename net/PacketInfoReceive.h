@@ -14,9 +14,9 @@
 namespace lumiq {
 
 struct ReceiptInfo {
-    bool known = false;             // the datagram came with packet info
-    unsigned ifindex = 0;           // the adapter it arrived on
-    std::uint32_t destination = 0;  // header destination, network order
+    bool known = false;            // the datagram came with packet info
+    unsigned ifindex = 0;          // the adapter it arrived on
+    std::uint32_t destination = 0; // header destination, network order
 };
 
 // The receipt named in `message`'s control data after recvmsg(); looks only
@@ -27,4 +27,4 @@ ReceiptInfo ReceiptFromControl(const msghdr& message);
 // arrived on.
 bool ReceiptWasBroadcast(const ReceiptInfo& receipt, const std::vector<Adapter>& adapters);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -6,8 +6,8 @@
 
 namespace lumiq {
 
-ssize_t SendWithPacketInfo(int fd, const void* data, std::size_t length, const sockaddr_in& to, in_addr source,
-                           int ifindex, int flags) {
+ssize_t SendWithPacketInfo(int fd, const void* data, std::size_t length, const sockaddr_in& to,
+                           in_addr source, int ifindex, int flags) {
     iovec part{const_cast<void*>(data), length};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
     msghdr message{};
@@ -28,4 +28,4 @@ ssize_t SendWithPacketInfo(int fd, const void* data, std::size_t length, const s
     return sendmsg(fd, &message, flags);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

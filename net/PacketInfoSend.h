@@ -16,7 +16,7 @@ namespace lumiq {
 // sendmsg() with an IP_PKTINFO control message naming `source` and `ifindex`
 // (0: let the kernel choose the adapter for `source`). Returns what sendmsg
 // returns; errno tells why it failed.
-ssize_t SendWithPacketInfo(int fd, const void* data, std::size_t length, const sockaddr_in& to, in_addr source,
-                           int ifindex, int flags);
+ssize_t SendWithPacketInfo(int fd, const void* data, std::size_t length, const sockaddr_in& to,
+                           in_addr source, int ifindex, int flags);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -5,7 +5,8 @@
 namespace lumiq {
 
 bool ServerConnections::contains(int socket) const {
-    return std::any_of(entries_.begin(), entries_.end(), [socket](const auto& e) { return e.socket == socket; });
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [socket](const auto& e) { return e.socket == socket; });
 }
 
 bool ServerConnections::replaceSocketOf(std::uint32_t ip, std::uint16_t port, int socket) {
@@ -18,12 +19,15 @@ bool ServerConnections::replaceSocketOf(std::uint32_t ip, std::uint16_t port, in
     return false;
 }
 
-void ServerConnections::append(const ServerConnection& entry) { entries_.push_back(entry); }
+void ServerConnections::append(const ServerConnection& entry) {
+    entries_.push_back(entry);
+}
 
 std::optional<ServerConnection> ServerConnections::remove(int socket) {
-    const auto found =
-        std::find_if(entries_.begin(), entries_.end(), [socket](const auto& e) { return e.socket == socket; });
-    if (found == entries_.end()) return std::nullopt;
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [socket](const auto& e) { return e.socket == socket; });
+    if (found == entries_.end())
+        return std::nullopt;
     const ServerConnection entry = *found;
     entries_.erase(found);
     return entry;
@@ -35,4 +39,4 @@ std::list<ServerConnection> ServerConnections::takeAll() {
     return all;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

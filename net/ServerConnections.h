@@ -9,8 +9,8 @@ namespace lumiq {
 
 struct ServerConnection {
     int socket = -1;
-    std::uint32_t IP = 0;     // network order
-    std::uint16_t Port = 0;   // host order
+    std::uint32_t IP = 0;   // network order
+    std::uint16_t Port = 0; // host order
 };
 
 class ServerConnections {
@@ -30,4 +30,4 @@ private:
     std::list<ServerConnection> entries_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

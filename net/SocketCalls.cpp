@@ -17,20 +17,27 @@ namespace {
 
 // errno is read right here, before anything else can change it.
 CallResult Checked(long long result) {
-    if (result == -1) return {-1, WinsockErrorFromErrno(errno)};
+    if (result == -1)
+        return {-1, WinsockErrorFromErrno(errno)};
     return {static_cast<int>(result > INT_MAX ? INT_MAX : result), 0};
 }
 
-const sockaddr* AsSockaddr(const sockaddr_in& address) { return reinterpret_cast<const sockaddr*>(&address); }
-sockaddr* AsSockaddr(sockaddr_in& address) { return reinterpret_cast<sockaddr*>(&address); }
+const sockaddr* AsSockaddr(const sockaddr_in& address) {
+    return reinterpret_cast<const sockaddr*>(&address);
+}
+sockaddr* AsSockaddr(sockaddr_in& address) {
+    return reinterpret_cast<sockaddr*>(&address);
+}
 
-}  // namespace
+} // namespace
 
 CallResult SocketCall(int domain, int type, int protocol) {
     return Checked(socket(domain, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
 }
 
-CallResult CloseCall(int fd) { return Checked(close(fd)); }
+CallResult CloseCall(int fd) {
+    return Checked(close(fd));
+}
 
 CallResult BindCall(int fd, const sockaddr_in& address) {
     return Checked(bind(fd, AsSockaddr(address), sizeof address));
@@ -40,7 +47,9 @@ CallResult ConnectCall(int fd, const sockaddr_in& address) {
     return Checked(connect(fd, AsSockaddr(address), sizeof address));
 }
 
-CallResult ListenCall(int fd, int backlog) { return Checked(listen(fd, backlog)); }
+CallResult ListenCall(int fd, int backlog) {
+    return Checked(listen(fd, backlog));
+}
 
 CallResult AcceptCall(int fd, sockaddr_in& peer) {
     socklen_t length = sizeof peer;
@@ -69,13 +78,16 @@ CallResult PeerNameCall(int fd, sockaddr_in& address) {
 CallResult PendingConnectCall(int fd) {
     int pending = 0;
     const CallResult query = GetIntOptionCall(fd, SOL_SOCKET, SO_ERROR, pending);
-    if (query.failed()) return query;
-    if (pending != 0) return {-1, WinsockErrorFromErrno(pending)};
+    if (query.failed())
+        return query;
+    if (pending != 0)
+        return {-1, WinsockErrorFromErrno(pending)};
     // Only a finished connect makes the socket ready, so no peer name here
     // means it failed without a pending error left to tell why.
     sockaddr_in peer{};
     const CallResult named = PeerNameCall(fd, peer);
-    if (named.failed()) return named;
+    if (named.failed())
+        return named;
     return {0, 0};
 }
 
@@ -113,8 +125,10 @@ CallResult ReceiveFromCall(int fd, char* buffer, std::size_t size, sockaddr_in* 
     // Linux hands over the first `size` bytes of a longer datagram and drops
     // the rest; Windows fails the call. The datagram is gone either way, but a
     // cut-off frame must not pass for a whole one.
-    if (!result.failed() && (message.msg_flags & MSG_TRUNC) != 0) return {-1, kWsaMessageSize};
-    if (!result.failed() && receipt != nullptr) *receipt = ReceiptFromControl(message);
+    if (!result.failed() && (message.msg_flags & MSG_TRUNC) != 0)
+        return {-1, kWsaMessageSize};
+    if (!result.failed() && receipt != nullptr)
+        *receipt = ReceiptFromControl(message);
     return result;
 }
 
@@ -132,4 +146,4 @@ CallResult DiscardUrgentCall(int fd) {
     return Checked(recv(fd, &byte, 1, MSG_OOB | MSG_DONTWAIT));
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -13,8 +13,8 @@
 namespace lumiq {
 
 struct CallResult {
-    int value = -1;  // the call's result; -1 when it failed
-    int error = 0;   // Windows Sockets number of the failure, 0 on success
+    int value = -1; // the call's result; -1 when it failed
+    int error = 0;  // Windows Sockets number of the failure, 0 on success
     bool failed() const { return value == -1; }
 };
 
@@ -58,4 +58,4 @@ CallResult PeekStreamCall(int fd);
 // Takes the pending urgent byte of a stream (nothing reads it otherwise).
 CallResult DiscardUrgentCall(int fd);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -6,8 +6,8 @@ namespace lumiq {
 
 namespace {
 
-QSocketNotifier* MakeNotifier(int fd, QSocketNotifier::Type type, QObject* owner, SocketWatch::Handler handler,
-                              bool enabled) {
+QSocketNotifier* MakeNotifier(int fd, QSocketNotifier::Type type, QObject* owner,
+                              SocketWatch::Handler handler, bool enabled) {
     auto* notifier = new QSocketNotifier(fd, type, owner);
     notifier->setEnabled(enabled);
     QObject::connect(notifier, &QSocketNotifier::activated, owner,
@@ -21,11 +21,10 @@ void Retire(QSocketNotifier* notifier) {
     notifier->deleteLater();
 }
 
-}  // namespace
+} // namespace
 
 SocketWatch::SocketWatch(int fd, QObject* owner, Handler onReadable, Handler onWritable, Handler onException)
-    : fd_(fd),
-      read_(MakeNotifier(fd, QSocketNotifier::Read, owner, std::move(onReadable), true)),
+    : fd_(fd), read_(MakeNotifier(fd, QSocketNotifier::Read, owner, std::move(onReadable), true)),
       write_(MakeNotifier(fd, QSocketNotifier::Write, owner, std::move(onWritable), false)),
       exception_(MakeNotifier(fd, QSocketNotifier::Exception, owner, std::move(onException), true)) {}
 
@@ -35,8 +34,14 @@ SocketWatch::~SocketWatch() {
     Retire(exception_);
 }
 
-void SocketWatch::setReadEnabled(bool enabled) { read_->setEnabled(enabled); }
-void SocketWatch::setWriteEnabled(bool enabled) { write_->setEnabled(enabled); }
-void SocketWatch::setExceptionEnabled(bool enabled) { exception_->setEnabled(enabled); }
+void SocketWatch::setReadEnabled(bool enabled) {
+    read_->setEnabled(enabled);
+}
+void SocketWatch::setWriteEnabled(bool enabled) {
+    write_->setEnabled(enabled);
+}
+void SocketWatch::setExceptionEnabled(bool enabled) {
+    exception_->setEnabled(enabled);
+}
 
-}  // namespace lumiq
+} // namespace lumiq

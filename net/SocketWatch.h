@@ -37,4 +37,4 @@ private:
     QSocketNotifier* exception_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -25,17 +25,22 @@ struct SocketKind {
 
 SocketKind KindOf(TcmSocketProtocol protocol) {
     switch (protocol) {
-        case cmICMP: return {SOCK_RAW, IPPROTO_ICMP};
-        case cmIGMP: return {SOCK_RAW, IPPROTO_IGMP};
-        case cmUDP: return {SOCK_DGRAM, IPPROTO_UDP};
-        case cmRawIP: return {SOCK_RAW, IPPROTO_RAW};
-        case cmTcpServer:
-        case cmTcpClient: return {SOCK_STREAM, IPPROTO_TCP};
+    case cmICMP:
+        return {SOCK_RAW, IPPROTO_ICMP};
+    case cmIGMP:
+        return {SOCK_RAW, IPPROTO_IGMP};
+    case cmUDP:
+        return {SOCK_DGRAM, IPPROTO_UDP};
+    case cmRawIP:
+        return {SOCK_RAW, IPPROTO_RAW};
+    case cmTcpServer:
+    case cmTcpClient:
+        return {SOCK_STREAM, IPPROTO_TCP};
     }
     return {SOCK_DGRAM, IPPROTO_UDP};
 }
 
-}  // namespace
+} // namespace
 
 TcmSocket::TcmSocket(QObject* owner) : QObject(owner) {
     readResume_.setSingleShot(true);
@@ -50,7 +55,8 @@ TcmSocket::~TcmSocket() {
 }
 
 void TcmSocket::SetActive(bool value) {
-    if (value == active_) return;
+    if (value == active_)
+        return;
     if (value)
         Open();
     else
@@ -59,7 +65,8 @@ void TcmSocket::SetActive(bool value) {
 
 void TcmSocket::SetBufferSize(int size) {
     const bool hasBuffer = !recvBuffer_.empty();
-    if (size == maxBufSize_ && hasBuffer == (size > 0)) return;
+    if (size == maxBufSize_ && hasBuffer == (size > 0))
+        return;
     maxBufSize_ = size;
     recvBuffer_.clear();
     recvBuffer_.shrink_to_fit();
@@ -70,9 +77,12 @@ void TcmSocket::SetBufferSize(int size) {
 }
 
 void TcmSocket::Open() {
-    if (active_) return;
-    if (Create(Protocol) == -1) return;
-    if (Protocol == cmUDP) SetIntOptionCall(socket_, SOL_SOCKET, SO_BROADCAST, 1);
+    if (active_)
+        return;
+    if (Create(Protocol) == -1)
+        return;
+    if (Protocol == cmUDP)
+        SetIntOptionCall(socket_, SOL_SOCKET, SO_BROADCAST, 1);
     if (KernelReceiveBuffer > 0) {
         // The forced size needs CAP_NET_ADMIN; without it the kernel caps the
         // plain one at net.core.rmem_max.
@@ -83,8 +93,10 @@ void TcmSocket::Open() {
                   !SetIntOptionCall(socket_, IPPROTO_IP, IP_PKTINFO, 1).failed();
     // Linux keeps a listening port blocked while old connections wait out
     // TIME_WAIT; unlike Windows it still refuses a second live listener.
-    if (Protocol == cmTcpServer) SetIntOptionCall(socket_, SOL_SOCKET, SO_REUSEADDR, 1);
-    if (LocalHost == "0" || LocalHost.empty()) LocalHost = HostIP(0xFFFFFFFFu);
+    if (Protocol == cmTcpServer)
+        SetIntOptionCall(socket_, SOL_SOCKET, SO_REUSEADDR, 1);
+    if (LocalHost == "0" || LocalHost.empty())
+        LocalHost = HostIP(0xFFFFFFFFu);
 
     anyAddressBound_ = BindAnyAddress && Protocol == cmUDP;
     sendSource_ = anyAddressBound_ ? get_ip_data(LocalHost, cmUnicast) : 0;
@@ -112,10 +124,12 @@ void TcmSocket::Open() {
 
 void TcmSocket::Close() {
     // A handler of a report raised while closing may ask again.
-    if (closing_ || (socket_ == -1 && !active_)) return;
+    if (closing_ || (socket_ == -1 && !active_))
+        return;
     closing_ = true;
-    watch_.reset();  // before the descriptor goes: a notifier must never see it closed
-    if (socket_ != -1) ErrorCheck(CloseCall(socket_), "closesocket() failed");
+    watch_.reset(); // before the descriptor goes: a notifier must never see it closed
+    if (socket_ != -1)
+        ErrorCheck(CloseCall(socket_), "closesocket() failed");
     closePeers();
     socket_ = -1;
     active_ = false;
@@ -134,7 +148,8 @@ int TcmSocket::Create(TcmSocketProtocol protocol) {
     const SocketKind kind = KindOf(protocol);
     Close();
     socket_ = ErrorCheck(SocketCall(AF_INET, kind.type, kind.protocol), "socket() failed");
-    if (socket_ != -1) watch_ = makeWatch(socket_);
+    if (socket_ != -1)
+        watch_ = makeWatch(socket_);
     return socket_;
 }
 
@@ -147,7 +162,8 @@ bool TcmSocket::Bind(const std::string& host, unsigned port) {
 }
 
 bool TcmSocket::Connect(const std::string& host, unsigned port) {
-    if (port == 0) return false;
+    if (port == 0)
+        return false;
     sockAddr_.sin_family = AF_INET;
     sockAddr_.sin_addr.s_addr = get_ip_data(host, cmUnicast);
     sockAddr_.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -155,7 +171,8 @@ bool TcmSocket::Connect(const std::string& host, unsigned port) {
 }
 
 bool TcmSocket::Listen(int backlog) {
-    if (backlog == 0) return false;
+    if (backlog == 0)
+        return false;
     return ErrorCheck(ListenCall(socket_, backlog), "listen() failed") != -1;
 }
 
@@ -178,11 +195,14 @@ void TcmSocket::DeclareConnect(bool activated) {
             sockAddr_ = own;
             LocalPort = ntohs(own.sin_port);
             // Bound to every address, the socket still stands for LocalHost.
-            if (!anyAddressBound_) LocalHost = IpToText(own.sin_addr.s_addr);
+            if (!anyAddressBound_)
+                LocalHost = IpToText(own.sin_addr.s_addr);
         }
-        if (recvBuffer_.empty()) SetBufferSize(maxBufSize_);
+        if (recvBuffer_.empty())
+            SetBufferSize(maxBufSize_);
         int granted = 0;
-        grantedReceiveBuffer_ = GetIntOptionCall(socket_, SOL_SOCKET, SO_RCVBUF, granted).failed() ? 0 : granted;
+        grantedReceiveBuffer_ =
+            GetIntOptionCall(socket_, SOL_SOCKET, SO_RCVBUF, granted).failed() ? 0 : granted;
     }
     raise(OnActiveChanged);
 }
@@ -194,18 +214,22 @@ std::unique_ptr<SocketWatch> TcmSocket::makeWatch(int fd) {
 }
 
 SocketWatch* TcmSocket::watchOf(int fd) const {
-    if (watch_ && fd == socket_) return watch_.get();
+    if (watch_ && fd == socket_)
+        return watch_.get();
     const auto peer = peers_.find(fd);
     return peer == peers_.end() ? nullptr : peer->second.get();
 }
 
-bool TcmSocket::holds(int socket) const { return socket != -1 && watchOf(socket) != nullptr; }
+bool TcmSocket::holds(int socket) const {
+    return socket != -1 && watchOf(socket) != nullptr;
+}
 
 // A peer that went away is closed here: its descriptor would otherwise stay
 // readable (end of stream) for ever.
 void TcmSocket::releasePeer(int socket) {
     const auto peer = peers_.find(socket);
-    if (peer == peers_.end()) return;
+    if (peer == peers_.end())
+        return;
     peers_.erase(peer);
     ++generation_;
     CloseCall(socket);
@@ -219,9 +243,11 @@ void TcmSocket::closePeers() {
     // Peers accepted but not registered yet, or replaced by a newer socket
     // from the same address, are not in the list.
     std::vector<int> unlisted;
-    for (const auto& [fd, watch] : peers_) unlisted.push_back(fd);
+    for (const auto& [fd, watch] : peers_)
+        unlisted.push_back(fd);
     peers_.clear();
-    for (const int fd : unlisted) CloseCall(fd);
+    for (const int fd : unlisted)
+        CloseCall(fd);
 }
 
 // The exception notifier pauses too: with it alone on the descriptor, a
@@ -239,8 +265,10 @@ void TcmSocket::resumeReading() {
         watch.setReadEnabled(true);
         watch.setExceptionEnabled(true);
     };
-    if (watch_) resume(*watch_);
-    for (const auto& [fd, watch] : peers_) resume(*watch);
+    if (watch_)
+        resume(*watch_);
+    for (const auto& [fd, watch] : peers_)
+        resume(*watch);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -55,7 +55,8 @@ public:
     using ReceiveEvent = std::function<void(TcmSocket& Sender, int PeerSocket, std::uint16_t PeerPort,
                                             std::uint32_t PeerIP, const char* pBuf, int DataLen)>;
     // IP in network order, Port in host order.
-    using PeerEvent = std::function<void(TcmSocket& sender, int socket, std::uint32_t IP, std::uint16_t Port)>;
+    using PeerEvent =
+        std::function<void(TcmSocket& sender, int socket, std::uint32_t IP, std::uint16_t Port)>;
     using NotifyEvent = std::function<void(TcmSocket& Sender)>;
 
     explicit TcmSocket(QObject* owner = nullptr);
@@ -65,11 +66,11 @@ public:
 
     // --- Properties kept as they are set --------------------------------
     TcmSocketProtocol Protocol = cmUDP;
-    bool RelayDump = false;  // append receipts behind each other in the buffer
+    bool RelayDump = false; // append receipts behind each other in the buffer
     int RemotePort = 0;
     std::string RemoteHost;
     int LocalPort = 0;
-    std::string LocalHost = "0";  // "0" or empty: the host's own address
+    std::string LocalHost = "0"; // "0" or empty: the host's own address
 
     // Linux: a UDP socket bound to a unicast address never receives broadcast
     // datagrams. When set, a cmUDP socket binds to every address (0.0.0.0) on
@@ -115,11 +116,11 @@ public:
     // --- Operations --------------------------------------------------------
     void Open();
     void Close();
-    int Create(TcmSocketProtocol protocol);  // -1 on failure
+    int Create(TcmSocketProtocol protocol); // -1 on failure
     bool Bind(const std::string& host, unsigned port);
     bool Connect(const std::string& host, unsigned port);
     bool Listen(int backlog);
-    int Accept();  // the accepted peer's socket, -1 on failure
+    int Accept(); // the accepted peer's socket, -1 on failure
 
     // A length of 0 or less sends `data` as a zero-terminated text.
     bool SendTo(std::uint32_t address, std::uint16_t port, const char* data, int length);
@@ -129,8 +130,8 @@ public:
     // bound to every address reaches the modules behind one chosen adapter,
     // by the limited or the adapter's directed broadcast or by unicast.
     // A length of 0 or less sends a zero-terminated text, as SendTo does.
-    bool SendFrom(std::uint32_t address, std::uint16_t port, const char* data, int length, std::uint32_t source,
-                  unsigned ifindex);
+    bool SendFrom(std::uint32_t address, std::uint16_t port, const char* data, int length,
+                  std::uint32_t source, unsigned ifindex);
     // Sends on `socket` (a server's peer); true only when every byte went.
     bool SendTo(int socket, const char* data, int length);
     bool Send(const char* data, int length);
@@ -179,9 +180,9 @@ private:
     void tapSent(const sockaddr_in& to, std::uint32_t source, unsigned ifindex, const char* data, int sent);
     void tapReceived(const sockaddr_in& from, const char* data, int received);
     // Through a copy: a handler may reassign its own event while it runs.
-    template <class Event, class... Args>
-    void raise(const Event& event, Args... args) {
-        if (!event || destroying_) return;
+    template <class Event, class... Args> void raise(const Event& event, Args... args) {
+        if (!event || destroying_)
+            return;
         const Event handler = event;
         handler(*this, args...);
     }
@@ -191,22 +192,22 @@ private:
     int bufOffset_ = 0;
     int maxBufSize_ = 2048;
     bool bound_ = false;
-    sockaddr_in sockAddr_{};         // shared by bind, connect, send and receive
-    std::vector<char> recvBuffer_;   // MaxBufSize + 1 bytes, or empty
+    sockaddr_in sockAddr_{};       // shared by bind, connect, send and receive
+    std::vector<char> recvBuffer_; // MaxBufSize + 1 bytes, or empty
     ServerConnections connections_;
     std::unique_ptr<SocketWatch> watch_;                // the component's own socket
-    std::map<int, std::unique_ptr<SocketWatch>> peers_;  // accepted peers of a server
+    std::map<int, std::unique_ptr<SocketWatch>> peers_; // accepted peers of a server
     // Bumped whenever a socket is let go, so a loop that raised an event can
     // tell that its socket is gone even if the descriptor number came back.
     unsigned generation_ = 0;
-    bool closing_ = false;     // a failed close inside Close starts no further Close
-    bool destroying_ = false;  // nothing is reported or raised any more
+    bool closing_ = false;    // a failed close inside Close starts no further Close
+    bool destroying_ = false; // nothing is reported or raised any more
     bool anyAddressBound_ = false;
-    std::uint32_t sendSource_ = 0;  // LocalHost's address while bound to every address
-    bool packetInfo_ = false;       // IP_PKTINFO is on for this activation
+    std::uint32_t sendSource_ = 0; // LocalHost's address while bound to every address
+    bool packetInfo_ = false;      // IP_PKTINFO is on for this activation
     ReceiptInfo lastReceipt_;
     int grantedReceiveBuffer_ = 0;
-    QTimer readResume_;             // re-arms reading paused for want of a handler
+    QTimer readResume_; // re-arms reading paused for want of a handler
 };
 
-}  // namespace lumiq
+} // namespace lumiq

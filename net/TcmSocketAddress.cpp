@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
 
-}  // namespace
+} // namespace
 
 // The system parser cannot tell 255.255.255.255 from failure, so that address
 // is not valid here.
@@ -29,12 +29,15 @@ bool TcmSocket::isValidIP(const std::string& text) {
 // class D and E addresses and 0.x.x.x stay as they are.
 std::uint32_t TcmSocket::IP_UnicastToBroadcast(std::uint32_t address) {
     std::array<unsigned char, 4> octets{};
-    std::memcpy(octets.data(), &address, sizeof address);  // first octet first
+    std::memcpy(octets.data(), &address, sizeof address); // first octet first
     const unsigned first = octets[0];
-    if (first == 0 || first > 223) return address;
+    if (first == 0 || first > 223)
+        return address;
     octets[3] = 255;
-    if (first <= 191) octets[2] = 255;
-    if (first <= 127) octets[1] = 255;
+    if (first <= 191)
+        octets[2] = 255;
+    if (first <= 127)
+        octets[1] = 255;
     std::memcpy(&address, octets.data(), sizeof address);
     return address;
 }
@@ -54,16 +57,21 @@ std::uint32_t TcmSocket::get_ip_data(const std::string& host, TcmCastMode mode) 
 // read short would resolve to nothing.
 std::string TcmSocket::HostName() {
     char name[HOST_NAME_MAX + 1] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return "";
+    if (gethostname(name, sizeof name - 1) != 0)
+        return "";
     return name;
 }
 
 std::string TcmSocket::HostIP(std::uint32_t address) {
-    if (address == kNoAddress) address = get_ip_data("", cmUnicast);
-    if (address == kNoAddress) return "";
+    if (address == kNoAddress)
+        address = get_ip_data("", cmUnicast);
+    if (address == kNoAddress)
+        return "";
     return IpToText(address);
 }
 
-std::string TcmSocket::BroadcastIP(const std::string& host) { return HostIP(get_ip_data(host, cmBroadcast)); }
+std::string TcmSocket::BroadcastIP(const std::string& host) {
+    return HostIP(get_ip_data(host, cmBroadcast));
+}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -9,7 +9,8 @@
 namespace lumiq {
 
 int TcmSocket::ErrorCheck(const CallResult& result, const std::string& call) {
-    if (!result.failed()) return result.value;
+    if (!result.failed())
+        return result.value;
     const int code = result.error;
     // A failure while the socket is being opened leaves nothing worth
     // keeping: the socket is closed before the failed call is reported.
@@ -24,13 +25,18 @@ int TcmSocket::ErrorCheck(const CallResult& result, const std::string& call) {
 }
 
 void TcmSocket::ShowError(const std::string& text, int code) {
-    if (!OnError || destroying_) return;
+    if (!OnError || destroying_)
+        return;
     const std::string message = code > 0 ? text + " : " + MapErrorCode(code) : text;
     raise(OnError, code, message);
 }
 
-void TcmSocket::ShowMessage(const std::string& text) const { ShowSocketMessage(text); }
+void TcmSocket::ShowMessage(const std::string& text) const {
+    ShowSocketMessage(text);
+}
 
-std::string TcmSocket::MapErrorCode(int code) { return WinsockErrorText(code); }
+std::string TcmSocket::MapErrorCode(int code) {
+    return WinsockErrorText(code);
+}
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,7 +14,8 @@ namespace lumiq {
 // Readable means different things: a peer waiting on a listening socket, the
 // end of a stream, a connect that ended, or data.
 void TcmSocket::onReadable(int fd) {
-    if (!holds(fd)) return;
+    if (!holds(fd))
+        return;
     if (fd == socket_ && connectPending()) {
         finishConnect();
         return;
@@ -44,7 +45,8 @@ void TcmSocket::onReadable(int fd) {
 // The write notifier runs only while a connect is under way or an accepted
 // peer waits for its registration; either needs it once.
 void TcmSocket::onWritable(int fd) {
-    if (!holds(fd)) return;
+    if (!holds(fd))
+        return;
     if (fd == socket_) {
         if (connectPending())
             finishConnect();
@@ -57,10 +59,12 @@ void TcmSocket::onWritable(int fd) {
 }
 
 void TcmSocket::onException(int fd) {
-    if (!holds(fd)) return;
+    if (!holds(fd))
+        return;
     // Nothing reads a stream's urgent byte; left pending it would keep the
     // notifier firing.
-    if (DiscardUrgentCall(fd).failed()) watchOf(fd)->setExceptionEnabled(false);
+    if (DiscardUrgentCall(fd).failed())
+        watchOf(fd)->setExceptionEnabled(false);
     OnSocketMessage(fd, FD_OOB);
 }
 
@@ -76,49 +80,53 @@ void TcmSocket::finishConnect() {
     const int fd = socket_;
     const unsigned generation = generation_;
     OnSocketMessage(fd, FD_CONNECT);
-    if (generation == generation_) OnSocketMessage(fd, FD_WRITE);
+    if (generation == generation_)
+        OnSocketMessage(fd, FD_WRITE);
 }
 
 void TcmSocket::OnSocketMessage(int socket, std::uint32_t event) {
-    if (!holds(socket)) return;
+    if (!holds(socket))
+        return;
     switch (event) {
-        case FD_READ:
-            receiveLoop(socket);
-            break;
-        case FD_WRITE: {
-            const unsigned generation = generation_;
-            if (!active_ && bound_) {
-                active_ = true;
-                DeclareConnect(true);
-            }
-            if (Protocol == cmTcpServer && generation == generation_) reg_connections(socket, true);
-            break;
+    case FD_READ:
+        receiveLoop(socket);
+        break;
+    case FD_WRITE: {
+        const unsigned generation = generation_;
+        if (!active_ && bound_) {
+            active_ = true;
+            DeclareConnect(true);
         }
-        case FD_OOB:
-            ShowError("Message:FD_OOB", 0);
-            break;
-        case FD_ACCEPT: {
-            const unsigned generation = generation_;
-            // Out of descriptors, the waiting peer stays queued and the socket
-            // readable: take a breath instead of failing again at once.
-            if (Accept() == -1 && generation == generation_) pauseReading(socket);
-            ShowError("Message:FD_ACCEPT", 0);
-            break;
+        if (Protocol == cmTcpServer && generation == generation_)
+            reg_connections(socket, true);
+        break;
+    }
+    case FD_OOB:
+        ShowError("Message:FD_OOB", 0);
+        break;
+    case FD_ACCEPT: {
+        const unsigned generation = generation_;
+        // Out of descriptors, the waiting peer stays queued and the socket
+        // readable: take a breath instead of failing again at once.
+        if (Accept() == -1 && generation == generation_)
+            pauseReading(socket);
+        ShowError("Message:FD_ACCEPT", 0);
+        break;
+    }
+    case FD_CONNECT:
+        ShowError("Message:FD_CONNECT", 0);
+        break;
+    case FD_CLOSE:
+        if (Protocol == cmTcpServer) {
+            reg_connections(socket, false);
+            releasePeer(socket);
+        } else {
+            Close();
         }
-        case FD_CONNECT:
-            ShowError("Message:FD_CONNECT", 0);
-            break;
-        case FD_CLOSE:
-            if (Protocol == cmTcpServer) {
-                reg_connections(socket, false);
-                releasePeer(socket);
-            } else {
-                Close();
-            }
-            break;
-        default:
-            ShowError(std::to_string(kSocketNotification), static_cast<int>(event));
-            break;
+        break;
+    default:
+        ShowError(std::to_string(kSocketNotification), static_cast<int>(event));
+        break;
     }
 }
 
@@ -132,31 +140,37 @@ void TcmSocket::receiveLoop(int socket) {
     int space = 0;
     // Reads again only while a read filled the space offered: more may wait.
     do {
-        if (!RelayDump || bufOffset_ >= maxBufSize_) bufOffset_ = 0;
+        if (!RelayDump || bufOffset_ >= maxBufSize_)
+            bufOffset_ = 0;
         space = maxBufSize_ - bufOffset_;
         received = Receive(recvBuffer_.data() + bufOffset_, space, socket, &sockAddr_);
         if (received > 0) {
             bufOffset_ += received;
             recvBuffer_[static_cast<std::size_t>(bufOffset_)] = 0;
             const char* data = recvBuffer_.data() + bufOffset_ - received;
-            if (Tap != nullptr) tapReceived(sockAddr_, data, received);
+            if (Tap != nullptr)
+                tapReceived(sockAddr_, data, received);
             raise(OnReceive, socket, ntohs(sockAddr_.sin_port), sockAddr_.sin_addr.s_addr, data, received);
         }
         // The handler may have closed the socket or taken the buffer away.
-        if (generation != generation_ || recvBuffer_.empty() || !OnReceive) break;
+        if (generation != generation_ || recvBuffer_.empty() || !OnReceive)
+            break;
     } while (received > 0 && received == space);
 }
 
 int TcmSocket::Receive(char* buffer, int size, int socket, sockaddr_in* address) {
-    if (buffer == nullptr) return 0;
-    if (socket == -1) socket = socket_;
+    if (buffer == nullptr)
+        return 0;
+    if (socket == -1)
+        socket = socket_;
     const std::size_t capacity = size > 0 ? static_cast<std::size_t>(size) : 0;
     int count = -1;
     if (address != nullptr) {
         ReceiptInfo* receipt = packetInfo_ ? &lastReceipt_ : nullptr;
         count = ErrorCheck(ReceiveFromCall(socket, buffer, capacity, address, receipt), "recvfrom() failed");
         // A stream's receive names no sender.
-        if (count != -1 && isStream()) ErrorCheck(PeerNameCall(socket, *address), "getpeername() failt!");
+        if (count != -1 && isStream())
+            ErrorCheck(PeerNameCall(socket, *address), "getpeername() failt!");
     } else {
         lastReceipt_ = {};
         count = ErrorCheck(ReceiveCall(socket, buffer, capacity), "recv() failed");
@@ -166,20 +180,24 @@ int TcmSocket::Receive(char* buffer, int size, int socket, sockaddr_in* address)
 
 void TcmSocket::reg_connections(int socket, bool add) {
     if (connections_.contains(socket)) {
-        if (add) return;
+        if (add)
+            return;
         const auto entry = connections_.remove(socket);
         raise(OnDiscard, entry->socket, entry->IP, entry->Port);
         return;
     }
-    if (!add) return;
+    if (!add)
+        return;
     // Without the peer's name the entry would carry someone else's address.
-    if (ErrorCheck(PeerNameCall(socket, sockAddr_), "getpeername() failt!") == -1) return;
+    if (ErrorCheck(PeerNameCall(socket, sockAddr_), "getpeername() failt!") == -1)
+        return;
     const std::uint32_t ip = sockAddr_.sin_addr.s_addr;
     const std::uint16_t port = ntohs(sockAddr_.sin_port);
     // The same peer address seen again on a new socket: the entry follows it.
-    if (connections_.replaceSocketOf(ip, port, socket)) return;
+    if (connections_.replaceSocketOf(ip, port, socket))
+        return;
     connections_.append({socket, ip, port});
     raise(OnAccept, socket, ip, port);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -7,7 +7,7 @@
 namespace lumiq {
 
 // The numbers the component itself tests for.
-inline constexpr int kWsaWouldBlock = 10035;  // also a non-blocking connect under way
+inline constexpr int kWsaWouldBlock = 10035; // also a non-blocking connect under way
 inline constexpr int kWsaMessageSize = 10040;
 inline constexpr int kWsaAddressInUse = 10048;
 
@@ -19,4 +19,4 @@ int WinsockErrorFromErrno(int errnoValue);
 // The text of a Windows Sockets number; "未知错误" for every number without one.
 std::string WinsockErrorText(int code);
 
-}  // namespace lumiq
+} // namespace lumiq

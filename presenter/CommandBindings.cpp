@@ -13,7 +13,8 @@ using S = Subject;
 
 // Listed in the order of the read-all chain; nextCode links them.
 constexpr std::array<QueryCommand, 14> kQueries{{
-    {42, S::LinkTest, P::Mode, "发送AT命令", A::AlwaysNext, 4, "          AT命令响应成功", "          AT命令响应失败"},
+    {42, S::LinkTest, P::Mode, "发送AT命令", A::AlwaysNext, 4, "          AT命令响应成功",
+     "          AT命令响应失败"},
     {4, S::Param, P::Mode, "查询工作模式", A::NextUnlessSingle, 10, "          查询工作模式成功",
      "          查询工作模式失败"},
     {10, S::Param, P::Gateway, "查询网关IP地址", A::NextUnlessSingle, 14, "          查询网关IP地址成功",
@@ -37,7 +38,8 @@ constexpr std::array<QueryCommand, 14> kQueries{{
     {38, S::Param, P::Mac, "查询MAC地址", A::NextUnlessSingle, 44, "          查询模块MAC地址成功",
      "          查询模块MAC地址失败"},
     // The version ends the chain and is never resent.
-    {44, S::Param, P::Version, "读取版本号", A::EndOfChain, 0, "          读取版本号成功", "          读取版本号失败"},
+    {44, S::Param, P::Version, "读取版本号", A::EndOfChain, 0, "          读取版本号成功",
+     "          读取版本号失败"},
     // The factory default's resend; its reply (9) reads everything back.
     {kDefaultResend, S::FactoryDefault, P::Mode, "发送恢复出厂设置命令", A::StartReadAll, 0,
      "          恢复出厂设置命令响应成功", "          恢复出厂设置命令响应失败"},
@@ -45,22 +47,24 @@ constexpr std::array<QueryCommand, 14> kQueries{{
 
 // Listed in the order of the write-all chain; `next` links them.
 constexpr std::array<SetCommand, 12> kSets{{
-    {S::Param, P::Mode, 7, "设置模块工作模式", "          设置工作模式成功", "          设置工作模式失败", true,
-     P::Gateway},
+    {S::Param, P::Mode, 7, "设置模块工作模式", "          设置工作模式成功", "          设置工作模式失败",
+     true, P::Gateway},
     {S::Param, P::Gateway, 13, "设置网关IP地址", "          设置网关IP成功", "          设置网关IP失败", true,
      P::Mask},
-    {S::Param, P::Mask, 17, "设置子网掩码", "          设置子网掩码成功", "          设置子网掩码失败", true, P::Ip},
-    {S::Param, P::Ip, 21, "设置模块IP地址", "          设置模块IP成功", "          设置模块IP失败", true, P::Dip},
-    {S::Param, P::Dip, kDipSetAwait, "设置目的IP", "          设置模块目的IP成功", "          设置模块目的IP失败",
-     true, P::Port},
-    {S::Param, P::Port, 29, "设置模块端口号", "          设置模块端口成功", "          设置模块端口失败", true,
-     P::DPort},
-    {S::Param, P::DPort, 33, "设置目的端口号", "          设置模块目的端口成功", "          设置模块目的端口失败",
-     true, P::Dhcp},
+    {S::Param, P::Mask, 17, "设置子网掩码", "          设置子网掩码成功", "          设置子网掩码失败", true,
+     P::Ip},
+    {S::Param, P::Ip, 21, "设置模块IP地址", "          设置模块IP成功", "          设置模块IP失败", true,
+     P::Dip},
+    {S::Param, P::Dip, kDipSetAwait, "设置目的IP", "          设置模块目的IP成功",
+     "          设置模块目的IP失败", true, P::Port},
+    {S::Param, P::Port, 29, "设置模块端口号", "          设置模块端口成功", "          设置模块端口失败",
+     true, P::DPort},
+    {S::Param, P::DPort, 33, "设置目的端口号", "          设置模块目的端口成功",
+     "          设置模块目的端口失败", true, P::Dhcp},
     {S::Param, P::Dhcp, 49, "设置DCHP模式", "          设置DCHP模式成功", "          设置DCHP模式失败", true,
      P::Name},
-    {S::Param, P::Name, 53, "设置模块设备名称", "          设置模块设备名称成功", "          设置模块设备名称失败",
-     true, P::Baud},
+    {S::Param, P::Name, 53, "设置模块设备名称", "          设置模块设备名称成功",
+     "          设置模块设备名称失败", true, P::Baud},
     {S::Param, P::Baud, kUartSetAwait, "设置模块串口参数", "          设置模块串口参数成功",
      "          设置模块串口参数失败", true, P::Mac},
     {S::Param, P::Mac, kMacSetAwait, "设置模块MAC地址", "          设置模块MAC地址成功",
@@ -119,7 +123,9 @@ const SetCommand& SetCommandOf(Param param) {
     throw std::invalid_argument(std::string(KeyOf(param)) + " has no set");
 }
 
-const SetCommand& FactoryDefaultCommand() { return kSets.back(); }
+const SetCommand& FactoryDefaultCommand() {
+    return kSets.back();
+}
 
 std::uint16_t QuerySendCodeOf(Param param) {
     for (const QueryCommand& query : kQueries) {

@@ -6,7 +6,8 @@
 
 namespace lumiq {
 
-CommandLink::CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial, const std::vector<SearchRoute>& routes)
+CommandLink::CommandLink(ToolState& state, UdpLink& udp, SerialLink& serial,
+                         const std::vector<SearchRoute>& routes)
     : state_(state), udp_(udp), serial_(serial), routes_(routes) {}
 
 void CommandLink::targetSelectedModule() {
@@ -25,8 +26,8 @@ void CommandLink::send(const std::string& line) {
         return;
     }
     const AdapterRoute& route = through->route;
-    udp_.sendFrom(ParseIp(kBroadcastText), kModulePort, UdpEnvelope(state_.SelectedMacText, route.localMac) + line,
-                  route.source, route.ifindex);
+    udp_.sendFrom(ParseIp(kBroadcastText), kModulePort,
+                  UdpEnvelope(state_.SelectedMacText, route.localMac) + line, route.source, route.ifindex);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -33,4 +33,4 @@ private:
     const std::vector<SearchRoute>& routes_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -35,7 +35,7 @@ public:
     virtual void clearLines() = 0;
     virtual void appendLine(const std::string& utf8) = 0;
     virtual void replaceLine(int index, const std::string& utf8) = 0;
-    virtual void setSearchEnabled(bool enabled) = 0;  // search button and list
+    virtual void setSearchEnabled(bool enabled) = 0; // search button and list
     // A note shown over one line (the adapter its module answered on); a
     // view without such notes ignores it.
     virtual void setLineTip(int index, const std::string& utf8) {
@@ -85,12 +85,12 @@ struct ControllerPorts {
     ModuleListView& list;
     InfoLog& log;
     OperatorDialogs& dialogs;
-    EngineTimer& timerRead;     // the sender
-    EngineTimer& timerPortRes;  // the serial receive window
-    EngineTimer& timerOut;      // the destination-IP watch
+    EngineTimer& timerRead;    // the sender
+    EngineTimer& timerPortRes; // the serial receive window
+    EngineTimer& timerOut;     // the destination-IP watch
     Pause& pause;
     UdpLink& udp;
     SerialLink& serial;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "device/Frames.h"
-#include "presenter/OperatorNotice.h"
 #include "device/ReplyFields.h"
+#include "presenter/OperatorNotice.h"
 #include "state/AddressText.h"
 #include "state/ModuleRegistry.h"
 
@@ -21,7 +21,8 @@ void Discovery::search(std::vector<SearchRoute> routes) {
     ports_.list.clearLines();
     ClearModules(state_);
     routes_ = std::move(routes);
-    if (!ports_.udp.active()) return;
+    if (!ports_.udp.active())
+        return;
     state_.PendingCommand = kSearchOpen;
     state_.SeenMacs.fill(std::string());
     if (routes_.empty()) {
@@ -41,14 +42,16 @@ void Discovery::onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const c
     // buffer before this datagram is done with.
     const std::string datagram = length == 0 ? std::string() : std::string(data, length);
     // Our own broadcast coming back; it must not clear TimeoutArmed either.
-    if (isOwnAddress(peerIp)) return;
+    if (isOwnAddress(peerIp))
+        return;
     state_.TimeoutArmed = 0;
 
     if (state_.PendingCommand == kSearchOpen) {
         const std::string mac = ReplyMac(datagram);
         // A datagram that names no module (an empty MAC, or no ">" closing
         // the header at all) is not a module's answer: drop it entirely.
-        if (!HasMacEnd(datagram) || (mac.empty() && seenListHasRoom())) return;
+        if (!HasMacEnd(datagram) || (mac.empty() && seenListHasRoom()))
+            return;
         // After a search as 自动 the adapter is not kept: its frames follow
         // the kernel's route, as the search's did.
         const Answer answer{peerIp, mac, routes_.empty() ? 0 : arrivalAdapter};
@@ -61,14 +64,18 @@ void Discovery::onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const c
 }
 
 bool Discovery::isOwnAddress(std::uint32_t ip) const {
-    if (ip == state_.LocalIp) return true;
-    return std::any_of(routes_.begin(), routes_.end(), [ip](const SearchRoute& r) { return r.route.source == ip; });
+    if (ip == state_.LocalIp)
+        return true;
+    return std::any_of(routes_.begin(), routes_.end(),
+                       [ip](const SearchRoute& r) { return r.route.source == ip; });
 }
 
 bool Discovery::entersRegistry(const Answer& answer) const {
     // 自动: every answer is entered as it comes, repeats warned about.
-    if (routes_.empty()) return true;
-    if (RouteByIndex(routes_, answer.adapter) == nullptr) return false;  // not on a chosen adapter
+    if (routes_.empty())
+        return true;
+    if (RouteByIndex(routes_, answer.adapter) == nullptr)
+        return false; // not on a chosen adapter
     // Each module hears our frame twice on an adapter (limited and directed
     // broadcast) and answers both: the second answer is no second module.
     const auto same = [&](const Answer& other) {
@@ -87,10 +94,11 @@ void Discovery::registerModule(const Answer& answer, std::uint16_t peerPort) {
         ~Entered() { answers.pop_back(); }
     } entered{entering_};
     const std::string line = AddModule(
-        state_, answer.ip, peerPort, answer.mac, [&dialogs](const std::string& text) { ShowNotice(dialogs, text); },
-        answer.adapter);
+        state_, answer.ip, peerPort, answer.mac,
+        [&dialogs](const std::string& text) { ShowNotice(dialogs, text); }, answer.adapter);
     // Empty when the registry is full: the module is neither stored nor listed.
-    if (line.empty()) return;
+    if (line.empty())
+        return;
     ports_.list.appendLine(line);
     const SearchRoute* route = RouteByIndex(routes_, answer.adapter);
     if (route != nullptr && SpansAdapters(routes_))
@@ -99,7 +107,8 @@ void Discovery::registerModule(const Answer& answer, std::uint16_t peerPort) {
 
 bool Discovery::seenListHasRoom() const {
     for (const std::string& seen : state_.SeenMacs) {
-        if (seen.empty()) return true;
+        if (seen.empty())
+            return true;
     }
     return false;
 }
@@ -115,10 +124,11 @@ void Discovery::rememberSeen(const std::string& mac) {
 }
 
 void Discovery::select(int index) {
-    if (index < 0 || index >= state_.ModuleCount) return;
+    if (index < 0 || index >= state_.ModuleCount)
+        return;
     state_.SelectedModule = index;
     state_.SelectedMacText = SelectedMac(state_);
     panel_.readAll();
 }
 
-}  // namespace lumiq
+} // namespace lumiq

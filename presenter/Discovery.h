@@ -20,8 +20,8 @@ class Discovery {
 public:
     // `routes`: the adapters of the latest search, kept here for the frames
     // that follow it (CommandLink reads them).
-    Discovery(ToolState& state, const ControllerPorts& ports, ReplyInterpreter& interpreter, PanelCommands& panel,
-              std::vector<SearchRoute>& routes);
+    Discovery(ToolState& state, const ControllerPorts& ports, ReplyInterpreter& interpreter,
+              PanelCommands& panel, std::vector<SearchRoute>& routes);
 
     // Without routes (自动) one search frame goes to the limited broadcast as
     // the kernel routes it, from LocalIp's adapter. With routes, on each the
@@ -59,4 +59,4 @@ private:
     std::vector<Answer> entering_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -9,4 +9,4 @@ namespace lumiq {
 inline constexpr int kQueryButtonDelayMs = 50; // a 查询 button -> its query
 inline constexpr int kDipWatchMs = 4000;       // TimerOut as created
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -19,7 +19,8 @@ void LinkSwitch::switchToSerial() {
     }
     state_.LinkMode = LinkMode::Serial;
     ports_.list.setSearchEnabled(false);
-    if (ports_.serial.connected()) return;
+    if (ports_.serial.connected())
+        return;
 
     try {
         ports_.serial.open();
@@ -55,4 +56,4 @@ void LinkSwitch::switchToUdp() {
     ports_.log.appendPlain("现在切换到 UDP 通讯方式");
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -25,4 +25,4 @@ private:
     ControllerPorts& ports_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

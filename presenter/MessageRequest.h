@@ -11,10 +11,10 @@ enum class MessageIcon : unsigned char { None, Stop, Warning, Information };
 enum class MessageAnswer : unsigned char { Ok, Cancel };
 
 struct MessageRequest {
-    std::string text;     // UTF-8
-    std::string caption;  // UTF-8
+    std::string text;    // UTF-8
+    std::string caption; // UTF-8
     MessageButtons buttons = MessageButtons::OkCancel;
     MessageIcon icon = MessageIcon::None;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

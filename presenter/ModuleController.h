@@ -34,14 +34,14 @@ public:
     // field); the front end's handler boundary shows the text.
     // 搜索模块: as 自动 without routes, else on the adapters of `routes`.
     void search(std::vector<SearchRoute> routes = {});
-    void selectModule(int index);  // a click in the module list; -1 when no line is selected
-    void readAll();                // 读参数
-    void oneKeyWrite();            // 一键写入
-    void query(Param which); // the 查询 buttons and 读固件版本号 (Baud: the UART row)
-    void set(Param which);   // the 设置 buttons (Baud: the UART row)
-    void factoryDefault();   // 出厂设置
-    void switchToSerial();         // 串口通讯
-    void switchToUdp();            // TCPIP通讯
+    void selectModule(int index); // a click in the module list; -1 when no line is selected
+    void readAll();               // 读参数
+    void oneKeyWrite();           // 一键写入
+    void query(Param which);      // the 查询 buttons and 读固件版本号 (Baud: the UART row)
+    void set(Param which);        // the 设置 buttons (Baud: the UART row)
+    void factoryDefault();        // 出厂设置
+    void switchToSerial();        // 串口通讯
+    void switchToUdp();           // TCPIP通讯
 
     // Events.
     void onTimerRead();
@@ -50,14 +50,14 @@ public:
     // `arrivalAdapter`: the interface index it arrived on, 0 when not known.
     void onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const char* data, std::size_t length,
                     unsigned arrivalAdapter = 0);
-    void interpretReply(std::string_view payload);  // payload bytes as received (GBK)
+    void interpretReply(std::string_view payload); // payload bytes as received (GBK)
 
     std::uint8_t retryCount() const;
 
 private:
     // Built in this order; each refers only to those above it.
     ControllerPorts ports_;
-    std::vector<SearchRoute> searchRoutes_;  // the latest search's adapters; empty: 自动
+    std::vector<SearchRoute> searchRoutes_; // the latest search's adapters; empty: 自动
     CommandLink link_;
     PanelCommands panel_;
     ReplyInterpreter interpreter_;
@@ -66,4 +66,4 @@ private:
     LinkSwitch linkSwitch_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -40,8 +40,9 @@ MessageAnswer NoticeQueue::showMessage(const MessageRequest& request) {
 }
 
 void NoticeQueue::reportDropped() {
-    if (dropped_ == 0) return;
+    if (dropped_ == 0)
+        return;
     log_.appendPlain("提示过多，另有" + std::to_string(std::exchange(dropped_, 0)) + "条提示未显示");
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -41,4 +41,4 @@ private:
     bool open_ = false;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

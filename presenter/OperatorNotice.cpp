@@ -5,7 +5,7 @@ namespace {
 
 constexpr const char* kCaption = "提示";
 
-}  // namespace
+} // namespace
 
 void ShowNotice(OperatorDialogs& dialogs, const std::string& utf8Text) {
     dialogs.showMessage({utf8Text, kCaption, MessageButtons::OkCancel, MessageIcon::None});
@@ -15,4 +15,4 @@ void ShowStop(OperatorDialogs& dialogs, const std::string& utf8Text) {
     dialogs.showMessage({utf8Text, kCaption, MessageButtons::Ok, MessageIcon::Stop});
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,4 +14,4 @@ void ShowNotice(OperatorDialogs& dialogs, const std::string& utf8Text);
 // OK only, stop icon: input the operator has to correct first.
 void ShowStop(OperatorDialogs& dialogs, const std::string& utf8Text);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -1,10 +1,10 @@
 #include "presenter/PanelCommands.h"
 
-#include "presenter/EngineTiming.h"
+#include "base/GbkText.h"
 #include "device/Frames.h"
+#include "presenter/EngineTiming.h"
 #include "presenter/OperatorNotice.h"
 #include "state/Errors.h"
-#include "base/GbkText.h"
 
 namespace lumiq {
 namespace {
@@ -24,49 +24,52 @@ std::string FirstCharacter(const std::string& utf8) {
     return utf8.substr(0, length);
 }
 
-}  // namespace
+} // namespace
 
 PanelCommands::PanelCommands(ToolState& state, const ControllerPorts& ports, CommandLink& link)
     : state_(state), ports_(ports), link_(link) {}
 
 bool PanelCommands::selectionAllowed() {
-    if (state_.SelectedModule >= 0 || state_.LinkMode == LinkMode::Serial) return true;
+    if (state_.SelectedModule >= 0 || state_.LinkMode == LinkMode::Serial)
+        return true;
     ShowStop(ports_.dialogs, "请选择IP！");
     return false;
 }
 
 std::string PanelCommands::requiredText(Param field) const {
     const std::string text = ports_.panel.text(field);
-    if (text.empty()) throw RangeCheckError();
+    if (text.empty())
+        throw RangeCheckError();
     return text;
 }
 
 std::string PanelCommands::argumentOf(const SetCommand& command) const {
     switch (command.wire().argument) {
-        case SetArgument::None:
-            return {};
-        case SetArgument::Text:
-            return Utf8ToGbk(requiredText(command.param));
-        case SetArgument::Digit:
-            return std::string(1, DigitArgument(ports_.panel.itemIndex(command.param)));
-        case SetArgument::Uart: {
-            const std::string baud = requiredText(Param::Baud);
-            const std::string dataBits = requiredText(Param::DataBits);
-            return UartArgument(Utf8ToGbk(baud), Utf8ToGbk(FirstCharacter(dataBits)),
-                                ports_.panel.itemIndex(Param::StopBits),
-                                ports_.panel.itemIndex(Param::Parity));
-        }
+    case SetArgument::None:
+        return {};
+    case SetArgument::Text:
+        return Utf8ToGbk(requiredText(command.param));
+    case SetArgument::Digit:
+        return std::string(1, DigitArgument(ports_.panel.itemIndex(command.param)));
+    case SetArgument::Uart: {
+        const std::string baud = requiredText(Param::Baud);
+        const std::string dataBits = requiredText(Param::DataBits);
+        return UartArgument(Utf8ToGbk(baud), Utf8ToGbk(FirstCharacter(dataBits)),
+                            ports_.panel.itemIndex(Param::StopBits), ports_.panel.itemIndex(Param::Parity));
+    }
     }
     return {};
 }
 
 void PanelCommands::set(const SetCommand& command) {
     const bool ofParam = command.subject == Subject::Param;
-    if (ofParam && command.param == Param::Name && GbkByteCount(ports_.panel.text(Param::Name)) > kMaxNameBytes) {
+    if (ofParam && command.param == Param::Name &&
+        GbkByteCount(ports_.panel.text(Param::Name)) > kMaxNameBytes) {
         ShowStop(ports_.dialogs, "设备名称不能超过15个字节");
         return;
     }
-    if (!selectionAllowed()) return;
+    if (!selectionAllowed())
+        return;
     // Every set command, the factory default included, addresses the selected
     // entry as it is now. After a MAC change the entry holds the new MAC; an
     // older copy would name a MAC the module no longer answers to.
@@ -77,14 +80,17 @@ void PanelCommands::set(const SetCommand& command) {
     ports_.log.addLogLine(command.caption);
     link_.send(line);
     if (state_.LinkMode == LinkMode::Serial) {
-        if (ofParam && command.param == Param::Mac) ports_.timerPortRes.setInterval(kMacSetReceiveWindowMs);
+        if (ofParam && command.param == Param::Mac)
+            ports_.timerPortRes.setInterval(kMacSetReceiveWindowMs);
         ports_.timerPortRes.setEnabled(true);
     }
-    if (ofParam && command.param == Param::Dip) ports_.timerOut.setEnabled(true);
+    if (ofParam && command.param == Param::Dip)
+        ports_.timerOut.setEnabled(true);
 }
 
 void PanelCommands::query(Param which) {
-    if (!selectionAllowed()) return;
+    if (!selectionAllowed())
+        return;
     ports_.timerRead.setInterval(kQueryButtonDelayMs);
     ports_.timerRead.setEnabled(true);
     state_.PendingCommand = QuerySendCodeOf(which);
@@ -92,7 +98,8 @@ void PanelCommands::query(Param which) {
 }
 
 void PanelCommands::readAll() {
-    if (!selectionAllowed()) return;
+    if (!selectionAllowed())
+        return;
     const bool afterDefault = state_.PendingCommand == kDefaultAwait;
     ports_.timerRead.setInterval(afterDefault ? kReadBackAfterDefaultMs : kReplyToNextSendMs);
     state_.PendingCommand = kLinkTestSend;
@@ -103,9 +110,10 @@ void PanelCommands::readAll() {
 }
 
 void PanelCommands::oneKeyWrite() {
-    if (!selectionAllowed()) return;
+    if (!selectionAllowed())
+        return;
     state_.OneKeyWrite = 1;
     set(SetCommandOf(Param::Mode));
 }
 
-}  // namespace lumiq
+} // namespace lumiq

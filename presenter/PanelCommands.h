@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "presenter/CommandLink.h"
 #include "presenter/CommandBindings.h"
+#include "presenter/CommandLink.h"
 #include "presenter/ControllerPorts.h"
 #include "state/ToolState.h"
 
@@ -36,4 +36,4 @@ private:
     CommandLink& link_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

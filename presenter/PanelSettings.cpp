@@ -8,8 +8,12 @@
 namespace lumiq {
 namespace {
 
-bool IsStored(const ParamRow& row) { return !row.settingsKey.empty(); }
-bool IsStoredAsIndex(const ParamRow& row) { return !row.shown.empty(); }
+bool IsStored(const ParamRow& row) {
+    return !row.settingsKey.empty();
+}
+bool IsStoredAsIndex(const ParamRow& row) {
+    return !row.shown.empty();
+}
 
 } // namespace
 
@@ -17,8 +21,9 @@ void SavePanel(const PanelView& panel, const SettingsFile& file) {
     std::vector<IniValue> values;
     for (const ParamRow& row : kParamRows) {
         if (IsStored(row)) {
-            values.push_back({std::string(row.settingsKey), IsStoredAsIndex(row) ? std::to_string(panel.itemIndex(row.param))
-                                                                                  : panel.text(row.param)});
+            values.push_back({std::string(row.settingsKey), IsStoredAsIndex(row)
+                                                                ? std::to_string(panel.itemIndex(row.param))
+                                                                : panel.text(row.param)});
         }
     }
     file.SaveSettings(values);

@@ -39,29 +39,30 @@ void ReplyInterpreter::interpret(std::string_view received) {
 
 void ReplyInterpreter::onQueryReply(const QueryCommand& query, std::string_view payload) {
     // On the serial link the sender waits for the reply to re-arm it.
-    if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
+    if (state_.LinkMode == LinkMode::Serial)
+        ports_.timerRead.setEnabled(true);
     if (!HoldsAnswer(payload, query.wire().keyword)) {
         onWrongQueryReply(query);
         return;
     }
     showValue(query, payload);
     switch (query.after) {
-        case AfterRightReply::AlwaysNext:
+    case AfterRightReply::AlwaysNext:
+        state_.PendingCommand = query.nextCode;
+        break;
+    case AfterRightReply::StartReadAll:
+        // Still at code 9, so the read-back starts after 2000 ms.
+        panel_.readAll();
+        break;
+    case AfterRightReply::NextUnlessSingle:
+        if (state_.SingleQuery != 0) {
+            state_.SingleQuery = 0;
+        } else {
             state_.PendingCommand = query.nextCode;
-            break;
-        case AfterRightReply::StartReadAll:
-            // Still at code 9, so the read-back starts after 2000 ms.
-            panel_.readAll();
-            break;
-        case AfterRightReply::NextUnlessSingle:
-            if (state_.SingleQuery != 0) {
-                state_.SingleQuery = 0;
-            } else {
-                state_.PendingCommand = query.nextCode;
-            }
-            break;
-        case AfterRightReply::EndOfChain:
-            break;
+        }
+        break;
+    case AfterRightReply::EndOfChain:
+        break;
     }
     retryCount_ = 0;
     logResult(query.successLine);
@@ -80,7 +81,8 @@ void ReplyInterpreter::onWrongQueryReply(const QueryCommand& query) {
 }
 
 void ReplyInterpreter::onVersionReply(const QueryCommand& query, std::string_view payload) {
-    if (state_.LinkMode == LinkMode::Serial) ports_.timerRead.setEnabled(true);
+    if (state_.LinkMode == LinkMode::Serial)
+        ports_.timerRead.setEnabled(true);
     if (!HoldsAnswer(payload, query.wire().keyword)) {
         // Never resent.
         ports_.timerRead.setEnabled(false);
@@ -100,29 +102,30 @@ void ReplyInterpreter::onVersionReply(const QueryCommand& query, std::string_vie
 void ReplyInterpreter::showValue(const QueryCommand& query, std::string_view payload) {
     PanelView& panel = ports_.panel;
     switch (query.wire().value) {
-        case ReplyValue::None:
-            break;
-        case ReplyValue::Text:
-        case ReplyValue::Version:
-            panel.setText(query.param, GbkToUtf8(TextValueAt(payload, query.wire().valueOffset)));
-            break;
-        case ReplyValue::Digit:
-            panel.setItemIndex(query.param, DigitValueAt(payload, query.wire().valueOffset));
-            break;
-        case ReplyValue::Uart: {
-            const UartValues uart = UartValuesOf(payload);
-            panel.setText(Param::Baud, GbkToUtf8(uart.baud));
-            panel.setText(Param::DataBits, std::to_string(uart.dataBits));
-            panel.setItemIndex(Param::StopBits, uart.stopBits);
-            panel.setItemIndex(Param::Parity, uart.parity);
-            break;
-        }
+    case ReplyValue::None:
+        break;
+    case ReplyValue::Text:
+    case ReplyValue::Version:
+        panel.setText(query.param, GbkToUtf8(TextValueAt(payload, query.wire().valueOffset)));
+        break;
+    case ReplyValue::Digit:
+        panel.setItemIndex(query.param, DigitValueAt(payload, query.wire().valueOffset));
+        break;
+    case ReplyValue::Uart: {
+        const UartValues uart = UartValuesOf(payload);
+        panel.setText(Param::Baud, GbkToUtf8(uart.baud));
+        panel.setText(Param::DataBits, std::to_string(uart.dataBits));
+        panel.setItemIndex(Param::StopBits, uart.stopBits);
+        panel.setItemIndex(Param::Parity, uart.parity);
+        break;
+    }
     }
 }
 
 void ReplyInterpreter::onSetReply(const SetCommand& set, std::string_view payload) {
     // The destination-IP watch ends with any reply, right or wrong.
-    if (set.awaitCode == kDipSetAwait) ports_.timerOut.setEnabled(false);
+    if (set.awaitCode == kDipSetAwait)
+        ports_.timerOut.setEnabled(false);
     if (!HoldsAnswer(payload, kOkReply)) {
         // Set commands are never resent; a write-all chain stops here.
         state_.OneKeyWrite = 0;
@@ -132,7 +135,8 @@ void ReplyInterpreter::onSetReply(const SetCommand& set, std::string_view payloa
     }
     logResult(set.successLine);
     ports_.timerRead.setEnabled(false);
-    if (set.awaitCode == kUartSetAwait && state_.LinkMode == LinkMode::Serial) ResetupSerialPort(ports_);
+    if (set.awaitCode == kUartSetAwait && state_.LinkMode == LinkMode::Serial)
+        ResetupSerialPort(ports_);
     if (set.awaitCode == kMacSetAwait) {
         state_.OneKeyWrite = 0;
         takeNewMacIntoRegistry();
@@ -157,4 +161,4 @@ void ReplyInterpreter::logResult(const char* line) {
     ports_.log.appendPlain("");
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -41,4 +41,4 @@ private:
     std::uint8_t retryCount_ = 0;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

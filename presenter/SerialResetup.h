@@ -12,4 +12,4 @@ namespace lumiq {
 // dialog reach the caller.
 void ResetupSerialPort(const ControllerPorts& ports);
 
-}  // namespace lumiq
+} // namespace lumiq

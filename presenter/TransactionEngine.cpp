@@ -35,7 +35,8 @@ void TransactionEngine::onTimerRead() {
         link_.send(std::string(query->wire().line));
         state_.PendingCommand = query->awaitCode();
         ports_.log.addLogLine(query->caption);
-        if (query->sendCode == kLinkTestSend || query->sendCode == kDefaultResend) state_.TimeoutArmed = 1;
+        if (query->sendCode == kLinkTestSend || query->sendCode == kDefaultResend)
+            state_.TimeoutArmed = 1;
     }
     // On the serial link the receive window follows every tick, and the
     // interpreter re-arms the sender once it has seen the reply.
@@ -52,7 +53,8 @@ void TransactionEngine::onTimerPortRes() {
     state_.TimeoutArmed = 0;
     const std::string received = ports_.serial.readStr(kSerialReadMax);
     // An empty window leaves the exchange open with no timer running.
-    if (!received.empty()) interpreter_.interpret(received);
+    if (!received.empty())
+        interpreter_.interpret(received);
 }
 
 void TransactionEngine::onTimerOut() {
@@ -60,4 +62,4 @@ void TransactionEngine::onTimerOut() {
     ports_.log.addLogLine("模块内部数据已被更改，请稍后重新搜索!");
 }
 
-}  // namespace lumiq
+} // namespace lumiq

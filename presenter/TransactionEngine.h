@@ -14,7 +14,8 @@ namespace lumiq {
 
 class TransactionEngine {
 public:
-    TransactionEngine(ToolState& state, const ControllerPorts& ports, CommandLink& link, ReplyInterpreter& interpreter);
+    TransactionEngine(ToolState& state, const ControllerPorts& ports, CommandLink& link,
+                      ReplyInterpreter& interpreter);
 
     // Port exceptions (serial link) reach the caller.
     void onTimerRead();
@@ -28,4 +29,4 @@ private:
     ReplyInterpreter& interpreter_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -152,7 +152,8 @@ int TCustomComPort::Write(const void* buffer, int count) {
     if (written > 0 && thread_)
         thread_->NoteWriteDone();
     if (TrafficTap* tap = tap_.load(); tap != nullptr && written > 0)
-        tap->serialWritten(std::string_view(static_cast<const char*>(buffer), static_cast<std::size_t>(written)));
+        tap->serialWritten(
+            std::string_view(static_cast<const char*>(buffer), static_cast<std::size_t>(written)));
     return written;
 }
 

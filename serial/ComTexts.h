@@ -34,5 +34,4 @@ const std::vector<std::string>& StopBitsTexts();
 const std::vector<std::string>& ParityTexts();
 const std::vector<std::string>& FlowControlTexts();
 
-
 } // namespace lumiq

@@ -23,4 +23,4 @@ private:
     std::vector<std::string> added_;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

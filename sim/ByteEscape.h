@@ -16,4 +16,4 @@ std::string EscapeBytes(std::string_view bytes);
 // The inverse of EscapeBytes; nothing for a malformed escape.
 std::optional<std::string> UnescapeBytes(std::string_view text);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -23,4 +23,4 @@ inline constexpr std::string_view kErrorReply = "ERROR\r\n";
 // nothing.
 std::string ExecuteCommand(std::string_view command, ModuleParams& params, const ModuleParams& factory);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

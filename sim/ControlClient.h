@@ -18,8 +18,8 @@ public:
 
     struct Reply {
         bool ok = false;
-        std::string error;               // the reason after "ERROR "
-        std::vector<std::string> lines;  // the lines after "OK <n>"
+        std::string error;              // the reason after "ERROR "
+        std::vector<std::string> lines; // the lines after "OK <n>"
     };
 
     // Sends one command and waits for its whole reply. Throws on a broken
@@ -33,4 +33,4 @@ private:
     std::string input_;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -5,8 +5,8 @@
 #include <map>
 #include <sstream>
 
-#include "sim/ByteEscape.h"
 #include "base/GbkText.h"
+#include "sim/ByteEscape.h"
 
 namespace lumiq::sim {
 

@@ -63,4 +63,4 @@ private:
     bool quit_ = false;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -22,17 +22,19 @@ std::string TimeStamp() {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 FrameLog::FrameLog(const std::string& filePath) {
-    if (filePath.empty()) return;
+    if (filePath.empty())
+        return;
     file_ = std::fopen(filePath.c_str(), "a");
     if (file_ == nullptr)
         throw std::runtime_error("cannot open the frame log " + filePath + ": " + std::strerror(errno));
 }
 
 FrameLog::~FrameLog() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ != nullptr)
+        std::fclose(file_);
 }
 
 void FrameLog::received(std::string_view link, std::string_view peer, std::string_view took,
@@ -41,7 +43,8 @@ void FrameLog::received(std::string_view link, std::string_view peer, std::strin
     add("rx", link, peer, "took=" + std::string(took), bytes);
 }
 
-void FrameLog::sent(std::string_view link, std::string_view peer, std::string_view by, std::string_view bytes) {
+void FrameLog::sent(std::string_view link, std::string_view peer, std::string_view by,
+                    std::string_view bytes) {
     add("tx", link, peer, "by=" + std::string(by), bytes);
 }
 
@@ -69,4 +72,4 @@ void FrameLog::add(std::string_view dir, std::string_view link, std::string_view
     }
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -36,7 +36,8 @@ public:
     FrameLog(const FrameLog&) = delete;
     FrameLog& operator=(const FrameLog&) = delete;
 
-    void received(std::string_view link, std::string_view peer, std::string_view took, std::string_view bytes);
+    void received(std::string_view link, std::string_view peer, std::string_view took,
+                  std::string_view bytes);
     void sent(std::string_view link, std::string_view peer, std::string_view by, std::string_view bytes);
 
     // The lines kept in memory, oldest first (the oldest are let go beyond
@@ -57,4 +58,4 @@ private:
     std::size_t received_ = 0;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

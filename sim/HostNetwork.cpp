@@ -22,19 +22,24 @@ bool IsKernelThreadStarter(const char* statPath) {
     return stat >> pid >> name && name == "(kthreadd)";
 }
 
-}  // namespace
+} // namespace
 
 NetnsVerdict CheckNetns(const std::vector<std::string>& machinePaths) {
     struct stat own {};
-    if (stat("/proc/self/ns/net", &own) != 0) return NetnsVerdict::Unknown;
-    if (own.st_ino == kInitNetInode) return NetnsVerdict::Machine;
+    if (stat("/proc/self/ns/net", &own) != 0)
+        return NetnsVerdict::Unknown;
+    if (own.st_ino == kInitNetInode)
+        return NetnsVerdict::Machine;
     std::vector<std::string> candidates = machinePaths;
-    if (IsKernelThreadStarter("/proc/2/stat")) candidates.push_back("/proc/2/ns/net");
+    if (IsKernelThreadStarter("/proc/2/stat"))
+        candidates.push_back("/proc/2/ns/net");
     bool compared = false;
     for (const auto& path : candidates) {
         struct stat machine {};
-        if (stat(path.c_str(), &machine) != 0) continue;
-        if (machine.st_dev == own.st_dev && machine.st_ino == own.st_ino) return NetnsVerdict::Machine;
+        if (stat(path.c_str(), &machine) != 0)
+            continue;
+        if (machine.st_dev == own.st_dev && machine.st_ino == own.st_ino)
+            return NetnsVerdict::Machine;
         compared = true;
     }
     return compared ? NetnsVerdict::Private : NetnsVerdict::Unknown;
@@ -55,4 +60,4 @@ std::string HostNetworkRefusal(NetnsVerdict verdict) {
            "--dangerous-use-host-network.\n";
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -9,9 +9,9 @@
 namespace lumiq::sim {
 
 enum class NetnsVerdict {
-    Private,       // not the machine's namespace: safe
-    Machine,       // the machine's own namespace
-    Unknown,       // cannot tell (no access to the namespace files)
+    Private, // not the machine's namespace: safe
+    Machine, // the machine's own namespace
+    Unknown, // cannot tell (no access to the namespace files)
 };
 
 // Compares this process's network namespace with each of `machinePaths`
@@ -21,4 +21,4 @@ NetnsVerdict CheckNetns(const std::vector<std::string>& machinePaths);
 // What to tell a technician who started the simulator in the wrong place.
 std::string HostNetworkRefusal(NetnsVerdict verdict);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

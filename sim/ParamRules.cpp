@@ -17,7 +17,8 @@ bool IsDigits(std::string_view text, std::size_t maxLength) {
 
 unsigned long ToNumber(std::string_view digits) {
     unsigned long value = 0;
-    for (const char c : digits) value = value * 10 + static_cast<unsigned long>(c - '0');
+    for (const char c : digits)
+        value = value * 10 + static_cast<unsigned long>(c - '0');
     return value;
 }
 
@@ -25,8 +26,12 @@ bool IsDigitIn(std::string_view text, char low, char high) {
     return text.size() == 1 && text[0] >= low && text[0] <= high;
 }
 
-bool IsWorkMode(std::string_view text) { return IsDigitIn(text, '0', '3'); }
-bool IsDhcpState(std::string_view text) { return IsDigitIn(text, '0', '1'); }
+bool IsWorkMode(std::string_view text) {
+    return IsDigitIn(text, '0', '3');
+}
+bool IsDhcpState(std::string_view text) {
+    return IsDigitIn(text, '0', '1');
+}
 
 bool IsPort(std::string_view text) {
     return IsDigits(text, 5) && ToNumber(text) >= 1 && ToNumber(text) <= 65535;
@@ -50,7 +55,8 @@ bool IsBaudRate(std::string_view text) {
 // baud,data bits,stop bits,parity: "9600,8,1,0".
 bool IsUartSetting(std::string_view text) {
     const std::size_t comma = text.find(',');
-    if (comma == std::string_view::npos || !IsBaudRate(text.substr(0, comma))) return false;
+    if (comma == std::string_view::npos || !IsBaudRate(text.substr(0, comma)))
+        return false;
     const std::string_view rest = text.substr(comma);
     return rest.size() == 6 && rest[0] == ',' && rest[2] == ',' && rest[4] == ',' &&
            IsDigitIn(rest.substr(1, 1), '5', '9') && IsDigitIn(rest.substr(3, 1), '0', '3') &&
@@ -60,11 +66,13 @@ bool IsUartSetting(std::string_view text) {
 // At most 15 bytes (a GBK character counts two); control bytes have no place
 // in a name that is shown on a panel.
 bool IsDeviceName(std::string_view bytes) {
-    return bytes.size() <= 15 &&
-           std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    return bytes.size() <= 15 && std::none_of(bytes.begin(), bytes.end(),
+                                              [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
-bool IsVersion(std::string_view text) { return !text.empty(); }
+bool IsVersion(std::string_view text) {
+    return !text.empty();
+}
 
 constexpr std::array<ParamRule, 12> kRules{{
     {"MODEL", true, IsWorkMode},
@@ -81,9 +89,11 @@ constexpr std::array<ParamRule, 12> kRules{{
     {"VER", false, IsVersion},
 }};
 
-}  // namespace
+} // namespace
 
-std::span<const ParamRule> ParamRules() { return kRules; }
+std::span<const ParamRule> ParamRules() {
+    return kRules;
+}
 
 const ParamRule* FindParamRule(std::string_view keyword) {
     const auto* it = std::find_if(kRules.begin(), kRules.end(),
@@ -91,8 +101,12 @@ const ParamRule* FindParamRule(std::string_view keyword) {
     return it == kRules.end() ? nullptr : &*it;
 }
 
-bool IsDottedQuad(std::string_view text) { return DottedQuadValue(text).has_value(); }
+bool IsDottedQuad(std::string_view text) {
+    return DottedQuadValue(text).has_value();
+}
 
-bool IsMacText(std::string_view text) { return IsMacTextForm(text); }
+bool IsMacText(std::string_view text) {
+    return IsMacTextForm(text);
+}
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -16,7 +16,7 @@ using ModuleParams = std::map<std::string, std::string, std::less<>>;
 
 struct ParamRule {
     std::string_view keyword;
-    bool settable;  // the firmware version can only be read
+    bool settable; // the firmware version can only be read
     bool (*accepts)(std::string_view value);
 };
 
@@ -32,4 +32,4 @@ bool IsDottedQuad(std::string_view text);
 // Six two-digit hexadecimal bytes joined by ":" (either letter case).
 bool IsMacText(std::string_view text);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -12,4 +12,4 @@ struct PollWatch {
     std::function<void(short revents)> ready;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

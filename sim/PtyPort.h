@@ -49,4 +49,4 @@ private:
     std::string output_;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

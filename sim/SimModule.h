@@ -13,12 +13,12 @@
 namespace lumiq::sim {
 
 enum class ReplyMode {
-    Unicast,    // to the sender's address and port
-    Broadcast,  // to 255.255.255.255, port 5000
+    Unicast,   // to the sender's address and port
+    Broadcast, // to 255.255.255.255, port 5000
 };
 
 struct ModuleSetup {
-    ModuleParams factory;  // every keyword; "AT+DEFAULT" brings these back
+    ModuleParams factory; // every keyword; "AT+DEFAULT" brings these back
     // The address the module sends from on the UDP link. It stays the same
     // after "AT+IP=": the new value is only reported, as a module that has not
     // been restarted does.
@@ -47,7 +47,7 @@ public:
     bool isAddressedBy(std::string_view target) const;
 
     struct Answer {
-        std::vector<std::string> writes;  // each one datagram, or one write to the terminal
+        std::vector<std::string> writes; // each one datagram, or one write to the terminal
         unsigned delayMs = 0;
     };
     // What the module sends back for one frame. `command` is the line before
@@ -68,4 +68,4 @@ private:
     ModuleParams params_;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

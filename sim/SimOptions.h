@@ -18,7 +18,7 @@ public:
 
 struct SimOptions {
     bool help = false;
-    int generated = -1;  // --modules; -1 when not given
+    int generated = -1; // --modules; -1 when not given
     std::string moduleFile;
     std::vector<std::string> ptyPaths;
     std::string firstAddress = "10.77.1.1";
@@ -27,9 +27,9 @@ struct SimOptions {
     std::string controlPath;
     std::string logPath;
     int readyFd = -1;
-    pid_t parent = 0;  // --exit-with-parent
+    pid_t parent = 0; // --exit-with-parent
     bool dangerousHostNetwork = false;
-    std::vector<std::string> machineNetns{"/proc/1/ns/net"};  // pid 2 is added when it is kthreadd
+    std::vector<std::string> machineNetns{"/proc/1/ns/net"}; // pid 2 is added when it is kthreadd
 };
 
 // Throws UsageError.
@@ -45,4 +45,4 @@ std::string DefaultControlPath();
 // Throws ConfigError or UsageError.
 std::vector<ModuleSetup> BuildModules(const SimOptions& options);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

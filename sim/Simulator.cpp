@@ -33,7 +33,7 @@ std::string ModuleLabel(std::size_t index, const SimModule& module) {
     return std::to_string(index) + "@" + module.mac();
 }
 
-}  // namespace
+} // namespace
 
 Simulator::Simulator(SimulatorSetup setup) : log_(setup.logPath) {
     for (auto& moduleSetup : setup.modules) {
@@ -55,9 +55,11 @@ Simulator::Simulator(SimulatorSetup setup) : log_(setup.logPath) {
         [this] { return log_.receivedCount(); });
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, signal);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, signal);
     signals_ = UniqueFd(signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK));
-    if (!signals_) ThrowSysError("signalfd");
+    if (!signals_)
+        ThrowSysError("signalfd");
 }
 
 Simulator::~Simulator() = default;
@@ -70,31 +72,38 @@ void Simulator::run() {
         watches.push_back({signals_.get(), POLLIN, [this](short) { stop_ = true; }});
         if (udp_) {
             watches.push_back({udp_->fd(), POLLIN, [this](short) {
-                                   while (auto datagram = udp_->receive()) onDatagram(*datagram);
+                                   while (auto datagram = udp_->receive())
+                                       onDatagram(*datagram);
                                }});
         }
         for (std::size_t p = 0; p < ptys_.size(); ++p) {
             const short events = static_cast<short>(POLLIN | (ptys_[p]->hasPendingOutput() ? POLLOUT : 0));
             watches.push_back({ptys_[p]->fd(), events, [this, p](short revents) {
-                                   if (revents & POLLOUT) ptys_[p]->flush();
-                                   if (revents & POLLIN) onPtyInput(p);
+                                   if (revents & POLLOUT)
+                                       ptys_[p]->flush();
+                                   if (revents & POLLIN)
+                                       onPtyInput(p);
                                }});
         }
         control_->collectWatches(watches);
 
         std::optional<Clock::time_point> wake = control_->nextDeadline();
-        if (!schedule_.empty() && (!wake || schedule_.begin()->first < *wake)) wake = schedule_.begin()->first;
+        if (!schedule_.empty() && (!wake || schedule_.begin()->first < *wake))
+            wake = schedule_.begin()->first;
         int timeoutMs = -1;
         if (wake) {
             const auto left = *wake - Clock::now() + std::chrono::microseconds(999);
-            timeoutMs = static_cast<int>(std::max<long long>(
-                0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
+            timeoutMs = static_cast<int>(
+                std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
         }
         fds.clear();
-        for (const auto& watch : watches) fds.push_back({watch.fd, watch.events, 0});
-        if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) ThrowSysError("poll");
+        for (const auto& watch : watches)
+            fds.push_back({watch.fd, watch.events, 0});
+        if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR)
+            ThrowSysError("poll");
         for (std::size_t i = 0; i < fds.size(); ++i)
-            if (fds[i].revents != 0) watches[i].ready(fds[i].revents);
+            if (fds[i].revents != 0)
+                watches[i].ready(fds[i].revents);
         const auto now = Clock::now();
         sendDue(now);
         control_->settleWaits(now);
@@ -104,11 +113,12 @@ void Simulator::run() {
 void Simulator::onDatagram(const ReceivedDatagram& datagram) {
     // Broadcast replies of our own modules come back to this socket; they
     // are not frames to a module.
-    const bool ownEcho =
-        ntohs(datagram.peer.sin_port) == kModulePort &&
-        std::any_of(addresses_.begin(), addresses_.end(),
-                    [&](const in_addr& a) { return a.s_addr == datagram.peer.sin_addr.s_addr; });
-    if (ownEcho) return;
+    const bool ownEcho = ntohs(datagram.peer.sin_port) == kModulePort &&
+                         std::any_of(addresses_.begin(), addresses_.end(), [&](const in_addr& a) {
+                             return a.s_addr == datagram.peer.sin_addr.s_addr;
+                         });
+    if (ownEcho)
+        return;
     // Sent to one module's own address, only that address hears it; sent to
     // a broadcast address, every module does.
     const bool toOneAddress = std::any_of(addresses_.begin(), addresses_.end(), [&](const in_addr& a) {
@@ -117,14 +127,16 @@ void Simulator::onDatagram(const ReceivedDatagram& datagram) {
     const auto envelope = ParseEnvelope(datagram.bytes);
     std::vector<std::size_t> takers;
     for (std::size_t i = 0; envelope && i < modules_.size(); ++i) {
-        const bool hears = !modules_[i].onPty() &&
-                           (!toOneAddress || addresses_[i].s_addr == datagram.destination.s_addr);
-        if (hears && modules_[i].isAddressedBy(envelope->target)) takers.push_back(i);
+        const bool hears =
+            !modules_[i].onPty() && (!toOneAddress || addresses_[i].s_addr == datagram.destination.s_addr);
+        if (hears && modules_[i].isAddressedBy(envelope->target))
+            takers.push_back(i);
     }
     log_.received("udp", Endpoint(datagram.peer), takerText(takers), datagram.bytes);
     for (const std::size_t i : takers) {
         Outgoing outgoing{i, {}, std::nullopt, datagram.peer, datagram.ifindex};
-        if (modules_[i].replyMode() == ReplyMode::Broadcast) outgoing.to = BroadcastEndpoint();
+        if (modules_[i].replyMode() == ReplyMode::Broadcast)
+            outgoing.to = BroadcastEndpoint();
         scheduleAnswer(i, modules_[i].answer(CommandLine(envelope->rest), true), outgoing);
     }
 }
@@ -134,7 +146,8 @@ void Simulator::onPtyInput(std::size_t port) {
     for (const std::string& chunk : ptys_[port]->readLines()) {
         const bool isCommand = chunk.ends_with("\r\n");
         log_.received("pty", ptys_[port]->linkPath(), isCommand ? takerText({module}) : "ignored", chunk);
-        if (!isCommand) continue;
+        if (!isCommand)
+            continue;
         const std::string_view line = std::string_view(chunk).substr(0, chunk.size() - 2);
         scheduleAnswer(module, modules_[module].answer(line, false), Outgoing{module, {}, port});
     }
@@ -184,14 +197,17 @@ void Simulator::sendUdp(const Outgoing& outgoing) {
 }
 
 std::string Simulator::takerText(const std::vector<std::size_t>& takers) const {
-    if (takers.empty()) return "ignored";
+    if (takers.empty())
+        return "ignored";
     std::string text;
-    for (const std::size_t i : takers) text += (text.empty() ? "" : ",") + ModuleLabel(i, modules_[i]);
+    for (const std::size_t i : takers)
+        text += (text.empty() ? "" : ",") + ModuleLabel(i, modules_[i]);
     return text;
 }
 
 void Simulator::warnOnce(const std::string& text) {
-    if (warned_.insert(text).second) std::cerr << "lumiq-sim: " << text << "\n";
+    if (warned_.insert(text).second)
+        std::cerr << "lumiq-sim: " << text << "\n";
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

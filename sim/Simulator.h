@@ -30,7 +30,7 @@ inline constexpr std::uint16_t kModulePort = 5000;
 struct SimulatorSetup {
     std::vector<ModuleSetup> modules;
     std::string controlPath;
-    std::string logPath;  // empty: the frame log stays in memory
+    std::string logPath; // empty: the frame log stays in memory
 };
 
 class Simulator {
@@ -52,7 +52,7 @@ private:
     struct Outgoing {
         std::size_t module;
         std::string bytes;
-        std::optional<std::size_t> pty;  // else UDP, to `to` through `ifindex`
+        std::optional<std::size_t> pty; // else UDP, to `to` through `ifindex`
         sockaddr_in to{};
         int ifindex = 0;
     };
@@ -67,11 +67,11 @@ private:
     void warnOnce(const std::string& text);
 
     std::vector<SimModule> modules_;
-    std::vector<in_addr> addresses_;  // per module, its sending address
+    std::vector<in_addr> addresses_; // per module, its sending address
     FrameLog log_;
     std::optional<UdpLink> udp_;
     std::vector<std::unique_ptr<PtyPort>> ptys_;
-    std::vector<std::size_t> ptyModule_;  // per terminal, its module
+    std::vector<std::size_t> ptyModule_; // per terminal, its module
     std::unique_ptr<ControlServer> control_;
     UniqueFd signals_;
     std::multimap<Clock::time_point, Outgoing> schedule_;
@@ -79,4 +79,4 @@ private:
     bool stop_ = false;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -13,4 +13,4 @@ namespace lumiq::sim {
     throw std::runtime_error(what + ": " + std::strerror(error));
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -5,7 +5,8 @@ namespace lumiq::sim {
 std::optional<Envelope> ParseEnvelope(std::string_view datagram) {
     constexpr std::string_view kBetween = ">,<";
     constexpr std::string_view kAfter = ">,";
-    if (!datagram.starts_with('<')) return std::nullopt;
+    if (!datagram.starts_with('<'))
+        return std::nullopt;
     const std::size_t targetEnd = datagram.find('>', 1);
     if (targetEnd == std::string_view::npos || datagram.substr(targetEnd, kBetween.size()) != kBetween)
         return std::nullopt;
@@ -19,10 +20,13 @@ std::optional<Envelope> ParseEnvelope(std::string_view datagram) {
 
 std::optional<std::string_view> CommandLine(std::string_view rest) {
     const std::size_t end = rest.find("\r\n");
-    if (end == std::string_view::npos) return std::nullopt;
+    if (end == std::string_view::npos)
+        return std::nullopt;
     return rest.substr(0, end);
 }
 
-std::string ReplyHeader(std::string_view mac) { return "<" + std::string(mac) + ">,"; }
+std::string ReplyHeader(std::string_view mac) {
+    return "<" + std::string(mac) + ">,";
+}
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -17,7 +17,7 @@ inline constexpr std::string_view kAllModulesMac = "00:00:00:00:00:00";
 struct Envelope {
     std::string_view target;
     std::string_view sender;
-    std::string_view rest;  // the command and whatever follows it
+    std::string_view rest; // the command and whatever follows it
 };
 
 // Nothing when the datagram does not have the envelope's shape. The views
@@ -29,4 +29,4 @@ std::optional<std::string_view> CommandLine(std::string_view rest);
 
 std::string ReplyHeader(std::string_view mac);
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -19,14 +19,16 @@ constexpr std::size_t kReceiveBuffer = 65536;
 constexpr int kSocketBuffer = 1 << 20;
 
 void SetOption(int fd, int level, int name, int value, const char* what) {
-    if (setsockopt(fd, level, name, &value, sizeof value) != 0) ThrowSysError(what);
+    if (setsockopt(fd, level, name, &value, sizeof value) != 0)
+        ThrowSysError(what);
 }
 
-}  // namespace
+} // namespace
 
 UdpLink::UdpLink(std::uint16_t port) : port_(port) {
     fd_ = UniqueFd(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (!fd_) ThrowSysError("UDP socket");
+    if (!fd_)
+        ThrowSysError("UDP socket");
     SetOption(fd_.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR");
     SetOption(fd_.get(), SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST");
     SetOption(fd_.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO");
@@ -54,7 +56,8 @@ std::optional<ReceivedDatagram> UdpLink::receive() {
     message.msg_controllen = sizeof control;
     const ssize_t length = recvmsg(fd_.get(), &message, MSG_DONTWAIT);
     if (length < 0) {
-        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return std::nullopt;
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+            return std::nullopt;
         ThrowSysError("receive on UDP port " + std::to_string(port_));
     }
     datagram.bytes.resize(static_cast<std::size_t>(length));
@@ -71,9 +74,10 @@ std::optional<ReceivedDatagram> UdpLink::receive() {
 
 int UdpLink::send(std::string_view bytes, const sockaddr_in& to, in_addr source, int ifindex) {
     while (SendWithPacketInfo(fd_.get(), bytes.data(), bytes.size(), to, source, ifindex, 0) < 0) {
-        if (errno != EINTR) return errno;
+        if (errno != EINTR)
+            return errno;
     }
     return 0;
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -18,8 +18,8 @@ namespace lumiq::sim {
 struct ReceivedDatagram {
     std::string bytes;
     sockaddr_in peer{};
-    in_addr destination{};  // where it was sent: a broadcast address or one of ours
-    int ifindex = 0;        // the adapter it came in on
+    in_addr destination{}; // where it was sent: a broadcast address or one of ours
+    int ifindex = 0;       // the adapter it came in on
 };
 
 class UdpLink {
@@ -43,4 +43,4 @@ private:
     std::uint16_t port_;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

@@ -26,7 +26,8 @@ public:
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
     void reset() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
         fd_ = -1;
     }
 
@@ -34,4 +35,4 @@ private:
     int fd_ = -1;
 };
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

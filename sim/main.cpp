@@ -32,7 +32,8 @@ int RunControlCommandLine(std::vector<std::string> args) {
         args.erase(args.begin(), args.begin() + 2);
     }
     std::string command;
-    for (const auto& word : args) command += (command.empty() ? "" : " ") + word;
+    for (const auto& word : args)
+        command += (command.empty() ? "" : " ") + word;
     // A wait answers only when it is over, so give it its own time and more.
     auto timeout = std::chrono::milliseconds(10000);
     if (args.size() == 3 && args[0] == "wait-frames") {
@@ -48,7 +49,8 @@ int RunControlCommandLine(std::vector<std::string> args) {
             std::cerr << "lumiq-sim ctl: " << reply.error << "\n";
             return kExitFailure;
         }
-        for (const auto& line : reply.lines) std::cout << line << "\n";
+        for (const auto& line : reply.lines)
+            std::cout << line << "\n";
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "lumiq-sim ctl: " << error.what() << "\n";
@@ -59,25 +61,28 @@ int RunControlCommandLine(std::vector<std::string> args) {
 void BlockStopSignals() {
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, signal);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, signal);
     sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     // A control client that goes away must not end the simulator.
     signal(SIGPIPE, SIG_IGN);
 }
 
 void SignalReady(int fd) {
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     static constexpr char kReady[] = "ready\n";
     if (write(fd, kReady, sizeof kReady - 1) < 0)
         std::cerr << "lumiq-sim: cannot write to --ready-fd " << fd << "\n";
     close(fd);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args[0] == "ctl") return RunControlCommandLine({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "ctl")
+        return RunControlCommandLine({args.begin() + 1, args.end()});
     SimOptions options;
     std::vector<ModuleSetup> modules;
     try {
@@ -93,7 +98,8 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> udpAddresses;
     for (const auto& module : modules)
-        if (module.ptyPath.empty()) udpAddresses.push_back(module.address);
+        if (module.ptyPath.empty())
+            udpAddresses.push_back(module.address);
     if (!udpAddresses.empty() && !options.dangerousHostNetwork) {
         const NetnsVerdict verdict = CheckNetns(options.machineNetns);
         if (verdict != NetnsVerdict::Private) {
@@ -104,7 +110,8 @@ int main(int argc, char** argv) {
     BlockStopSignals();
     if (options.parent != 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != options.parent) return 0;  // the parent is already gone
+        if (getppid() != options.parent)
+            return 0; // the parent is already gone
     }
     try {
         std::optional<AddressAliases> aliases;

@@ -8,15 +8,15 @@
 namespace lumiq {
 
 enum class AdapterMode : unsigned char {
-    Automatic,  // 自动: the adapter of LocalIp, as the kernel routes the limited broadcast
-    Every,      // 全部网卡
-    One,        // the adapter `name` with the address `address`
+    Automatic, // 自动: the adapter of LocalIp, as the kernel routes the limited broadcast
+    Every,     // 全部网卡
+    One,       // the adapter `name` with the address `address`
 };
 
 struct AdapterChoice {
     AdapterMode mode = AdapterMode::Automatic;
-    std::string name;     // "eth0"
-    std::string address;  // dotted, "192.168.1.10"
+    std::string name;    // "eth0"
+    std::string address; // dotted, "192.168.1.10"
 };
 
 inline constexpr const char* kAdapterChoiceFile = "adapter.ini";
@@ -29,4 +29,4 @@ AdapterChoice LoadAdapterChoice(const std::string& configFolder);
 // std::runtime_error "Unable to write to <path>" when it cannot.
 void SaveAdapterChoice(const std::string& configFolder, const AdapterChoice& choice);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -26,20 +26,22 @@ std::uint32_t AddressOf(const Octets& octets) {
     return address;
 }
 
-}  // namespace
+} // namespace
 
 std::string IpToText(std::uint32_t address) {
     const Octets octets = OctetsOf(address);
     std::string text;
     for (std::size_t i = 0; i < octets.size(); ++i) {
-        if (i > 0) text += '.';
+        if (i > 0)
+            text += '.';
         text += std::to_string(octets[i]);
     }
     return text;
 }
 
 std::uint32_t ParseIp(std::string_view text) {
-    if (text.empty()) throw RangeCheckError();
+    if (text.empty())
+        throw RangeCheckError();
     // The text ends at its first NUL, as a C string would.
     const std::size_t end = std::min(text.find('\0'), text.size());
 
@@ -50,17 +52,22 @@ std::uint32_t ParseIp(std::string_view text) {
         // of four or more characters never counts down into range, so it adds
         // nothing.
         std::size_t digitsLeft = 0;
-        while (pos + digitsLeft < end && text[pos + digitsLeft] != '.') ++digitsLeft;
+        while (pos + digitsLeft < end && text[pos + digitsLeft] != '.')
+            ++digitsLeft;
 
         while (pos < end) {
             const char c = text[pos++];
-            if (c == '.') break;
+            if (c == '.')
+                break;
             // Characters are not checked to be digits; all sums wrap at 256.
             const int digit = c - '0';
             int weight = 0;
-            if (digitsLeft == 3) weight = 100;
-            else if (digitsLeft == 2) weight = 10;
-            else if (digitsLeft == 1) weight = 1;
+            if (digitsLeft == 3)
+                weight = 100;
+            else if (digitsLeft == 2)
+                weight = 10;
+            else if (digitsLeft == 1)
+                weight = 1;
             if (weight != 0) {
                 octet = static_cast<std::uint8_t>(octet + digit * weight);
                 --digitsLeft;
@@ -70,4 +77,4 @@ std::uint32_t ParseIp(std::string_view text) {
     return AddressOf(octets);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -23,7 +23,8 @@ class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -42,7 +43,8 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             ThrowErrno("write " + path);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -53,16 +55,20 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
 // keeps the link. A dangling link is replaced by a file of its own.
 std::string ResolvedTarget(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
     char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) return path;
+    if (::realpath(path.c_str(), resolved) == nullptr)
+        return path;
     return resolved;
 }
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
@@ -76,20 +82,22 @@ std::string NameOf(const std::string& path) {
 int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = FolderOf(target) + "/." + NameOf(target) + ".tmp-" +
-                        std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temporaryPath = FolderOf(target) + "/." + NameOf(target) + ".tmp-" + std::to_string(::getpid()) +
+                        "-" + std::to_string(counter++);
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
-        if (errno == ENOENT) return std::nullopt;
+        if (errno == ENOENT)
+            return std::nullopt;
         ThrowErrno("open " + path);
     }
     std::string contents;
@@ -97,10 +105,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             ThrowErrno("read " + path);
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         contents.append(buffer, static_cast<std::size_t>(got));
     }
     return contents;
@@ -110,21 +120,26 @@ void ReplaceFileContents(const std::string& path, std::string_view contents) {
     const std::string target = ResolvedTarget(path);
     std::string temporaryPath;
     FileDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
-    if (fd.get() < 0) ThrowErrno("create a file beside " + target);
+    if (fd.get() < 0)
+        ThrowErrno("create a file beside " + target);
 
     try {
         struct stat old {};
         if (::stat(target.c_str(), &old) == 0) {
-            if (::fchmod(fd.get(), old.st_mode & 07777) != 0) ThrowErrno("chmod " + temporaryPath);
+            if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
+                ThrowErrno("chmod " + temporaryPath);
             // Root saving someone else's file hands it back to its owner;
             // anyone else cannot, and the file is theirs anyway.
             if (::geteuid() == 0 && ::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
                 ThrowErrno("chown " + temporaryPath);
         }
         WriteAll(fd.get(), contents, temporaryPath);
-        if (::fsync(fd.get()) != 0) ThrowErrno("fsync " + temporaryPath);
-        if (::close(fd.release()) != 0) ThrowErrno("close " + temporaryPath);
-        if (::rename(temporaryPath.c_str(), target.c_str()) != 0) ThrowErrno("rename to " + target);
+        if (::fsync(fd.get()) != 0)
+            ThrowErrno("fsync " + temporaryPath);
+        if (::close(fd.release()) != 0)
+            ThrowErrno("close " + temporaryPath);
+        if (::rename(temporaryPath.c_str(), target.c_str()) != 0)
+            ThrowErrno("rename to " + target);
     } catch (...) {
         ::unlink(temporaryPath.c_str());
         throw;
@@ -133,7 +148,8 @@ void ReplaceFileContents(const std::string& path, std::string_view contents) {
     // The rename itself reaches the disk with the folder; a failure here
     // cannot undo it, so it is not reported.
     FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) ::fsync(folder.get());
+    if (folder.get() >= 0)
+        ::fsync(folder.get());
 }
 
-}  // namespace lumiq
+} // namespace lumiq

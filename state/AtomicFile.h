@@ -19,4 +19,4 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // permission bits. Throws std::system_error.
 void ReplaceFileContents(const std::string& path, std::string_view contents);
 
-}  // namespace lumiq
+} // namespace lumiq

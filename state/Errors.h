@@ -11,4 +11,4 @@ public:
     RangeCheckError() : std::runtime_error("Range check error") {}
 };
 
-}  // namespace lumiq
+} // namespace lumiq

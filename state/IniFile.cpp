@@ -16,9 +16,11 @@ namespace {
 // The name in a "[name]" line.
 std::optional<std::string_view> SectionNameOf(std::string_view line) {
     line = Trimmed(line);
-    if (line.empty() || line.front() != '[') return std::nullopt;
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
     const std::size_t close = line.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
+    if (close == std::string_view::npos)
+        return std::nullopt;
     return Trimmed(line.substr(1, close - 1));
 }
 
@@ -30,16 +32,19 @@ struct KeyLine {
 // A "key=value" line; comment lines (";") and section headers are not.
 std::optional<KeyLine> KeyLineOf(std::string_view line) {
     const std::string_view trimmed = Trimmed(line);
-    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return std::nullopt;
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[')
+        return std::nullopt;
     const std::size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos) return std::nullopt;
+    if (equals == std::string_view::npos)
+        return std::nullopt;
     const std::string_view key = Trimmed(trimmed.substr(0, equals));
-    if (key.empty()) return std::nullopt;
+    if (key.empty())
+        return std::nullopt;
     return KeyLine{key, Trimmed(trimmed.substr(equals + 1))};
 }
 
 struct IniLines {
-    std::vector<std::string> lines;  // without their line ends
+    std::vector<std::string> lines; // without their line ends
     bool crlf = false;
 
     static IniLines Parse(std::string_view contents) {
@@ -49,9 +54,11 @@ struct IniLines {
         while (!contents.empty()) {
             const std::size_t end = contents.find('\n');
             std::string_view line = contents.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
             result.lines.emplace_back(line);
-            if (end == std::string_view::npos) break;
+            if (end == std::string_view::npos)
+                break;
             contents.remove_prefix(end + 1);
         }
         return result;
@@ -71,7 +78,8 @@ struct IniLines {
     std::size_t FindSection(std::string_view section) const {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto name = SectionNameOf(lines[i]);
-            if (name && SameAsciiLetters(*name, section)) return i;
+            if (name && SameAsciiLetters(*name, section))
+                return i;
         }
         return lines.size();
     }
@@ -79,7 +87,8 @@ struct IniLines {
     // One past the last line of the section whose header is at `header`.
     std::size_t SectionEnd(std::size_t header) const {
         std::size_t i = header + 1;
-        while (i < lines.size() && !SectionNameOf(lines[i])) ++i;
+        while (i < lines.size() && !SectionNameOf(lines[i]))
+            ++i;
         return i;
     }
 
@@ -87,7 +96,8 @@ struct IniLines {
     std::size_t FindKey(std::size_t header, std::size_t end, std::string_view key) const {
         for (std::size_t i = header + 1; i < end; ++i) {
             const auto keyLine = KeyLineOf(lines[i]);
-            if (keyLine && SameAsciiLetters(keyLine->key, key)) return i;
+            if (keyLine && SameAsciiLetters(keyLine->key, key))
+                return i;
         }
         return end;
     }
@@ -97,7 +107,8 @@ struct IniLines {
         const std::string newLine = std::string(key) + "=" + std::string(value);
         const std::size_t header = FindSection(section);
         if (header == lines.size()) {
-            if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
+            if (!lines.empty() && !Trimmed(lines.back()).empty())
+                lines.emplace_back();
             lines.push_back("[" + std::string(section) + "]");
             lines.push_back(newLine);
             return;
@@ -113,7 +124,8 @@ struct IniLines {
         // line before the next section stays where it is.
         std::size_t insertAt = header + 1;
         for (std::size_t i = header + 1; i < end; ++i)
-            if (!Trimmed(lines[i]).empty()) insertAt = i + 1;
+            if (!Trimmed(lines[i]).empty())
+                insertAt = i + 1;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
     }
 };
@@ -128,10 +140,11 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
     if (holdsLineBreak(key) || trimmedKey.empty() || trimmedKey.find('=') != std::string_view::npos ||
         trimmedKey.front() == ';' || trimmedKey.front() == '[')
         throw std::invalid_argument("Invalid INI key name");
-    if (holdsLineBreak(value)) throw std::invalid_argument("A settings value cannot hold a line break");
+    if (holdsLineBreak(value))
+        throw std::invalid_argument("A settings value cannot hold a line break");
 }
 
-}  // namespace
+} // namespace
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
@@ -143,14 +156,17 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     } catch (const std::system_error&) {
         // An unreadable file reads as a missing one, as on Windows.
     }
-    if (!contents) return std::string(defaultValue);
+    if (!contents)
+        return std::string(defaultValue);
 
     const IniLines ini = IniLines::Parse(*contents);
     const std::size_t header = ini.FindSection(section);
-    if (header == ini.lines.size()) return std::string(defaultValue);
+    if (header == ini.lines.size())
+        return std::string(defaultValue);
     const std::size_t end = ini.SectionEnd(header);
     const std::size_t line = ini.FindKey(header, end, key);
-    if (line == end) return std::string(defaultValue);
+    if (line == end)
+        return std::string(defaultValue);
     return std::string(KeyLineOf(ini.lines[line])->value.substr(0, kProfileValueLimit));
 }
 
@@ -159,14 +175,16 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
 }
 
 void IniFile::WriteStrings(std::string_view section, const std::vector<IniValue>& values) const {
-    for (const IniValue& entry : values) CheckWritable(section, entry.key, entry.value);
+    for (const IniValue& entry : values)
+        CheckWritable(section, entry.key, entry.value);
     section = Trimmed(section);
     const std::string failure = "Unable to write to " + path_;
     try {
         // A file that exists but cannot be read is not overwritten: its other
         // lines would be lost.
         IniLines ini = IniLines::Parse(ReadWholeFile(path_).value_or(""));
-        for (const IniValue& entry : values) ini.Store(section, Trimmed(entry.key), entry.value);
+        for (const IniValue& entry : values)
+            ini.Store(section, Trimmed(entry.key), entry.value);
         ReplaceFileContents(path_, ini.Serialize());
     } catch (const std::system_error&) {
         throw std::runtime_error(failure);
@@ -181,10 +199,11 @@ std::vector<IniEntry> IniEntries(std::string_view contents) {
         if (const auto name = SectionNameOf(ini.lines[i])) {
             section = std::string(*name);
         } else if (const auto keyLine = KeyLineOf(ini.lines[i])) {
-            entries.push_back({section, std::string(keyLine->key), std::string(keyLine->value), static_cast<int>(i + 1)});
+            entries.push_back(
+                {section, std::string(keyLine->key), std::string(keyLine->value), static_cast<int>(i + 1)});
         }
     }
     return entries;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

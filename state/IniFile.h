@@ -68,4 +68,4 @@ struct IniEntry {
 };
 std::vector<IniEntry> IniEntries(std::string_view contents);
 
-}  // namespace lumiq
+} // namespace lumiq

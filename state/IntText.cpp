@@ -9,7 +9,8 @@ int StrToIntStrict(const std::string& text) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     // std::from_chars takes a "-" but not a "+"; a "+" must be followed by a digit.
-    if (last - first > 1 && first[0] == '+' && first[1] >= '0' && first[1] <= '9') ++first;
+    if (last - first > 1 && first[0] == '+' && first[1] >= '0' && first[1] <= '9')
+        ++first;
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value, 10);
     if (error != std::errc() || end != last)
@@ -17,4 +18,4 @@ int StrToIntStrict(const std::string& text) {
     return value;
 }
 
-}  // namespace lumiq
+} // namespace lumiq

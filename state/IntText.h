@@ -10,4 +10,4 @@ namespace lumiq {
 // Throws std::runtime_error "'<text>' is not a valid integer value".
 int StrToIntStrict(const std::string& text);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -39,4 +39,4 @@ unsigned SelectedAdapter(const ToolState& state);
 // Gives the selected entry a new MAC (bytes as sent to the module).
 void ReplaceSelectedMac(ToolState& state, const std::string& mac);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -9,4 +9,4 @@ namespace lumiq {
 // The folder of the program file, ending in "/"; empty when it cannot be read.
 std::string ProgramFolder();
 
-}  // namespace lumiq
+} // namespace lumiq

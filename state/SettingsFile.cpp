@@ -42,7 +42,7 @@ bool IsWritableFolder(const std::string& folder) {
            ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-}  // namespace
+} // namespace
 
 SettingsFile::SettingsFile(std::string programDir, std::string configDir)
     : programDir_(std::move(programDir)), configDir_(std::move(configDir)) {}
@@ -54,18 +54,22 @@ SettingsFile SettingsFile::ForThisProgram() {
     // root could write to but which is no place for an operator's settings:
     // it keeps CFG.ini in the configuration folder. It is recognised by the
     // data folder its installation puts beside its own.
-    if (!programDir.empty() && !configDir.empty() && IsDirectory(JoinPath(programDir, LUMIQ_DATADIR_FROM_BINDIR)))
+    if (!programDir.empty() && !configDir.empty() &&
+        IsDirectory(JoinPath(programDir, LUMIQ_DATADIR_FROM_BINDIR)))
         return SettingsFile(std::string(), configDir);
     return SettingsFile(programDir, configDir);
 }
 
-std::string SettingsFile::UserConfigDir() { return XdgProgramFolder("XDG_CONFIG_HOME", ".config"); }
+std::string SettingsFile::UserConfigDir() {
+    return XdgProgramFolder("XDG_CONFIG_HOME", ".config");
+}
 
 std::string SettingsFile::Path() const {
     // An installed program's folder (/usr/bin) is not writable by its user;
     // a file there is still read and, when possible, written.
     const std::string besideProgram = JoinPath(programDir_, kFileName);
-    if (configDir_.empty()) return besideProgram;
+    if (configDir_.empty())
+        return besideProgram;
     if (!programDir_.empty() && (Exists(besideProgram) || IsWritableFolder(programDir_)))
         return besideProgram;
     return JoinPath(configDir_, kFileName);
@@ -74,7 +78,8 @@ std::string SettingsFile::Path() const {
 std::string SettingsFile::LoadSetting(const std::string& key) const {
     std::string stored = IniFile(Path()).ReadString(kSection, Utf8ToGbk(key), kMissingValue);
     // A value cut at the byte limit may end in half a character.
-    if (stored.size() == kProfileValueLimit) stored.resize(GbkWholeCharactersLength(stored));
+    if (stored.size() == kProfileValueLimit)
+        stored.resize(GbkWholeCharactersLength(stored));
     return GbkToUtf8(stored);
 }
 
@@ -89,8 +94,9 @@ void SettingsFile::SaveSettings(const std::vector<IniValue>& values) const {
     // The Windows tool wrote its ANSI code page; files stay exchangeable.
     std::vector<IniValue> stored;
     stored.reserve(values.size());
-    for (const IniValue& entry : values) stored.push_back({Utf8ToGbk(entry.key), Utf8ToGbk(entry.value)});
+    for (const IniValue& entry : values)
+        stored.push_back({Utf8ToGbk(entry.key), Utf8ToGbk(entry.value)});
     IniFile(path).WriteStrings(kSection, stored);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

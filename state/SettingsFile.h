@@ -55,4 +55,4 @@ private:
     std::string configDir_;
 };
 
-}  // namespace lumiq
+} // namespace lumiq

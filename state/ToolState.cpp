@@ -4,4 +4,4 @@ namespace lumiq {
 
 ToolState::ToolState() = default;
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -14,8 +14,8 @@ namespace lumiq {
 // The link every command travels over.
 enum class LinkMode : std::uint8_t { Udp = 0, Serial = 1 };
 
-inline constexpr int kRegistrySize = 256;  // modules one search can list
-inline constexpr int kSeenListSize = 512;  // MAC texts remembered per search
+inline constexpr int kRegistrySize = 256; // modules one search can list
+inline constexpr int kSeenListSize = 512; // MAC texts remembered per search
 
 // PendingCommand at start: no transaction, replies are ignored.
 inline constexpr std::uint16_t kNoTransaction = 100;
@@ -27,7 +27,7 @@ struct ToolState {
 
     // Registry entries 0 .. ModuleCount - 1 are valid. MAC texts are the raw
     // bytes a module wrote in its reply header (normally 17 ASCII characters).
-    std::array<std::uint32_t, kRegistrySize> ModuleIp{};  // network order
+    std::array<std::uint32_t, kRegistrySize> ModuleIp{}; // network order
     std::array<std::uint16_t, kRegistrySize> ModulePort{};
     std::array<std::string, kRegistrySize> ModuleMac{};
     // The interface index each entry's reply arrived on, when the search went
@@ -36,18 +36,18 @@ struct ToolState {
     std::array<unsigned, kRegistrySize> ModuleAdapter{};
     int ModuleCount = 0;
 
-    std::uint32_t LocalIp = 0;  // network order; datagrams from it are our own
+    std::uint32_t LocalIp = 0; // network order; datagrams from it are our own
     std::uint16_t PendingCommand = kNoTransaction;
     int SelectedModule = -1;
-    std::uint8_t TimeoutArmed = 0;  // cleared by every datagram from another host
+    std::uint8_t TimeoutArmed = 0; // cleared by every datagram from another host
     lumiq::LinkMode LinkMode = lumiq::LinkMode::Udp;
     std::uint8_t OneKeyWrite = 0;
 
     std::uint8_t SingleQuery = 0;
     std::string LocalIpText;
-    std::string LocalMacText;     // lower-case "xx:xx:xx:xx:xx:xx", or empty
-    std::string SelectedMacText;  // target MAC of every UDP envelope
-    std::array<std::string, kSeenListSize> SeenMacs;  // MAC texts since the last search
+    std::string LocalMacText;                        // lower-case "xx:xx:xx:xx:xx:xx", or empty
+    std::string SelectedMacText;                     // target MAC of every UDP envelope
+    std::array<std::string, kSeenListSize> SeenMacs; // MAC texts since the last search
 };
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -12,7 +12,8 @@ namespace lumiq {
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
+    if (home != nullptr && home[0] == '/')
+        return home;
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd* found = nullptr;
@@ -24,25 +25,30 @@ std::string HomeFolder() {
 
 std::string XdgProgramFolder(const char* variable, const std::string& belowHome) {
     const char* xdg = std::getenv(variable);
-    if (xdg != nullptr && xdg[0] == '/') return JoinPath(xdg, "lumiq-config");
+    if (xdg != nullptr && xdg[0] == '/')
+        return JoinPath(xdg, "lumiq-config");
     const std::string home = HomeFolder();
-    if (home.empty()) return {};
+    if (home.empty())
+        return {};
     return JoinPath(JoinPath(home, belowHome), "lumiq-config");
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/') return folder + name;
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
     return folder + "/" + name;
 }
 
 bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            break;
     }
     struct stat st {};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-}  // namespace lumiq
+} // namespace lumiq

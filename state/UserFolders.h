@@ -22,4 +22,4 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // rules ask. True when it exists afterwards.
 bool MakeFolders(const std::string& folder);
 
-}  // namespace lumiq
+} // namespace lumiq

@@ -16,7 +16,8 @@ std::string LastTraceRecordPath() {
 
 std::string LastTracePath() {
     const std::string record = LastTraceRecordPath();
-    if (record.empty()) return {};
+    if (record.empty())
+        return {};
     std::ifstream file(record);
     std::string path;
     std::getline(file, path);

@@ -34,12 +34,12 @@ TEST_F(PanelAdapterTest, ComboIndexFollowsTheShownText) {
         EXPECT_EQ(panel.itemIndex(Param::Mode), c.index) << c.typed;
         EXPECT_EQ(panel.text(Param::Mode), c.typed);
     }
-    EXPECT_EQ(panel.itemIndex(Param::Ip), -1);  // not a combo
+    EXPECT_EQ(panel.itemIndex(Param::Ip), -1); // not a combo
 }
 
 TEST_F(PanelAdapterTest, SettingAnIndexShowsItsItemEvenOverTypedText) {
     PanelView& panel = window->Panel();
-    window->Cmb_StopBit->setEditText(QStringLiteral("7"));  // current index stays 1 in Qt
+    window->Cmb_StopBit->setEditText(QStringLiteral("7")); // current index stays 1 in Qt
     panel.setItemIndex(Param::StopBits, 1);
     EXPECT_EQ(panel.text(Param::StopBits), "1");
     EXPECT_EQ(panel.itemIndex(Param::StopBits), 1);
@@ -56,12 +56,12 @@ TEST_F(PanelAdapterTest, SettingAnIndexShowsItsItemEvenOverTypedText) {
 TEST_F(PanelAdapterTest, TextsReachEveryField) {
     PanelView& panel = window->Panel();
     const std::pair<Param, QWidget*> fields[] = {
-        {Param::Mode, window->Cmb_Model},   {Param::Gateway, window->Edt_GATEWAY},
-        {Param::Mask, window->Edt_MASK},     {Param::Ip, window->Edt_IP},
-        {Param::Dip, window->Edt_DIP},       {Param::Port, window->Edt_Port},
-        {Param::DPort, window->Edt_DPort},   {Param::Mac, window->Edt_MAC},
-        {Param::Dhcp, window->DCHP_Model},   {Param::Name, window->Edt_Name},
-        {Param::Baud, window->Cmb_Baud},     {Param::DataBits, window->Cmb_DataBit},
+        {Param::Mode, window->Cmb_Model},       {Param::Gateway, window->Edt_GATEWAY},
+        {Param::Mask, window->Edt_MASK},        {Param::Ip, window->Edt_IP},
+        {Param::Dip, window->Edt_DIP},          {Param::Port, window->Edt_Port},
+        {Param::DPort, window->Edt_DPort},      {Param::Mac, window->Edt_MAC},
+        {Param::Dhcp, window->DCHP_Model},      {Param::Name, window->Edt_Name},
+        {Param::Baud, window->Cmb_Baud},        {Param::DataBits, window->Cmb_DataBit},
         {Param::StopBits, window->Cmb_StopBit}, {Param::Parity, window->Cmb_Parity},
         {Param::Version, window->LaVersion},
     };
@@ -69,8 +69,9 @@ TEST_F(PanelAdapterTest, TextsReachEveryField) {
     for (const auto& [field, widget] : fields) {
         const std::string text = "值" + std::to_string(n++);
         panel.setText(field, text);
-        const QString shown = qobject_cast<QComboBox*>(widget) ? qobject_cast<QComboBox*>(widget)->currentText()
-                                                               : qobject_cast<QLineEdit*>(widget)->text();
+        const QString shown = qobject_cast<QComboBox*>(widget)
+                                  ? qobject_cast<QComboBox*>(widget)->currentText()
+                                  : qobject_cast<QLineEdit*>(widget)->text();
         EXPECT_EQ(shown, QString::fromStdString(text)) << widget->objectName().toStdString();
         EXPECT_EQ(panel.text(field), text);
     }
@@ -99,11 +100,11 @@ TEST(ModuleListAdapter, LinesFollowTheRegistryAndSearchCanBeDisabled) {
 
 TEST(EngineTimerAdapter, EnablingAgainKeepsTheCountAndANewIntervalRestartsIt) {
     QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);  // a coarse timer's remaining time moves its deadline
+    timer.setTimerType(Qt::PreciseTimer); // a coarse timer's remaining time moves its deadline
     QtEngineTimer engine(timer);
     EXPECT_FALSE(engine.enabled());
     engine.setInterval(10000);
-    EXPECT_FALSE(timer.isActive());  // a new interval does not start a stopped timer
+    EXPECT_FALSE(timer.isActive()); // a new interval does not start a stopped timer
     engine.setEnabled(true);
     ASSERT_TRUE(timer.isActive());
     QThread::msleep(60);
@@ -134,10 +135,10 @@ TEST(EngineTimerAdapter, IntervalZeroNeverFires) {
     EXPECT_FALSE(timer.isActive());
     QCoreApplication::processEvents();
     EXPECT_EQ(ticks, 0);
-    engine.setInterval(5);  // enabled all along: now it runs
+    engine.setInterval(5); // enabled all along: now it runs
     EXPECT_TRUE(timer.isActive());
     EXPECT_TRUE(QTest::qWaitFor([&ticks] { return ticks > 0; }, 5000));
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

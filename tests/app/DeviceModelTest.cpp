@@ -36,8 +36,8 @@ std::vector<std::string> CfgKeysInOrder(const std::string& path) {
 
 TEST_F(DeviceModel, WindowListsValueChecksAndCfgIniKeysAgreeOnEveryRow) {
     const std::map<Param, QComboBox*> combos{
-        {Param::Mode, window->Cmb_Model},    {Param::Dhcp, window->DCHP_Model},
-        {Param::Baud, window->Cmb_Baud},     {Param::DataBits, window->Cmb_DataBit},
+        {Param::Mode, window->Cmb_Model},       {Param::Dhcp, window->DCHP_Model},
+        {Param::Baud, window->Cmb_Baud},        {Param::DataBits, window->Cmb_DataBit},
         {Param::StopBits, window->Cmb_StopBit}, {Param::Parity, window->Cmb_Parity},
     };
     PanelView& panel = window->Panel();

@@ -1,9 +1,9 @@
 // The main window as built: components, captions, initial texts, items,
 // size, caption, menu and the start-up lines of the information log.
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAccessible>
-#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,8 +16,8 @@
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "app/ApplicationTitle.h"
@@ -30,7 +30,8 @@ using FrmMainTest = WindowFixture;
 
 QStringList LogLines(const QPlainTextEdit& memo) {
     QStringList lines;
-    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) lines << block.text();
+    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
     return lines;
 }
 
@@ -53,7 +54,7 @@ TEST_F(FrmMainTest, ButtonsCarryTheirNamesCaptionsAndRowNames) {
         QPushButton* TFrmMain::*member;
         const char* name;
         const char* caption;
-        const char* accessibleName;  // "" when the caption says it all
+        const char* accessibleName; // "" when the caption says it all
     };
     const Expected buttons[] = {
         {&TFrmMain::But_UDPFind, "But_UDPFind", "搜索模块 ", ""},
@@ -100,9 +101,15 @@ TEST_F(FrmMainTest, ButtonsCarryTheirNamesCaptionsAndRowNames) {
 
 TEST_F(FrmMainTest, EditsHoldTheirInitialTexts) {
     const std::pair<const char*, const char*> edits[] = {
-        {"Edt_GATEWAY", "192.168.1.1"}, {"Edt_MASK", "192.168.0.1"}, {"Edt_IP", "192.168.1.199"},
-        {"Edt_DIP", "192.168.1.100"},   {"Edt_Port", "5000"},        {"Edt_DPort", "6000"},
-        {"Edt_MAC", ""},                {"Edt_Name", ""},            {"LaVersion", ""},
+        {"Edt_GATEWAY", "192.168.1.1"},
+        {"Edt_MASK", "192.168.0.1"},
+        {"Edt_IP", "192.168.1.199"},
+        {"Edt_DIP", "192.168.1.100"},
+        {"Edt_Port", "5000"},
+        {"Edt_DPort", "6000"},
+        {"Edt_MAC", ""},
+        {"Edt_Name", ""},
+        {"LaVersion", ""},
     };
     for (const auto& [name, text] : edits) {
         SCOPED_TRACE(name);
@@ -124,8 +131,8 @@ TEST_F(FrmMainTest, CombosAreEditableWithTheirItemsAndInitialSelection) {
         {"Cmb_Model", {"TCP_Server", "TCP_Client", "UDP", "UDP_Server"}, 0},
         {"DCHP_Model", {QStringLiteral("关闭"), QStringLiteral("打开")}, 0},
         {"Cmb_Baud",
-         {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600", "115200",
-          "128000", "256000"},
+         {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600",
+          "115200", "128000", "256000"},
          6},
         {"Cmb_DataBit", {"8", "9"}, 0},
         {"Cmb_StopBit", {"0.5", "1", "1.5", "2"}, 1},
@@ -136,7 +143,8 @@ TEST_F(FrmMainTest, CombosAreEditableWithTheirItemsAndInitialSelection) {
         auto* combo = window->findChild<QComboBox*>(QString::fromLatin1(e.name));
         ASSERT_NE(combo, nullptr);
         QStringList items;
-        for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
         EXPECT_EQ(items, e.items);
         EXPECT_EQ(combo->currentIndex(), e.selected);
         EXPECT_EQ(combo->currentText(), e.items[e.selected]);
@@ -157,7 +165,7 @@ TEST_F(FrmMainTest, OtherComponentsAreNamedAndInPlace) {
     EXPECT_EQ(window->findChild<QListWidget*>(QStringLiteral("ListBoxIP")), window->ListBoxIP);
     EXPECT_EQ(window->ListBoxIP->count(), 0);
     EXPECT_EQ(window->findChild<QPlainTextEdit*>(QStringLiteral("MemoInfo")), window->MemoInfo);
-    EXPECT_FALSE(window->MemoInfo->isReadOnly());  // the operator may type into the log
+    EXPECT_FALSE(window->MemoInfo->isReadOnly()); // the operator may type into the log
     EXPECT_EQ(window->MemoInfo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     ASSERT_NE(window->findChild<QLabel*>(QStringLiteral("UrlLabel1")), nullptr);
     EXPECT_TRUE(window->UrlLabel1->isHidden());
@@ -275,10 +283,14 @@ TEST_F(FrmMainTest, NoVisibleControlIsClipped) {
     const auto widgets = client->findChildren<QWidget*>();
     int checked = 0;
     for (QWidget* w : widgets) {
-        if (!w->isVisible() || w->parentWidget() == nullptr || w->isWindow()) continue;
-        if (qobject_cast<QAbstractScrollArea*>(w->parentWidget())) continue;  // viewport and scroll bars
-        if (qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget())) continue;
-        if (qobject_cast<QComboBox*>(w->parentWidget())) continue;  // the combo's own line edit
+        if (!w->isVisible() || w->parentWidget() == nullptr || w->isWindow())
+            continue;
+        if (qobject_cast<QAbstractScrollArea*>(w->parentWidget()))
+            continue; // viewport and scroll bars
+        if (qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget()))
+            continue;
+        if (qobject_cast<QComboBox*>(w->parentWidget()))
+            continue; // the combo's own line edit
         SCOPED_TRACE(w->objectName().toStdString() + " " + w->metaObject()->className());
         EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()));
         const QRect inClient(w->mapTo(client, QPoint(0, 0)), w->size());
@@ -286,9 +298,11 @@ TEST_F(FrmMainTest, NoVisibleControlIsClipped) {
         // Captions fit: the style's wide minimum for buttons is not needed,
         // the text itself is.
         QString caption;
-        int padding = 4;  // a button's frame, a group's border
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) caption = button->text();
-        if (auto* group = qobject_cast<QGroupBox*>(w)) caption = group->title();
+        int padding = 4; // a button's frame, a group's border
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            caption = button->text();
+        if (auto* group = qobject_cast<QGroupBox*>(w))
+            caption = group->title();
         if (auto* label = qobject_cast<QLabel*>(w)) {
             caption = label->text();
             padding = 0;
@@ -299,5 +313,5 @@ TEST_F(FrmMainTest, NoVisibleControlIsClipped) {
     EXPECT_GT(checked, 60);
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

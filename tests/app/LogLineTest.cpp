@@ -21,12 +21,9 @@ TEST(LogLine, DateBlankTimeColonBlankText) {
 
 TEST(LogLine, TimeZoneFieldsAreDroppedWithTheirBlanks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"h:mm:ss AP t", "h:mm:ss AP"},
-        {"HH:mm:ss t", "HH:mm:ss"},
-        {"t HH:mm:ss", "HH:mm:ss"},
-        {"HH:mm t ss", "HH:mm ss"},
-        {"HH:mm:ss", "HH:mm:ss"},
-        {"HH:mm 'at' t", "HH:mm 'at'"},  // a quoted t is a letter
+        {"h:mm:ss AP t", "h:mm:ss AP"}, {"HH:mm:ss t", "HH:mm:ss"},
+        {"t HH:mm:ss", "HH:mm:ss"},     {"HH:mm t ss", "HH:mm ss"},
+        {"HH:mm:ss", "HH:mm:ss"},       {"HH:mm 'at' t", "HH:mm 'at'"}, // a quoted t is a letter
         {"H'h' mm", "H'h' mm"},
     };
     for (const auto& [format, expected] : cases)
@@ -42,7 +39,7 @@ TEST(LogLine, RegionalFormatsNameNoTimeZone) {
         EXPECT_FALSE(line.contains(QStringLiteral("UTC"))) << name << ": " << line.toStdString();
         EXPECT_FALSE(line.contains(QStringLiteral("GMT"))) << name << ": " << line.toStdString();
         EXPECT_TRUE(line.endsWith(QStringLiteral(": x"))) << name;
-        EXPECT_TRUE(line.contains(QStringLiteral("03"))) << name;  // the minutes are there
+        EXPECT_TRUE(line.contains(QStringLiteral("03"))) << name; // the minutes are there
     }
 }
 
@@ -66,5 +63,5 @@ TEST(LogLine, InfoLogStampsWithTheSystemRegionAndAppendsPlainLinesAsTheyAre) {
     EXPECT_EQ(memo.document()->findBlockByNumber(2).text(), QStringLiteral("  2、读参数"));
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

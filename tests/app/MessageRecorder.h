@@ -27,4 +27,4 @@ private:
     MessageResponder previous_;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

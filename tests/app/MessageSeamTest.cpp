@@ -18,7 +18,8 @@ namespace {
 
 TEST(MessageSeam, ResponderSeesEveryFieldAndAnswers) {
     MessageRecorder boxes(MessageAnswer::Cancel);
-    const MessageRequest request{"端口 COM3 已打开或不存在", "提示", MessageButtons::OkCancel, MessageIcon::Warning};
+    const MessageRequest request{"端口 COM3 已打开或不存在", "提示", MessageButtons::OkCancel,
+                                 MessageIcon::Warning};
     EXPECT_EQ(ShowMessage(request, nullptr), MessageAnswer::Cancel);
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, request.text);
@@ -47,12 +48,21 @@ TEST(MessageSeam, RealBoxShowsTextCaptionIconAndButtons) {
         MessageAnswer answer;
     };
     const Case cases[] = {
-        {{"请选择IP！", "提示", MessageButtons::Ok, MessageIcon::Stop}, QMessageBox::Critical, QMessageBox::Ok,
-         QMessageBox::Ok, MessageAnswer::Ok},
-        {{"计算机上不存在串口", "提示", MessageButtons::OkCancel, MessageIcon::None}, QMessageBox::NoIcon,
-         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel, MessageAnswer::Cancel},
-        {{"<b>not markup</b>", "x", MessageButtons::OkCancel, MessageIcon::Information}, QMessageBox::Information,
-         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, MessageAnswer::Ok},
+        {{"请选择IP！", "提示", MessageButtons::Ok, MessageIcon::Stop},
+         QMessageBox::Critical,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         MessageAnswer::Ok},
+        {{"计算机上不存在串口", "提示", MessageButtons::OkCancel, MessageIcon::None},
+         QMessageBox::NoIcon,
+         QMessageBox::Ok | QMessageBox::Cancel,
+         QMessageBox::Cancel,
+         MessageAnswer::Cancel},
+        {{"<b>not markup</b>", "x", MessageButtons::OkCancel, MessageIcon::Information},
+         QMessageBox::Information,
+         QMessageBox::Ok | QMessageBox::Cancel,
+         QMessageBox::Ok,
+         MessageAnswer::Ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request.text);
@@ -79,7 +89,8 @@ TEST(MessageSeam, RealBoxShowsTextCaptionIconAndButtons) {
 class ThrowingObject : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User) throw std::runtime_error("thrown inside an event");
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("thrown inside an event");
         return QObject::event(e);
     }
 };
@@ -100,5 +111,5 @@ TEST(GuardedApplication, NoExceptionCrossesTheEventLoop) {
     EXPECT_EQ(boxes.messages.size(), 2u);
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -31,10 +31,18 @@ protected:
     // The twelve kept controls, as the operator sees them.
     std::vector<QString> Kept() const {
         const TFrmMain& w = *window;
-        return {w.Cmb_Model->currentText(), w.Edt_GATEWAY->text(), w.Edt_MASK->text(),
-                w.Edt_IP->text(),           w.Edt_DIP->text(),     w.Edt_Port->text(),
-                w.Edt_DPort->text(),        w.Cmb_Baud->currentText(), w.Cmb_DataBit->currentText(),
-                w.Cmb_StopBit->currentText(), w.Cmb_Parity->currentText(), w.Edt_MAC->text()};
+        return {w.Cmb_Model->currentText(),
+                w.Edt_GATEWAY->text(),
+                w.Edt_MASK->text(),
+                w.Edt_IP->text(),
+                w.Edt_DIP->text(),
+                w.Edt_Port->text(),
+                w.Edt_DPort->text(),
+                w.Cmb_Baud->currentText(),
+                w.Cmb_DataBit->currentText(),
+                w.Cmb_StopBit->currentText(),
+                w.Cmb_Parity->currentText(),
+                w.Edt_MAC->text()};
     }
     void ChangeEveryKeptControl() {
         TFrmMain& w = *window;
@@ -44,7 +52,7 @@ protected:
         w.Edt_IP->setText(QStringLiteral("10.1.2.3"));
         w.Edt_DIP->setText(QStringLiteral("10.1.2.4"));
         w.Edt_Port->setText(QStringLiteral("7000"));
-        w.Edt_DPort->setText(QStringLiteral("端口"));  // saved as typed, in any script
+        w.Edt_DPort->setText(QStringLiteral("端口")); // saved as typed, in any script
         w.Cmb_Baud->setCurrentIndex(12);
         w.Cmb_DataBit->setCurrentIndex(1);
         w.Cmb_StopBit->setCurrentIndex(3);
@@ -104,8 +112,8 @@ TEST_F(PanelSettingsTest, RestoreWithoutAFileShowsZeroEverywhere) {
     ChangeEveryKeptControl();
     window->N10->trigger();
     EXPECT_TRUE(boxes.messages.empty());
-    EXPECT_EQ(Kept(), (std::vector<QString>{"TCP_Server", "0", "0", "0", "0", "0", "0", "110", "8", "0.5", "None",
-                                            "0"}));
+    EXPECT_EQ(Kept(), (std::vector<QString>{"TCP_Server", "0", "0", "0", "0", "0", "0", "110", "8", "0.5",
+                                            "None", "0"}));
 }
 
 TEST_F(PanelSettingsTest, StoredIndexesSelectTheirItemsAndOutOfRangeSelectsNothing) {
@@ -133,16 +141,15 @@ TEST_F(PanelSettingsTest, ABadFirstComboValueShowsTheConversionErrorAndChangesNo
 
 TEST_F(PanelSettingsTest, ABadParityRestoresTheTenKeysBeforeIt) {
     MessageRecorder boxes;
-    WriteCfg(
-        "[CFG]\nModel=1\nGateWay=10.0.0.1\nMask=255.0.0.0\nIP=10.0.0.2\nDIP=10.0.0.3\nPort=1\nDPort=2\n"
-        "BaudRate=12\nDataBit=1\nStopBit=3\nParity=x\nMAC=aa:bb:cc:dd:ee:ff\n");
+    WriteCfg("[CFG]\nModel=1\nGateWay=10.0.0.1\nMask=255.0.0.0\nIP=10.0.0.2\nDIP=10.0.0.3\nPort=1\nDPort=2\n"
+             "BaudRate=12\nDataBit=1\nStopBit=3\nParity=x\nMAC=aa:bb:cc:dd:ee:ff\n");
     window->Cmb_Parity->setCurrentIndex(2);
     window->Edt_MAC->setText(QStringLiteral("unchanged"));
     window->N10->trigger();
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, "'x' is not a valid integer value");
-    EXPECT_EQ(Kept(), (std::vector<QString>{"TCP_Client", "10.0.0.1", "255.0.0.0", "10.0.0.2", "10.0.0.3", "1", "2",
-                                            "115200", "9", "2", "Even", "unchanged"}));
+    EXPECT_EQ(Kept(), (std::vector<QString>{"TCP_Client", "10.0.0.1", "255.0.0.0", "10.0.0.2", "10.0.0.3",
+                                            "1", "2", "115200", "9", "2", "Even", "unchanged"}));
 }
 
 TEST_F(PanelSettingsTest, AnUnwritableFileShowsTheWriteError) {
@@ -172,5 +179,5 @@ TEST_F(PanelSettingsTest, RestoreMovesTheFocusToTheLog) {
     EXPECT_TRUE(window->MemoInfo->hasFocus());
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

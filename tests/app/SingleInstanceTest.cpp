@@ -15,7 +15,7 @@
 namespace lumiq::test {
 namespace {
 
-constexpr int kDeadlineMs = 30000;  // generous: sanitizer builds start slowly
+constexpr int kDeadlineMs = 30000; // generous: sanitizer builds start slowly
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -35,7 +35,8 @@ protected:
         env.insert(QStringLiteral("LUMIQ_AUTOANSWER_MESSAGES"), QStringLiteral("1"));
         env.remove(QStringLiteral("LUMIQ_SCREENSHOT"));
         env.remove(QStringLiteral("LUMIQ_QUIT_AFTER_MS"));
-        for (const QString& pair : extraEnv) env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        for (const QString& pair : extraEnv)
+            env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         auto* copy = new QProcess;
         copies.push_back(copy);
         copy->setProcessEnvironment(env);
@@ -47,8 +48,8 @@ protected:
     // True once process holds the instance lock, as the kernel lists it in
     // /proc/locks (looking does not take the lock, which would disturb it).
     bool WaitUntilLockedBy(const QProcess& copy) const {
-        const QByteArray lockFile = QFile::encodeName(runtime.path() + u'/' + QString::fromUtf8(kInstanceLockName) +
-                                                      QStringLiteral(".lock"));
+        const QByteArray lockFile = QFile::encodeName(
+            runtime.path() + u'/' + QString::fromUtf8(kInstanceLockName) + QStringLiteral(".lock"));
         const QByteArray pid = QByteArray::number(copy.processId());
         QDeadlineTimer deadline(kDeadlineMs);
         while (!deadline.hasExpired() && copy.state() == QProcess::Running) {
@@ -62,7 +63,7 @@ protected:
                             return true;
                 }
             }
-            QThread::msleep(20);  // polling a kernel table: there is no event to wait for
+            QThread::msleep(20); // polling a kernel table: there is no event to wait for
         }
         return false;
     }
@@ -89,7 +90,7 @@ TEST_F(SingleInstanceTest, ASecondCopyShowsTheNoticeAndEndsWithZero) {
 TEST_F(SingleInstanceTest, ACopyStartedAfterACrashRuns) {
     QProcess* first = Start();
     ASSERT_TRUE(WaitUntilLockedBy(*first));
-    first->kill();  // SIGKILL: no clean-up of any kind
+    first->kill(); // SIGKILL: no clean-up of any kind
     ASSERT_TRUE(first->waitForFinished(kDeadlineMs));
 
     QProcess* next = Start({QStringLiteral("LUMIQ_QUIT_AFTER_MS=3000")});
@@ -100,5 +101,5 @@ TEST_F(SingleInstanceTest, ACopyStartedAfterACrashRuns) {
     EXPECT_FALSE(next->readAllStandardError().contains(kRefusal));
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -25,11 +25,14 @@ using WindowActionsTest = WindowFixture;
 QList<TFrmAbout*> AboutWindows() {
     QList<TFrmAbout*> found;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* about = qobject_cast<TFrmAbout*>(w)) found << about;
+        if (auto* about = qobject_cast<TFrmAbout*>(w))
+            found << about;
     return found;
 }
 
-void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void DeleteClosedWindows() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 TEST_F(WindowActionsTest, AboutShowsOneWindowAndANewOneAfterClosing) {
     window->N4->trigger();
@@ -113,18 +116,18 @@ TEST_F(WindowActionsTest, ExitEndsTheProgramAtOnceWithoutTheShutdown) {
     QTimer::singleShot(0, window->N12, &QAction::trigger);
     EXPECT_TRUE(ProgramEnds());
     EXPECT_EQ(shutdowns, 0);
-    EXPECT_TRUE(window->isVisible());  // not closed: the program simply ends
+    EXPECT_TRUE(window->isVisible()); // not closed: the program simply ends
 }
 
 TEST_F(WindowActionsTest, MenuShortcutsReachTheirHandlers) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);  // 保存配置
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier); // 保存配置
     EXPECT_TRUE(QFile::exists(QString::fromStdString(CfgPath())));
 
     window->Edt_IP->setText(QStringLiteral("10.0.0.9"));
-    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);  // 还原配置
+    QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier); // 还原配置
     EXPECT_EQ(window->Edt_IP->text(), QStringLiteral("192.168.1.199"));
 }
 
@@ -151,7 +154,7 @@ TEST_F(WindowActionsTest, ALineChosenByMouseOrKeyboardIsSelectedAndReadOncePerCh
     EXPECT_TRUE(reads([&] { QTest::mouseClick(lines, Qt::LeftButton, {}, second); }));
     EXPECT_TRUE(reads([&] { QTest::keyClick(list, Qt::Key_Down); }));
     EXPECT_EQ(state.SelectedModule, 2);
-    EXPECT_FALSE(reads([&] { QTest::keyClick(list, Qt::Key_End); }));  // already at the end
+    EXPECT_FALSE(reads([&] { QTest::keyClick(list, Qt::Key_End); })); // already at the end
 }
 
 // The standard error report: the text of whatever a handler throws is shown
@@ -198,5 +201,5 @@ TEST_F(WindowActionsTest, AFailingShutdownIsShownAndTheWindowStillCloses) {
     EXPECT_FALSE(window->isVisible());
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

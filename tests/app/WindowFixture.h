@@ -34,4 +34,4 @@ protected:
     std::unique_ptr<TFrmMain> window;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

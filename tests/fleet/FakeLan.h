@@ -41,7 +41,7 @@ public:
     std::vector<SentFrame> framesTo(const std::string& mac, const std::string& prefix = "") const;
 
     Millis now = 0;
-    int dropReplies = 0;  // replies lost on the way back, the next ones first
+    int dropReplies = 0; // replies lost on the way back, the next ones first
 
 private:
     struct Pending {
@@ -49,8 +49,7 @@ private:
         std::uint32_t from;
         std::string bytes;
     };
-    template <class Driven, class Deliver>
-    Millis drive(Driven& driven, Deliver deliver, Millis limit);
+    template <class Driven, class Deliver> Millis drive(Driven& driven, Deliver deliver, Millis limit);
 
     std::vector<std::unique_ptr<sim::SimModule>> modules_;
     std::deque<Pending> pending_;
@@ -58,4 +57,4 @@ private:
     int latencyMs_;
 };
 
-}  // namespace lumiq::fleet::testing
+} // namespace lumiq::fleet::testing

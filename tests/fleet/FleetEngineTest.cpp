@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "fleet/FleetEngine.h"
 #include "device/ValueRules.h"
+#include "fleet/FleetEngine.h"
 #include "fleet/WriteOutcome.h"
 #include "tests/fleet/FakeLan.h"
 

@@ -9,9 +9,9 @@
 #include <functional>
 #include <map>
 
+#include "base/GbkText.h"
 #include "fleet/CsvText.h"
 #include "fleet/PreparedSettings.h"
-#include "base/GbkText.h"
 #include "tests/state/TempFolder.h"
 
 namespace lumiq::fleet {

@@ -47,10 +47,14 @@ protected:
         socket_.LocalPort = kPort;
         socket_.SetBufferSize(65535);
         socket_.OnReceive = [this](TcmSocket& sender, int, std::uint16_t, std::uint32_t, const char* data,
-                                   int length) { receipts_[std::string(data, length)] = sender.LastReceipt(); };
+                                   int length) {
+            receipts_[std::string(data, length)] = sender.LastReceipt();
+        };
         socket_.SetActive(true);
     }
-    ~AdapterRoutingTest() override { std::system("ip link del lqa 2>/dev/null; ip link del lqb 2>/dev/null"); }
+    ~AdapterRoutingTest() override {
+        std::system("ip link del lqa 2>/dev/null; ip link del lqb 2>/dev/null");
+    }
 
     testbed::Namespace a_{"lqnsa"};
     testbed::Namespace b_{"lqnsb"};
@@ -121,8 +125,8 @@ TEST_F(AdapterRoutingTest, SendFromLeavesThroughTheChosenAdapterWithItsAddress) 
     const unsigned b = if_nametoindex("lqb");
     for (const char* destination : {"255.255.255.255", "10.77.255.255"}) {
         const std::string payload = std::string("to ") + destination;
-        ASSERT_TRUE(socket_.SendFrom(Ip(destination), kPort, payload.c_str(), static_cast<int>(payload.size()),
-                                     Ip("10.77.0.1"), b));
+        ASSERT_TRUE(socket_.SendFrom(Ip(destination), kPort, payload.c_str(),
+                                     static_cast<int>(payload.size()), Ip("10.77.0.1"), b));
         const auto datagram = moduleB_.receive();
         ASSERT_TRUE(datagram.has_value()) << destination;
         EXPECT_EQ(datagram->bytes, payload);
@@ -138,5 +142,5 @@ TEST_F(AdapterRoutingTest, SendFromLeavesThroughTheChosenAdapterWithItsAddress) 
     EXPECT_EQ(datagram->ip, Ip("10.76.0.1"));
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -17,17 +17,19 @@ using nettest::Ip;
 
 TEST(IsValidIP, AcceptsDottedAddressesTheSystemParserTakes) {
     const std::pair<const char*, bool> cases[] = {
-        {"1.2.3.4", true},   {"192.168.1.199", true}, {"0.0.0.0", true},
-        {"255.255.255.255", false},  // cannot be told from the parser's failure
-        {"1.2.3", false},    // too short
-        {"", false},         {"not.an.address", false}, {"1.2.3.256", false},
+        {"1.2.3.4", true},    {"192.168.1.199", true},
+        {"0.0.0.0", true},    {"255.255.255.255", false}, // cannot be told from the parser's failure
+        {"1.2.3", false},                                 // too short
+        {"", false},          {"not.an.address", false},
+        {"1.2.3.256", false},
     };
-    for (const auto& [text, valid] : cases) EXPECT_EQ(TcmSocket::isValidIP(text), valid) << text;
+    for (const auto& [text, valid] : cases)
+        EXPECT_EQ(TcmSocket::isValidIP(text), valid) << text;
 }
 
 TEST(IP_UnicastToBroadcast, GivesTheClassfulBroadcastAddress) {
     const std::pair<const char*, const char*> cases[] = {
-        {"127.0.0.1", "127.255.255.255"}, {"10.1.2.3", "10.255.255.255"}, {"172.16.5.9", "172.16.255.255"},
+        {"127.0.0.1", "127.255.255.255"}, {"10.1.2.3", "10.255.255.255"},   {"172.16.5.9", "172.16.255.255"},
         {"191.1.1.1", "191.1.255.255"},   {"192.168.1.7", "192.168.1.255"}, {"223.1.1.1", "223.1.1.255"},
         {"224.0.0.1", "224.0.0.1"},       {"0.1.2.3", "0.1.2.3"},           {"255.1.2.3", "255.1.2.3"},
     };
@@ -70,32 +72,32 @@ Adapter Entry(const char* address, bool up, bool canBroadcast, bool loopback = f
 
 TEST(ChooseLocalAddress, FallsBackToTheFirstAdapterThatCanBroadcast) {
     const std::vector<Adapter> adapters = {
-        Entry("127.0.0.1", true, false, true),
-        Entry("10.0.0.1", false, true),  // down
-        Entry("10.8.0.1", true, false),  // point-to-point: cannot broadcast
-        Entry("192.168.1.5", true, true),
-        Entry("192.168.2.5", true, true),
+        Entry("127.0.0.1", true, false, true), Entry("10.0.0.1", false, true), // down
+        Entry("10.8.0.1", true, false), // point-to-point: cannot broadcast
+        Entry("192.168.1.5", true, true),      Entry("192.168.2.5", true, true),
     };
     struct Case {
         const char* resolved;
         const char* chosen;
     };
     const Case cases[] = {
-        {"127.0.1.1", "192.168.1.5"},    // Debian's entry for the host name
-        {"127.0.0.1", "192.168.1.5"},    // loopback even though an adapter holds it
-        {"192.168.2.5", "192.168.2.5"},  // an adapter's own address stays
-        {"10.8.0.1", "10.8.0.1"},        // held, and not loopback
-        {"172.20.0.9", "192.168.1.5"},   // stale entry: no adapter holds it
-        {"0.0.0.0", "192.168.1.5"},      // the host name did not resolve
+        {"127.0.1.1", "192.168.1.5"},   // Debian's entry for the host name
+        {"127.0.0.1", "192.168.1.5"},   // loopback even though an adapter holds it
+        {"192.168.2.5", "192.168.2.5"}, // an adapter's own address stays
+        {"10.8.0.1", "10.8.0.1"},       // held, and not loopback
+        {"172.20.0.9", "192.168.1.5"},  // stale entry: no adapter holds it
+        {"0.0.0.0", "192.168.1.5"},     // the host name did not resolve
     };
-    for (const auto& c : cases) EXPECT_EQ(IpToText(ChooseLocalAddress(Ip(c.resolved), adapters)), c.chosen) << c.resolved;
+    for (const auto& c : cases)
+        EXPECT_EQ(IpToText(ChooseLocalAddress(Ip(c.resolved), adapters)), c.chosen) << c.resolved;
 }
 
 TEST(ChooseLocalAddress, KeepsTheResolvedAddressWithoutAUsableAdapter) {
-    const std::vector<Adapter> adapters = {Entry("127.0.0.1", true, false, true), Entry("10.0.0.1", false, true)};
+    const std::vector<Adapter> adapters = {Entry("127.0.0.1", true, false, true),
+                                           Entry("10.0.0.1", false, true)};
     EXPECT_EQ(ChooseLocalAddress(Ip("127.0.1.1"), adapters), Ip("127.0.1.1"));
     EXPECT_EQ(ChooseLocalAddress(Ip("172.20.0.9"), {}), Ip("172.20.0.9"));
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -38,29 +38,32 @@ TEST(MapErrorCode, GivesTheTableTextsExactly) {
                 "completed immediately. "},
         {10050, "The network subsystem or the associated service provider has failed.(网络已关闭)."},
         {10055, "Not enough buffers available, no more socket、connections or other action!"},
-        {10058, "he socket has been shut down; it is not possible to send on a socket after shutdown has been "
-                "invoked with how set to SD_SEND or SD_BOTH."},
+        {10058,
+         "he socket has been shut down; it is not possible to send on a socket after shutdown has been "
+         "invoked with how set to SD_SEND or SD_BOTH."},
         {10093, "A successful WSAStartup must occur before using this function."},
     };
-    for (const auto& c : cases) EXPECT_EQ(TcmSocket::MapErrorCode(c.code), c.text) << c.code;
+    for (const auto& c : cases)
+        EXPECT_EQ(TcmSocket::MapErrorCode(c.code), c.text) << c.code;
     EXPECT_NE(TcmSocket::MapErrorCode(10054).find("For UPD sockets"), std::string::npos);
 }
 
 TEST(WinsockErrorFromErrno, MapsLinuxErrorsOntoWindowsSocketsNumbers) {
     const std::pair<int, int> cases[] = {
-        {EINTR, 10004},         {EACCES, 10013},       {EPERM, 10013},        {EFAULT, 10014},
-        {EINVAL, 10022},        {EMFILE, 10024},       {ENFILE, 10024},       {EAGAIN, 10035},
-        {EINPROGRESS, 10035},   {EBUSY, 10036},        {EALREADY, 10037},     {EBADF, 10038},
-        {ENOTSOCK, 10038},      {EDESTADDRREQ, 10039}, {EMSGSIZE, 10040},     {EPROTOTYPE, 10041},
-        {ENOPROTOOPT, 10042},   {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044}, {EOPNOTSUPP, 10045},
-        {EAFNOSUPPORT, 10047},  {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049}, {ENETDOWN, 10050},
-        {ENETUNREACH, 10051},   {ENETRESET, 10052},    {ECONNABORTED, 10053}, {ECONNRESET, 10054},
-        {ENOBUFS, 10055},       {ENOMEM, 10055},       {EISCONN, 10056},      {ENOTCONN, 10057},
-        {ESHUTDOWN, 10058},     {EPIPE, 10058},        {ETIMEDOUT, 10060},    {ECONNREFUSED, 10061},
-        {EHOSTDOWN, 10064},     {EHOSTUNREACH, 10065},
-        {ENOENT, ENOENT},  // no Windows Sockets counterpart: kept, and it has no text
+        {EINTR, 10004},        {EACCES, 10013},          {EPERM, 10013},           {EFAULT, 10014},
+        {EINVAL, 10022},       {EMFILE, 10024},          {ENFILE, 10024},          {EAGAIN, 10035},
+        {EINPROGRESS, 10035},  {EBUSY, 10036},           {EALREADY, 10037},        {EBADF, 10038},
+        {ENOTSOCK, 10038},     {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},        {EPROTOTYPE, 10041},
+        {ENOPROTOOPT, 10042},  {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044}, {EOPNOTSUPP, 10045},
+        {EAFNOSUPPORT, 10047}, {EADDRINUSE, 10048},      {EADDRNOTAVAIL, 10049},   {ENETDOWN, 10050},
+        {ENETUNREACH, 10051},  {ENETRESET, 10052},       {ECONNABORTED, 10053},    {ECONNRESET, 10054},
+        {ENOBUFS, 10055},      {ENOMEM, 10055},          {EISCONN, 10056},         {ENOTCONN, 10057},
+        {ESHUTDOWN, 10058},    {EPIPE, 10058},           {ETIMEDOUT, 10060},       {ECONNREFUSED, 10061},
+        {EHOSTDOWN, 10064},    {EHOSTUNREACH, 10065},    {ENOENT, ENOENT}, // no Windows Sockets counterpart:
+                                                                           // kept, and it has no text
     };
-    for (const auto& [errnoValue, code] : cases) EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code) << errnoValue;
+    for (const auto& [errnoValue, code] : cases)
+        EXPECT_EQ(WinsockErrorFromErrno(errnoValue), code) << errnoValue;
 }
 
 // Every text of the table except WSANOTINITIALISED's (sockets need no
@@ -72,7 +75,8 @@ TEST(WinsockErrorFromErrno, ReachesEveryTextButTheStartUpOne) {
     int texts = 0;
     for (int code = 10000; code < 10100; ++code) {
         const std::string text = TcmSocket::MapErrorCode(code);
-        if (text == "未知错误" || code == 10093) continue;
+        if (text == "未知错误" || code == 10093)
+            continue;
         ++texts;
         EXPECT_TRUE(reached.count(text)) << code;
     }
@@ -162,5 +166,5 @@ TEST(ErrorCheck, FailedCloseIsReportedOnceButNotWhileDestroyed) {
     EXPECT_EQ(destroyed.activeChanges, 0);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

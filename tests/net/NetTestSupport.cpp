@@ -26,15 +26,18 @@ void ExpectAddressInUseReports(const EventLog& log) {
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     QTimer deadline;
     deadline.setSingleShot(true);
-    deadline.start(limit);  // also wakes the loop when nothing else does
+    deadline.start(limit); // also wakes the loop when nothing else does
     while (!done()) {
-        if (!deadline.isActive()) return false;
+        if (!deadline.isActive())
+            return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     }
     return true;
 }
 
-std::uint32_t Ip(const char* dotted) { return inet_addr(dotted); }
+std::uint32_t Ip(const char* dotted) {
+    return inet_addr(dotted);
+}
 
 void EventLog::wire(TcmSocket& socket, std::function<void(TcmSocket&)> afterReceive) {
     socket.OnError = [this](TcmSocket&, int code, const std::string& message) {
@@ -44,10 +47,11 @@ void EventLog::wire(TcmSocket& socket, std::function<void(TcmSocket&)> afterRece
     socket.OnReceive = [this, afterReceive](TcmSocket& sender, int peer, std::uint16_t port, std::uint32_t ip,
                                             const char* data, int length) {
         const int offset = sender.BufOffset() - length;
-        receipts.push_back({peer, port, ip, std::string(data, static_cast<std::size_t>(length)), offset,
-                            data[length] == 0});
+        receipts.push_back(
+            {peer, port, ip, std::string(data, static_cast<std::size_t>(length)), offset, data[length] == 0});
         order.push_back("receive");
-        if (afterReceive) afterReceive(sender);
+        if (afterReceive)
+            afterReceive(sender);
     };
     socket.OnAccept = [this](TcmSocket&, int peer, std::uint32_t ip, std::uint16_t port) {
         accepted.push_back({peer, ip, port});
@@ -65,18 +69,21 @@ void EventLog::wire(TcmSocket& socket, std::function<void(TcmSocket&)> afterRece
 
 bool EventLog::reported(int code, const std::string& message) const {
     for (const auto& report : reports)
-        if (report.code == code && report.message == message) return true;
+        if (report.code == code && report.message == message)
+            return true;
     return false;
 }
 
 PlainSocket PlainSocket::Udp() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) throw std::runtime_error("socket failed");
+    if (fd < 0)
+        throw std::runtime_error("socket failed");
     return PlainSocket(fd);
 }
 
 PlainSocket::~PlainSocket() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void PlainSocket::bind(const char* dotted, std::uint16_t port) {
@@ -105,19 +112,24 @@ void PlainSocket::sendTo(const char* dotted, std::uint16_t port, const std::stri
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = Ip(dotted);
-    const auto sent = ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    if (sent != static_cast<ssize_t>(bytes.size())) throw std::runtime_error(std::string("sendto failed: ") + dotted);
+    const auto sent =
+        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (sent != static_cast<ssize_t>(bytes.size()))
+        throw std::runtime_error(std::string("sendto failed: ") + dotted);
 }
 
 std::optional<PlainSocket::Datagram> PlainSocket::receive(std::chrono::milliseconds limit) {
     pollfd ready{fd_, POLLIN, 0};
-    if (::poll(&ready, 1, static_cast<int>(limit.count())) != 1) return std::nullopt;
+    if (::poll(&ready, 1, static_cast<int>(limit.count())) != 1)
+        return std::nullopt;
     char buffer[70000];
     sockaddr_in from{};
     socklen_t length = sizeof from;
     const auto count = ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
-    if (count < 0) return std::nullopt;
-    return Datagram{std::string(buffer, static_cast<std::size_t>(count)), from.sin_addr.s_addr, ntohs(from.sin_port)};
+    if (count < 0)
+        return std::nullopt;
+    return Datagram{std::string(buffer, static_cast<std::size_t>(count)), from.sin_addr.s_addr,
+                    ntohs(from.sin_port)};
 }
 
-}  // namespace lumiq::nettest
+} // namespace lumiq::nettest

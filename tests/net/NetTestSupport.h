@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 // Runs the Qt loop until `done` holds or the deadline passes; true when done.
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s);
 
-std::uint32_t Ip(const char* dotted);  // network order
+std::uint32_t Ip(const char* dotted); // network order
 
 // Every event of one component, in the order raised.
 struct EventLog {
@@ -34,8 +34,8 @@ struct EventLog {
         std::uint16_t port;
         std::uint32_t ip;
         std::string data;
-        int offset;          // where the data sits in the component's buffer
-        bool zeroAfterData;  // pBuf[DataLen] == 0
+        int offset;         // where the data sits in the component's buffer
+        bool zeroAfterData; // pBuf[DataLen] == 0
     };
     struct Peer {
         int socket;
@@ -47,7 +47,7 @@ struct EventLog {
     std::vector<Peer> accepted;
     std::vector<Peer> discarded;
     int activeChanges = 0;
-    std::vector<std::string> order;  // "error", "receive", "accept", "active", "discard"
+    std::vector<std::string> order; // "error", "receive", "accept", "active", "discard"
 
     // Wires all five events; `afterReceive` (if any) runs inside OnReceive.
     void wire(TcmSocket& socket, std::function<void(TcmSocket&)> afterReceive = {});
@@ -62,7 +62,7 @@ void ExpectAddressInUseReports(const EventLog& log);
 class PlainSocket {
 public:
     explicit PlainSocket(int fd) : fd_(fd) {}
-    static PlainSocket Udp();  // in this process's namespace
+    static PlainSocket Udp(); // in this process's namespace
     ~PlainSocket();
     PlainSocket(PlainSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
     PlainSocket(const PlainSocket&) = delete;
@@ -71,7 +71,7 @@ public:
     int fd() const { return fd_; }
     void bind(const char* dotted, std::uint16_t port);
     void enableBroadcast();
-    std::uint16_t port() const;  // the bound port
+    std::uint16_t port() const; // the bound port
     void sendTo(const char* dotted, std::uint16_t port, const std::string& bytes);
 
     struct Datagram {
@@ -86,4 +86,4 @@ private:
     int fd_;
 };
 
-}  // namespace lumiq::nettest
+} // namespace lumiq::nettest

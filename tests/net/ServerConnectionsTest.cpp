@@ -19,7 +19,7 @@ TEST(ServerConnections, KeepsPeersInArrivalOrderAndFollowsAReusedAddress) {
     EXPECT_FALSE(list.replaceSocketOf(0x0100007F, 40003, 13));
     EXPECT_EQ(list.count(), 3);
 
-    EXPECT_FALSE(list.remove(99).has_value());  // unknown: nothing happens
+    EXPECT_FALSE(list.remove(99).has_value()); // unknown: nothing happens
     EXPECT_EQ(list.count(), 3);
     const auto removed = list.remove(7);
     ASSERT_TRUE(removed.has_value());
@@ -33,5 +33,5 @@ TEST(ServerConnections, KeepsPeersInArrivalOrderAndFollowsAReusedAddress) {
     EXPECT_EQ(rest.back().socket, 9);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -21,7 +21,9 @@ using nettest::Ip;
 using nettest::PlainSocket;
 using nettest::WaitFor;
 
-PlainSocket TcpSocket() { return PlainSocket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
+PlainSocket TcpSocket() {
+    return PlainSocket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+}
 
 sockaddr_in Loopback(std::uint16_t port) {
     sockaddr_in address{};
@@ -43,7 +45,8 @@ void Write(int fd, const std::string& bytes) {
 // What a plain socket reads within the deadline; "" at the end of the stream.
 std::string ReadSome(int fd) {
     pollfd ready{fd, POLLIN, 0};
-    if (::poll(&ready, 1, 3000) != 1) return "<nothing>";
+    if (::poll(&ready, 1, 3000) != 1)
+        return "<nothing>";
     char buffer[256];
     const auto count = ::recv(fd, buffer, sizeof buffer, 0);
     return count <= 0 ? "" : std::string(buffer, static_cast<std::size_t>(count));
@@ -131,7 +134,8 @@ protected:
     }
     int acceptPeer() {
         pollfd ready{listener.fd(), POLLIN, 0};
-        if (::poll(&ready, 1, 3000) != 1) return -1;
+        if (::poll(&ready, 1, 3000) != 1)
+            return -1;
         return ::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
     }
 
@@ -146,7 +150,8 @@ TEST_F(TcpClientTest, BecomesActiveWhenTheConnectCompletes) {
         // The non-blocking connect is under way: reported once, socket kept.
         ASSERT_EQ(log.reports.size(), 1u);
         EXPECT_EQ(log.reports[0].code, 10035);
-        EXPECT_EQ(log.reports[0].message.rfind("connect() failed : The socket is marked as nonblocking", 0), 0u);
+        EXPECT_EQ(log.reports[0].message.rfind("connect() failed : The socket is marked as nonblocking", 0),
+                  0u);
         EXPECT_NE(client.Socket(), -1);
         EXPECT_EQ(log.activeChanges, 0);
         ASSERT_TRUE(WaitFor([&] { return client.Active(); }));
@@ -205,12 +210,14 @@ TEST_F(TcpClientTest, UrgentDataIsReportedAndTheStreamGoesOn) {
     std::string stream;
     ASSERT_TRUE(WaitFor([&] {
         stream.clear();
-        for (const auto& receipt : log.receipts) stream += receipt.data;
+        for (const auto& receipt : log.receipts)
+            stream += receipt.data;
         return stream == "AT\r\n" && log.reported(0, "Message:FD_OOB");
     })) << stream;
     // Left pending, the urgent byte would keep the notifier firing.
     int oobReports = 0;
-    for (const auto& report : log.reports) oobReports += report.message == "Message:FD_OOB";
+    for (const auto& report : log.reports)
+        oobReports += report.message == "Message:FD_OOB";
     EXPECT_EQ(oobReports, 1);
 }
 
@@ -222,7 +229,8 @@ TEST_F(TcpClientTest, RefusedConnectEndsClosedAndInactive) {
     ASSERT_TRUE(WaitFor([&] { return client.Socket() == -1; }));
     EXPECT_FALSE(client.Active());
     EXPECT_TRUE(log.reported(0, "!!!!!!!!socket closed for error274D"));
-    EXPECT_TRUE(log.reported(10061, "connect() failed : The attempt to connect was forcefully rejected.(连接被拒绝)"));
+    EXPECT_TRUE(log.reported(
+        10061, "connect() failed : The attempt to connect was forcefully rejected.(连接被拒绝)"));
 }
 
 double ThreadCpuMs() {
@@ -251,7 +259,7 @@ TEST(IdleSockets, LeaveTheLoopIdle) {
     client.SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return client.Active() && serverLog.accepted.size() == 1; }));
 
-    TcmSocket unread;  // no OnReceive
+    TcmSocket unread; // no OnReceive
     unread.LocalHost = "127.0.0.1";
     unread.SetActive(true);
     PlainSocket sender = PlainSocket::Udp();
@@ -262,5 +270,5 @@ TEST(IdleSockets, LeaveTheLoopIdle) {
     EXPECT_LT(ThreadCpuMs() - before, 150.0);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/GbkText.h"
 #include "device/Frames.h"
 #include "serial/ComPort.h"
-#include "base/GbkText.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TraceRows.h"
 #include "tests/support/simbed/SimLan.h"

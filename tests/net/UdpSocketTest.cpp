@@ -30,7 +30,9 @@ protected:
         ASSERT_TRUE(socket.Active());
         peer.bind("127.0.0.1", 0);
     }
-    void send(const std::string& bytes) { peer.sendTo("127.0.0.1", static_cast<std::uint16_t>(socket.LocalPort), bytes); }
+    void send(const std::string& bytes) {
+        peer.sendTo("127.0.0.1", static_cast<std::uint16_t>(socket.LocalPort), bytes);
+    }
     bool waitReceipts(std::size_t count) {
         return WaitFor([&] { return log.receipts.size() >= count; });
     }
@@ -45,7 +47,7 @@ protected:
 
 TEST_F(UdpSocketTest, OpenOnTheOwnAddressShowsTheAddressAndPortBound) {
     TcmSocket own;
-    own.SetActive(true);  // LocalHost "0", LocalPort 0
+    own.SetActive(true); // LocalHost "0", LocalPort 0
     ASSERT_TRUE(own.Active());
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
@@ -112,12 +114,13 @@ TEST_F(UdpSocketTest, BinaryDatagramsArriveWhole) {
 // delivered cut short; the next one arrives as usual.
 TEST_F(UdpSocketTest, OversizedDatagramIsReportedAndNotDelivered) {
     open();
-    send(std::string(3000, 'x'));  // MaxBufSize is 2048
+    send(std::string(3000, 'x')); // MaxBufSize is 2048
     ASSERT_TRUE(waitReports(1));
     EXPECT_EQ(log.reports[0].code, 10040);
-    EXPECT_EQ(log.reports[0].message,
-              "recvfrom() failed : The socket is message oriented, and the message is larger than the maximum "
-              "supported by the underlying transport.(消息过长)");
+    EXPECT_EQ(
+        log.reports[0].message,
+        "recvfrom() failed : The socket is message oriented, and the message is larger than the maximum "
+        "supported by the underlying transport.(消息过长)");
     send("AT\r\n");
     ASSERT_TRUE(waitReceipts(1));
     EXPECT_EQ(log.receipts[0].data, "AT\r\n");
@@ -130,11 +133,11 @@ TEST_F(UdpSocketTest, RelayDumpAppendsDatagramsUntilTheBufferIsFull) {
     open();
     send("abcdef");
     ASSERT_TRUE(waitReceipts(1));
-    send("12345678");  // 8 bytes, 4 left behind BufOffset 6
+    send("12345678"); // 8 bytes, 4 left behind BufOffset 6
     ASSERT_TRUE(waitReports(1));
-    send("wxyz");  // fills the buffer exactly
+    send("wxyz"); // fills the buffer exactly
     ASSERT_TRUE(waitReceipts(2));
-    send("end");  // the buffer was full: back to the front
+    send("end"); // the buffer was full: back to the front
     ASSERT_TRUE(waitReceipts(3));
 
     ASSERT_EQ(log.receipts.size(), 3u);
@@ -144,7 +147,8 @@ TEST_F(UdpSocketTest, RelayDumpAppendsDatagramsUntilTheBufferIsFull) {
     EXPECT_EQ(log.receipts[1].offset, 6);
     EXPECT_EQ(log.receipts[2].data, "end");
     EXPECT_EQ(log.receipts[2].offset, 0);
-    for (const auto& receipt : log.receipts) EXPECT_TRUE(receipt.zeroAfterData);
+    for (const auto& receipt : log.receipts)
+        EXPECT_TRUE(receipt.zeroAfterData);
     EXPECT_EQ(log.reports.front().code, 10040);
 }
 
@@ -168,7 +172,8 @@ TEST_F(UdpSocketTest, SendToWithLengthZeroSendsTheTextUpToItsZeroByte) {
 
 TEST_F(UdpSocketTest, HandlerCanAnswerFromOnReceive) {
     open();
-    socket.OnReceive = [&](TcmSocket& sender, int, std::uint16_t port, std::uint32_t ip, const char* data, int length) {
+    socket.OnReceive = [&](TcmSocket& sender, int, std::uint16_t port, std::uint32_t ip, const char* data,
+                           int length) {
         log.receipts.push_back({0, port, ip, std::string(data, static_cast<std::size_t>(length)), 0, true});
         sender.SendTo(ip, port, "OK\r\n", 0);
     };
@@ -202,7 +207,8 @@ TEST_F(UdpSocketTest, HandlerMayCloseReopenOrDropTheBufferMidLoop) {
         EventLog events;
         bool acted = false;
         events.wire(udp, [&](TcmSocket& s) {
-            if (acted) return;
+            if (acted)
+                return;
             acted = true;
             c.action(s);
         });
@@ -210,7 +216,8 @@ TEST_F(UdpSocketTest, HandlerMayCloseReopenOrDropTheBufferMidLoop) {
         udp.LocalHost = "127.0.0.1";
         udp.SetActive(true);
         PlainSocket sender = PlainSocket::Udp();
-        for (int i = 0; i < 3; ++i) sender.sendTo("127.0.0.1", static_cast<std::uint16_t>(udp.LocalPort), "ABCD");
+        for (int i = 0; i < 3; ++i)
+            sender.sendTo("127.0.0.1", static_cast<std::uint16_t>(udp.LocalPort), "ABCD");
         ASSERT_TRUE(WaitFor([&] { return acted; })) << c.name;
         EXPECT_EQ(udp.Active(), c.activeAfter) << c.name;
         EXPECT_EQ(events.receipts.size(), 1u) << c.name;
@@ -238,8 +245,8 @@ TEST_F(UdpSocketTest, NotificationsFollowTheDispatchTable) {
     const int own = socket.Socket();
     socket.OnSocketMessage(own, FD_OOB);
     socket.OnSocketMessage(own, FD_CONNECT);
-    socket.OnSocketMessage(own, FD_CLOSE | (10054u << 16));  // carries an error: no single event
-    socket.OnSocketMessage(own + 100, FD_CLOSE);              // a socket it does not hold
+    socket.OnSocketMessage(own, FD_CLOSE | (10054u << 16)); // carries an error: no single event
+    socket.OnSocketMessage(own + 100, FD_CLOSE);            // a socket it does not hold
     ASSERT_EQ(log.reports.size(), 3u);
     EXPECT_EQ(log.reports[0].message, "Message:FD_OOB");
     EXPECT_EQ(log.reports[0].code, 0);
@@ -256,5 +263,5 @@ TEST_F(UdpSocketTest, NotificationsFollowTheDispatchTable) {
     EXPECT_EQ(log.activeChanges, changes + 1);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

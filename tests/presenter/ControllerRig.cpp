@@ -17,7 +17,7 @@ std::string HealthyReply(const std::string& line) {
         {"AT+PORT=?\r\n", "+PORT=20108\r\n"},
         {"AT+DPORT=?\r\n", "+DPORT=20105\r\n"},
         {"AT+DCHP=?\r\n", "+DCHP=1\r\n"},
-        {"AT+NAME=?\r\n", "+NAME=\xb3\xb5\xbc\xe4\r\n"},  // 车间 in GBK
+        {"AT+NAME=?\r\n", "+NAME=\xb3\xb5\xbc\xe4\r\n"}, // 车间 in GBK
         {"AT+UART=?\r\n", "+UART=115200,8,3,2\r\n"},
         {"AT+MAC=?\r\n", "+MAC=00:1a:2b:3c:4d:5e\r\n"},
         {"AT+VER=?\r\n", "+VER=V2.0\r\n"},
@@ -28,8 +28,8 @@ std::string HealthyReply(const std::string& line) {
 
 ControllerRig::ControllerRig()
     : moduleIp(ParseIp("192.168.0.7")),
-      controller(state, ControllerPorts{panel, list, log, dialogs, timerRead, timerPortRes, timerOut, pause, udp,
-                                        serial}) {
+      controller(state, ControllerPorts{panel, list, log, dialogs, timerRead, timerPortRes, timerOut, pause,
+                                        udp, serial}) {
     state.LocalIp = ParseIp("192.168.0.2");
     state.LocalIpText = "192.168.0.2";
     state.LocalMacText = kLocalMac;
@@ -44,7 +44,8 @@ void ControllerRig::receive(std::uint32_t ip, const std::string& mac, const std:
 }
 
 std::string ControllerRig::nextReply(const std::string& line) {
-    if (scripted.empty()) return HealthyReply(line);
+    if (scripted.empty())
+        return HealthyReply(line);
     std::string reply = scripted.front();
     scripted.pop_front();
     return reply;
@@ -79,16 +80,20 @@ void ControllerRig::clearRecords() {
 std::vector<std::string> ControllerRig::commands() const {
     std::vector<std::string> result;
     const std::size_t envelope = std::string(kModuleEnvelope).size();
-    for (const SentBytes& frame : udp.sent) result.push_back(frame.bytes.substr(std::min(envelope, frame.bytes.size())));
-    for (const SentBytes& line : serial.written) result.push_back(line.bytes);
+    for (const SentBytes& frame : udp.sent)
+        result.push_back(frame.bytes.substr(std::min(envelope, frame.bytes.size())));
+    for (const SentBytes& line : serial.written)
+        result.push_back(line.bytes);
     return result;
 }
 
 std::vector<long> ControllerRig::commandTimes() const {
     std::vector<long> result;
-    for (const SentBytes& frame : udp.sent) result.push_back(frame.at);
-    for (const SentBytes& line : serial.written) result.push_back(line.at);
+    for (const SentBytes& frame : udp.sent)
+        result.push_back(frame.at);
+    for (const SentBytes& line : serial.written)
+        result.push_back(line.at);
     return result;
 }
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -45,8 +45,8 @@ public:
     std::vector<long> commandTimes() const;
 
     std::uint32_t moduleIp;
-    std::deque<std::string> scripted;  // next replies, ahead of the healthy ones
-    std::vector<long> replyTimes;      // when the module's replies arrived
+    std::deque<std::string> scripted; // next replies, ahead of the healthy ones
+    std::vector<long> replyTimes;     // when the module's replies arrived
 
     FakeClock clock;
     ToolState state;
@@ -66,4 +66,4 @@ private:
     std::string nextReply(const std::string& line);
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -25,7 +25,8 @@ protected:
     // Every list line is the entry text of the registry entry with its index.
     void expectListMatchesRegistry() {
         ASSERT_EQ(static_cast<int>(rig.list.lines.size()), rig.state.ModuleCount);
-        for (int i = 0; i < rig.state.ModuleCount; ++i) EXPECT_EQ(rig.list.lines[i], EntryText(rig.state, i));
+        for (int i = 0; i < rig.state.ModuleCount; ++i)
+            EXPECT_EQ(rig.list.lines[i], EntryText(rig.state, i));
     }
     ControllerRig rig;
 };
@@ -84,10 +85,12 @@ TEST_F(Discovery, DuplicatesAreWarnedAboutAndStillListed) {
     };
     const Case cases[] = {
         {"192.168.0.7", kMacA,
-         "两个或以上的模块MAC地址、IP地址相同，MAC地址为：" + kMacA + "，IP地址为：192.168.0.7，请通过串口功能设置"},
+         "两个或以上的模块MAC地址、IP地址相同，MAC地址为：" + kMacA +
+             "，IP地址为：192.168.0.7，请通过串口功能设置"},
         {"192.168.0.8", kMacA,
-         "两模块的MAC地址相同，MAC地址为：" + kMacA + "，IP地址分别为：192.168.0.7      192.168.0.8，请通过串口功能设置"},
-        {"192.168.0.7", "00:1A:2B:3C:4D:5E",  // letter case makes another MAC
+         "两模块的MAC地址相同，MAC地址为：" + kMacA +
+             "，IP地址分别为：192.168.0.7      192.168.0.8，请通过串口功能设置"},
+        {"192.168.0.7", "00:1A:2B:3C:4D:5E", // letter case makes another MAC
          "两模块的IP地址相同，IP地址为：192.168.0.7，MAC地址分别为：" + kMacA + "      00:1A:2B:3C:4D:5E"},
     };
     for (const Case& c : cases) {
@@ -127,10 +130,10 @@ TEST_F(Discovery, DatagramsThatNameNoModuleAreIgnoredDuringASearch) {
     const std::string datagrams[] = {
         "",
         "<",
-        "<>,OK\r\n",                       // empty MAC
-        "<00:1a:2b",                       // short, no ">"
-        "<00:1a:2b:3c:4d:5e,OK\r\n",        // no ">" at all
-        "<\0:1a:2b:3c:4d:5e>,OK\r\n"s,      // zero byte ends the header text
+        "<>,OK\r\n",                   // empty MAC
+        "<00:1a:2b",                   // short, no ">"
+        "<00:1a:2b:3c:4d:5e,OK\r\n",   // no ">" at all
+        "<\0:1a:2b:3c:4d:5e>,OK\r\n"s, // zero byte ends the header text
     };
     rig.state.TimeoutArmed = 1;
     for (const std::string& datagram : datagrams) {
@@ -145,7 +148,8 @@ TEST_F(Discovery, DatagramsThatNameNoModuleAreIgnoredDuringASearch) {
 
 TEST_F(Discovery, BinaryAndOversizedDatagramsAreReadOnlyAsFarAsTheyGo) {
     std::string binary(64, '\0');
-    for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(0xC0 + i);
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(0xC0 + i);
     binary[5] = '>';
     const std::string huge = "<" + kMacA + ">," + std::string(70000, 'Z');
     rig.controller.onDatagram(rig.moduleIp, 5000, binary.data(), binary.size());
@@ -159,11 +163,11 @@ TEST_F(Discovery, BinaryAndOversizedDatagramsAreReadOnlyAsFarAsTheyGo) {
     rig.controller.query(Param::Ip);
     rig.clock.advance(100);
     rig.controller.onDatagram(rig.moduleIp, 5000, binary.data(), binary.size());
-    rig.clock.advance(30);  // resent
+    rig.clock.advance(30); // resent
     rig.controller.onDatagram(rig.moduleIp, 5000, huge.data(), huge.size());
     rig.clock.advance(30);
     rig.controller.onDatagram(rig.moduleIp, 5000, nullptr, 0);
-    EXPECT_EQ(rig.controller.retryCount(), 3);  // three wrong replies
+    EXPECT_EQ(rig.controller.retryCount(), 3); // three wrong replies
 }
 
 TEST_F(Discovery, OurOwnBroadcastIsIgnoredEvenWhenWellFormed) {
@@ -197,7 +201,7 @@ TEST_F(Discovery, SelectingALineTargetsItsModuleAndReadsEverything) {
     reply("192.168.0.7", kMacA);
     reply("192.168.0.9", kMacB);
     rig.controller.selectModule(-1);
-    rig.controller.selectModule(2);  // no such line
+    rig.controller.selectModule(2); // no such line
     EXPECT_EQ(rig.state.SelectedModule, -1);
     EXPECT_FALSE(rig.timerRead.enabled());
 
@@ -211,5 +215,5 @@ TEST_F(Discovery, SelectingALineTargetsItsModuleAndReadsEverything) {
     EXPECT_EQ(rig.udp.sent[0].at, 30);
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -15,7 +15,8 @@ void FakeTimer::restart() {
 
 void FakeTimer::setInterval(int ms) {
     interval_ = ms;
-    if (enabled_) restart();
+    if (enabled_)
+        restart();
 }
 
 void FakeTimer::setEnabled(bool enabled) {
@@ -36,25 +37,30 @@ void FakeClock::advance(long ms) {
     for (;;) {
         FakeTimer* timer = nullptr;
         for (FakeTimer* candidate : timers_) {
-            if (!candidate->enabled_) continue;
+            if (!candidate->enabled_)
+                continue;
             if (timer == nullptr || candidate->due_ < timer->due_ ||
                 (candidate->due_ == timer->due_ && candidate->armedOrder_ < timer->armedOrder_)) {
                 timer = candidate;
             }
         }
-        auto delivery = std::min_element(deliveries_.begin(), deliveries_.end(), [](const auto& a, const auto& b) {
-            return a.at < b.at || (a.at == b.at && a.order < b.order);
-        });
-        const bool timerFirst = timer != nullptr &&
-                                (delivery == deliveries_.end() || timer->due_ < delivery->at ||
+        auto delivery =
+            std::min_element(deliveries_.begin(), deliveries_.end(), [](const auto& a, const auto& b) {
+                return a.at < b.at || (a.at == b.at && a.order < b.order);
+            });
+        const bool timerFirst =
+            timer != nullptr && (delivery == deliveries_.end() || timer->due_ < delivery->at ||
                                  (timer->due_ == delivery->at && timer->armedOrder_ < delivery->order));
         if (timerFirst) {
-            if (timer->due_ > target) break;
+            if (timer->due_ > target)
+                break;
             now_ = std::max(now_, timer->due_);
             timer->restart();
-            if (timer->onTick) timer->onTick();
+            if (timer->onTick)
+                timer->onTick();
         } else {
-            if (delivery == deliveries_.end() || delivery->at > target) break;
+            if (delivery == deliveries_.end() || delivery->at > target)
+                break;
             now_ = std::max(now_, delivery->at);
             const std::function<void()> action = std::move(delivery->action);
             deliveries_.erase(delivery);
@@ -66,8 +72,9 @@ void FakeClock::advance(long ms) {
 
 bool FakeClock::advanceUntil(const std::function<bool()>& done, long limitMs) {
     const long end = now_ + limitMs;
-    while (!done() && now_ < end) advance(1);
+    while (!done() && now_ < end)
+        advance(1);
     return done();
 }
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

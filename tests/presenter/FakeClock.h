@@ -71,4 +71,4 @@ private:
     std::vector<Delivery> deliveries_;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

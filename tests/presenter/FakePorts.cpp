@@ -5,13 +5,18 @@
 namespace lumiq::test {
 
 FakePanel::FakePanel()
-    : texts{{Param::Gateway, "192.168.1.1"}, {Param::Mask, "255.255.255.0"},
-            {Param::Ip, "192.168.1.7"},      {Param::Dip, "192.168.1.100"},
-            {Param::Port, "8080"},           {Param::DPort, "9090"},
-            {Param::Mac, "00:1a:2b:3c:4d:5f"}, {Param::Name, "Lumiq"},
-            {Param::Baud, "9600"},           {Param::DataBits, "8"}},
-      indexes{{Param::Mode, 0}, {Param::Dhcp, 0},    {Param::Baud, 6},
-              {Param::StopBits, 1}, {Param::Parity, 0}} {}
+    : texts{{Param::Gateway, "192.168.1.1"},
+            {Param::Mask, "255.255.255.0"},
+            {Param::Ip, "192.168.1.7"},
+            {Param::Dip, "192.168.1.100"},
+            {Param::Port, "8080"},
+            {Param::DPort, "9090"},
+            {Param::Mac, "00:1a:2b:3c:4d:5f"},
+            {Param::Name, "Lumiq"},
+            {Param::Baud, "9600"},
+            {Param::DataBits, "8"}},
+      indexes{
+          {Param::Mode, 0}, {Param::Dhcp, 0}, {Param::Baud, 6}, {Param::StopBits, 1}, {Param::Parity, 0}} {}
 
 std::string FakePanel::text(Param field) const {
     const auto found = texts.find(field);
@@ -40,7 +45,8 @@ MessageAnswer FakeDialogs::showMessage(const MessageRequest& request) {
 
 std::vector<std::string> FakeDialogs::texts() const {
     std::vector<std::string> result;
-    for (const MessageRequest& request : shown) result.push_back(request.text);
+    for (const MessageRequest& request : shown)
+        result.push_back(request.text);
     return result;
 }
 
@@ -53,13 +59,16 @@ void FakeUdp::sendTo(std::uint32_t address, std::uint16_t port, const std::strin
     sent.push_back({clock_.now(), bytes});
     addresses.push_back(address);
     ports.push_back(port);
-    if (onSend) onSend(bytes);
+    if (onSend)
+        onSend(bytes);
 }
 
 int FakeSerial::writeStr(const std::string& bytes) {
-    if (failWrites) throw std::runtime_error("port not open");
+    if (failWrites)
+        throw std::runtime_error("port not open");
     written.push_back({clock_.now(), bytes});
-    if (onWrite) onWrite(bytes);
+    if (onWrite)
+        onWrite(bytes);
     return static_cast<int>(bytes.size());
 }
 
@@ -72,7 +81,8 @@ std::string FakeSerial::readStr(int maxCount) {
 
 void FakeSerial::open() {
     events.push_back("open");
-    if (failOpen) throw std::runtime_error("Unable to open com port");
+    if (failOpen)
+        throw std::runtime_error("Unable to open com port");
     isConnected = true;
 }
 
@@ -83,11 +93,12 @@ void FakeSerial::close() {
 
 void FakeSerial::showSetupDialog() {
     events.push_back("dialog");
-    if (failDialog) throw std::runtime_error("Registry error");
+    if (failDialog)
+        throw std::runtime_error("Registry error");
     if (!dialogChoices.empty()) {
         ordinal = dialogChoices.front();
         dialogChoices.pop_front();
     }
 }
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -16,7 +16,7 @@ namespace lumiq::test {
 
 class FakePanel : public PanelView {
 public:
-    FakePanel();  // the panel's values at start-up
+    FakePanel(); // the panel's values at start-up
     std::string text(Param field) const override;
     int itemIndex(Param field) const override;
     void setText(Param field, const std::string& utf8) override { texts[field] = utf8; }
@@ -30,7 +30,9 @@ class FakeList : public ModuleListView {
 public:
     void clearLines() override { lines.clear(); }
     void appendLine(const std::string& utf8) override { lines.push_back(utf8); }
-    void replaceLine(int index, const std::string& utf8) override { lines.at(static_cast<std::size_t>(index)) = utf8; }
+    void replaceLine(int index, const std::string& utf8) override {
+        lines.at(static_cast<std::size_t>(index)) = utf8;
+    }
     void setSearchEnabled(bool enabled) override { searchEnabled = enabled; }
 
     std::vector<std::string> lines;
@@ -108,18 +110,18 @@ public:
 
     bool isConnected = true;
     bool failWrites = false;
-    bool failOpen = false;    // the port is missing or held by another program
-    bool failDialog = false;  // the port list cannot be read
-    int ordinal = 7;  // 9600
-    std::string input;  // what the port holds
+    bool failOpen = false;   // the port is missing or held by another program
+    bool failDialog = false; // the port list cannot be read
+    int ordinal = 7;         // 9600
+    std::string input;       // what the port holds
     std::vector<SentBytes> written;
     std::vector<int> readSizes;
-    std::deque<int> dialogChoices;  // the baud ordinal picked at each setup dialog
-    std::vector<std::string> events;  // "close", "dialog", "open"
+    std::deque<int> dialogChoices;   // the baud ordinal picked at each setup dialog
+    std::vector<std::string> events; // "close", "dialog", "open"
     std::function<void(const std::string&)> onWrite;
 
 private:
     const FakeClock& clock_;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -95,10 +95,10 @@ TEST_F(LinkSwitching, UdpSwitchReactivatesTheSocketAndLeavesThePortOpen) {
     EXPECT_EQ(rig.log.lines, std::vector<std::string>{"现在切换到 UDP 通讯方式"});
 
     rig.clearRecords();
-    rig.controller.switchToUdp();  // again: only the line again
+    rig.controller.switchToUdp(); // again: only the line again
     EXPECT_EQ(rig.log.lines, std::vector<std::string>{"现在切换到 UDP 通讯方式"});
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -17,7 +17,7 @@ namespace {
 struct Rig {
     FakeClock clock;
     FakeLog log{clock};
-    FakeDialogs boxes;  // runs whileOpen inside a box, as its nested loop would
+    FakeDialogs boxes; // runs whileOpen inside a box, as its nested loop would
     NoticeQueue queue{boxes, log, 4};
     void ask(const std::string& text) { ShowNotice(queue, text); }
 };
@@ -26,16 +26,17 @@ TEST(NoticeQueue, BoxesAskedForWhileOneIsOpenFollowItInOrderUpToTheBound) {
     Rig rig;
     rig.boxes.whileOpen = {
         [&] {
-            for (const char* text : {"1", "2", "3", "4", "5", "6"}) rig.ask(text);
-            EXPECT_EQ(rig.boxes.shown.size(), 1u);  // each returned at once
+            for (const char* text : {"1", "2", "3", "4", "5", "6"})
+                rig.ask(text);
+            EXPECT_EQ(rig.boxes.shown.size(), 1u); // each returned at once
         },
-        [&] { rig.ask("7"); },  // while "1" is open there is room again
+        [&] { rig.ask("7"); }, // while "1" is open there is room again
     };
     rig.ask("A");
     EXPECT_EQ(rig.boxes.texts(), (std::vector<std::string>{"A", "1", "2", "3", "4", "7"}));
     EXPECT_EQ(rig.log.lines, std::vector<std::string>{"提示过多，另有2条提示未显示"});
 
-    rig.ask("B");  // nothing open: shown at once, no further count
+    rig.ask("B"); // nothing open: shown at once, no further count
     EXPECT_EQ(rig.boxes.texts().back(), "B");
     EXPECT_EQ(rig.log.lines.size(), 1u);
 }
@@ -51,5 +52,5 @@ TEST(NoticeQueue, ABoxThatThrowsLeavesNoBoxCountedAsOpen) {
     EXPECT_EQ(rig.boxes.texts(), (std::vector<std::string>{"A", "B"}));
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -69,7 +69,7 @@ TEST_F(PanelCommands, EverySetButtonBroadcastsEnvelopeAndLineAtOnce) {
 }
 
 TEST_F(PanelCommands, OnTheSerialLinkTheLineGoesBareWithoutASelection) {
-    ControllerRig serialRig;  // nothing found, nothing selected
+    ControllerRig serialRig; // nothing found, nothing selected
     serialRig.useSerialLink();
     for (const SetCase& c : kSetCases) {
         SCOPED_TRACE(c.line);
@@ -80,7 +80,7 @@ TEST_F(PanelCommands, OnTheSerialLinkTheLineGoesBareWithoutASelection) {
         EXPECT_EQ(serialRig.state.PendingCommand, c.code);
         EXPECT_TRUE(serialRig.timerPortRes.enabled());
         EXPECT_EQ(serialRig.timerPortRes.interval(), c.button == Param::Mac ? 1800 : 300);
-        serialRig.clock.advance(2000);  // the window closes empty and falls back to 300 ms
+        serialRig.clock.advance(2000); // the window closes empty and falls back to 300 ms
     }
     EXPECT_TRUE(serialRig.udp.sent.empty());
 }
@@ -94,8 +94,8 @@ TEST_F(PanelCommands, DigitArgumentsFollowTheItemIndex) {
     };
     const Case cases[] = {
         {Param::Mode, Param::Mode, 3, "AT+MODEL=3\r\n"},  // UDP_Server
-        {Param::Dhcp, Param::Dhcp, 1, "AT+DCHP=1\r\n"},    // 打开
-        {Param::Mode, Param::Mode, -1, "AT+MODEL=/\r\n"},  // typed text matching no item
+        {Param::Dhcp, Param::Dhcp, 1, "AT+DCHP=1\r\n"},   // 打开
+        {Param::Mode, Param::Mode, -1, "AT+MODEL=/\r\n"}, // typed text matching no item
         {Param::Baud, Param::StopBits, -1, "AT+UART=9600,8,/,0\r\n"},
         {Param::Baud, Param::Parity, 2, "AT+UART=9600,8,1,2\r\n"},
     };
@@ -112,10 +112,10 @@ TEST_F(PanelCommands, DigitArgumentsFollowTheItemIndex) {
 }
 
 TEST_F(PanelCommands, TextsGoOutWholeAsTypedInGbk) {
-    const std::string longGateway = " 10.0.0.1 " + std::string(300, '9');  // blanks kept, nothing cut
+    const std::string longGateway = " 10.0.0.1 " + std::string(300, '9'); // blanks kept, nothing cut
     rig.panel.texts[Param::Gateway] = longGateway;
     rig.controller.set(Param::Gateway);
-    rig.panel.texts[Param::Name] = "车间一号";  // 8 GBK bytes
+    rig.panel.texts[Param::Name] = "车间一号"; // 8 GBK bytes
     rig.controller.set(Param::Name);
     rig.panel.texts[Param::Baud] = "115200";
     rig.panel.texts[Param::DataBits] = "9位";
@@ -131,13 +131,13 @@ TEST_F(PanelCommands, TextsGoOutWholeAsTypedInGbk) {
 }
 
 TEST_F(PanelCommands, DeviceNameIsLimitedTo15GbkBytes) {
-    rig.panel.texts[Param::Name] = "abcdefghijklmno";  // 15 bytes
+    rig.panel.texts[Param::Name] = "abcdefghijklmno"; // 15 bytes
     rig.controller.set(Param::Name);
     EXPECT_EQ(rig.commands(), std::vector<std::string>{"AT+NAME=abcdefghijklmno\r\n"});
 
     rig.clearRecords();
     rig.state.PendingCommand = 100;
-    rig.panel.texts[Param::Name] = "一二三四五六七八";  // 16 bytes
+    rig.panel.texts[Param::Name] = "一二三四五六七八"; // 16 bytes
     rig.controller.set(Param::Name);
     EXPECT_TRUE(rig.commands().empty());
     EXPECT_TRUE(rig.log.lines.empty());
@@ -150,12 +150,10 @@ TEST_F(PanelCommands, DeviceNameIsLimitedTo15GbkBytes) {
 }
 
 TEST_F(PanelCommands, AnEmptyFieldStopsWithRangeCheckErrorAndLeavesEverything) {
-    const Param fields[] = {Param::Gateway, Param::Mask, Param::Ip,   Param::Dip,
-                                 Param::Port,    Param::DPort, Param::Mac, Param::Name,
-                                 Param::Baud,    Param::DataBits};
-    const Param buttons[] = {Param::Gateway, Param::Mask, Param::Ip,   Param::Dip,
-                                 Param::Port,    Param::DPort, Param::Mac, Param::Name,
-                                 Param::Baud,    Param::Baud};
+    const Param fields[] = {Param::Gateway, Param::Mask, Param::Ip,   Param::Dip,  Param::Port,
+                            Param::DPort,   Param::Mac,  Param::Name, Param::Baud, Param::DataBits};
+    const Param buttons[] = {Param::Gateway, Param::Mask, Param::Ip,   Param::Dip,  Param::Port,
+                             Param::DPort,   Param::Mac,  Param::Name, Param::Baud, Param::Baud};
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         SCOPED_TRACE(i);
         ControllerRig fresh;
@@ -174,8 +172,10 @@ TEST_F(PanelCommands, AnEmptyFieldStopsWithRangeCheckErrorAndLeavesEverything) {
 TEST(PanelGuard, WithoutASelectionOnUdpEveryButtonRefuses) {
     ControllerRig rig;
     auto everyButton = [&rig] {
-        for (const SetCase& c : kSetCases) PressSet(rig.controller, c.button);
-        for (const Param button : QueriedParams()) rig.controller.query(button); // the 12 query buttons
+        for (const SetCase& c : kSetCases)
+            PressSet(rig.controller, c.button);
+        for (const Param button : QueriedParams())
+            rig.controller.query(button); // the 12 query buttons
         rig.controller.readAll();
         rig.controller.oneKeyWrite();
     };
@@ -235,5 +235,5 @@ TEST_F(PanelCommands, QueryButtonsOnlyArmTheSenderWhichSendsAfter50ms) {
     EXPECT_EQ(rig.log.lines, std::vector<std::string>{"@ 查询工作模式"});
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

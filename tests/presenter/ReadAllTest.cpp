@@ -11,26 +11,53 @@ namespace lumiq::test {
 namespace {
 
 const std::vector<std::string> kReadAllCommands{
-    "AT\r\n",         "AT+MODEL=?\r\n", "AT+GATEWAY=?\r\n", "AT+MASK=?\r\n", "AT+IP=?\r\n",
-    "AT+DIP=?\r\n",   "AT+PORT=?\r\n",  "AT+DPORT=?\r\n",   "AT+DCHP=?\r\n", "AT+NAME=?\r\n",
-    "AT+UART=?\r\n",  "AT+MAC=?\r\n",   "AT+VER=?\r\n",
+    "AT\r\n",        "AT+MODEL=?\r\n", "AT+GATEWAY=?\r\n", "AT+MASK=?\r\n", "AT+IP=?\r\n",
+    "AT+DIP=?\r\n",  "AT+PORT=?\r\n",  "AT+DPORT=?\r\n",   "AT+DCHP=?\r\n", "AT+NAME=?\r\n",
+    "AT+UART=?\r\n", "AT+MAC=?\r\n",   "AT+VER=?\r\n",
 };
 
 // The whole log of a healthy read-all: caption, success line, empty line.
 const std::vector<std::string> kReadAllLog{
-    "@ 发送AT命令",         "@           AT命令响应成功",         "",
-    "@ 查询工作模式",       "@           查询工作模式成功",       "",
-    "@ 查询网关IP地址",     "@           查询网关IP地址成功",     "",
-    "@ 查询子网掩码",       "@           查询子网掩码成功",       "",
-    "@ 查询模块IP地址",     "@           查询模块IP地址成功",     "",
-    "@ 查询模块目的IP地址", "@           查询模块目的IP地址成功", "",
-    "@ 查询模块端口",       "@           查询模块端口成功",       "",
-    "@ 查询模块目的端口",   "@           查询模块目的端口成功",   "",
-    "@ 查询DCHP模式",       "@           查询模块DCHP模式成功",   "",
-    "@ 查询设备名称",       "@           查询模块设备名称成功",   "",
-    "@ 查询串口参数",       "@           查询模块串口参数成功",   "",
-    "@ 查询MAC地址",        "@           查询模块MAC地址成功",    "",
-    "@ 读取版本号",         "@           读取版本号成功",         "@ 版本号为： V2.0", "",
+    "@ 发送AT命令",
+    "@           AT命令响应成功",
+    "",
+    "@ 查询工作模式",
+    "@           查询工作模式成功",
+    "",
+    "@ 查询网关IP地址",
+    "@           查询网关IP地址成功",
+    "",
+    "@ 查询子网掩码",
+    "@           查询子网掩码成功",
+    "",
+    "@ 查询模块IP地址",
+    "@           查询模块IP地址成功",
+    "",
+    "@ 查询模块目的IP地址",
+    "@           查询模块目的IP地址成功",
+    "",
+    "@ 查询模块端口",
+    "@           查询模块端口成功",
+    "",
+    "@ 查询模块目的端口",
+    "@           查询模块目的端口成功",
+    "",
+    "@ 查询DCHP模式",
+    "@           查询模块DCHP模式成功",
+    "",
+    "@ 查询设备名称",
+    "@           查询模块设备名称成功",
+    "",
+    "@ 查询串口参数",
+    "@           查询模块串口参数成功",
+    "",
+    "@ 查询MAC地址",
+    "@           查询模块MAC地址成功",
+    "",
+    "@ 读取版本号",
+    "@           读取版本号成功",
+    "@ 版本号为： V2.0",
+    "",
 };
 
 void ExpectPanelFilledByHealthyModule(const FakePanel& panel) {
@@ -53,7 +80,7 @@ void ExpectPanelFilledByHealthyModule(const FakePanel& panel) {
 
 TEST(ReadAll, OnUdpThirteenFramesEach30msAfterThePreviousReply) {
     ControllerRig rig;
-    rig.findAndSelectModule();  // clicks 读参数 at time 0
+    rig.findAndSelectModule(); // clicks 读参数 at time 0
     rig.clearRecords();
     rig.answerAutomatically(10);
     rig.clock.advance(5000);
@@ -63,7 +90,8 @@ TEST(ReadAll, OnUdpThirteenFramesEach30msAfterThePreviousReply) {
     ASSERT_EQ(sent.size(), 13u);
     ASSERT_EQ(rig.replyTimes.size(), 13u);
     EXPECT_EQ(sent[0], 30);
-    for (std::size_t i = 1; i < sent.size(); ++i) EXPECT_EQ(sent[i], rig.replyTimes[i - 1] + 30) << i;
+    for (std::size_t i = 1; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], rig.replyTimes[i - 1] + 30) << i;
     EXPECT_FALSE(rig.timerRead.enabled());
     EXPECT_EQ(rig.log.lines, kReadAllLog);
     EXPECT_TRUE(rig.dialogs.shown.empty());
@@ -80,7 +108,8 @@ TEST(ReadAll, OnSerialA300msWindowThen150msToTheNextSend) {
     EXPECT_EQ(rig.commands(), kReadAllCommands);
     const std::vector<long> sent = rig.commandTimes();
     ASSERT_EQ(sent.size(), 13u);
-    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i], 30 + 450 * static_cast<long>(i)) << i;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], 30 + 450 * static_cast<long>(i)) << i;
     EXPECT_EQ(rig.serial.readSizes, std::vector<int>(13, 1024));
     EXPECT_FALSE(rig.timerRead.enabled());
     EXPECT_FALSE(rig.timerPortRes.enabled());
@@ -91,13 +120,13 @@ TEST(ReadAll, OnSerialA300msWindowThen150msToTheNextSend) {
 TEST(ReadAll, AfterAConfirmedFactoryDefaultStartsAfter2000ms) {
     ControllerRig rig;
     rig.findAndSelectModule();
-    rig.clock.advance(20);  // the selection's own chain is overtaken
+    rig.clock.advance(20); // the selection's own chain is overtaken
     rig.clearRecords();
     rig.answerAutomatically(10);
     rig.controller.factoryDefault();
-    rig.clock.advance(10);  // the module confirms
-    EXPECT_EQ(rig.log.lines,
-              (std::vector<std::string>{"@ 设置模块出厂默认参数", "@           恢复出厂设置命令响应成功", ""}));
+    rig.clock.advance(10); // the module confirms
+    EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"@ 设置模块出厂默认参数",
+                                                       "@           恢复出厂设置命令响应成功", ""}));
     rig.clock.advance(1999);
     EXPECT_EQ(rig.commands().size(), 1u);
     rig.clock.advance(1);
@@ -118,7 +147,7 @@ TEST(Resend, WrongTwiceThenRightResetsTheCountSoTheNextQueryGetsThreeResends) {
     EXPECT_EQ(rig.commands(), std::vector<std::string>(3, "AT+MODEL=?\r\n"));
     EXPECT_EQ(rig.controller.retryCount(), 0);
     EXPECT_EQ(rig.panel.indexes.at(Param::Mode), 2);
-    EXPECT_EQ(rig.state.PendingCommand, 5);  // a single query stays at its awaiting code
+    EXPECT_EQ(rig.state.PendingCommand, 5); // a single query stays at its awaiting code
     EXPECT_EQ(rig.state.SingleQuery, 0);
 
     rig.clearRecords();
@@ -136,7 +165,7 @@ TEST(Resend, WrongTwiceThenRightResetsTheCountSoTheNextQueryGetsThreeResends) {
     EXPECT_FALSE(rig.timerRead.enabled());
     EXPECT_EQ(rig.controller.retryCount(), 0);
     EXPECT_EQ(rig.state.PendingCommand, 11);
-    EXPECT_EQ(rig.state.SingleQuery, 1);  // only a right reply clears it
+    EXPECT_EQ(rig.state.SingleQuery, 1); // only a right reply clears it
 }
 
 TEST(Resend, TheVersionQueryFailsAtOnce) {
@@ -158,7 +187,7 @@ TEST(ReadAll, AFailedSingleQueryDoesNotCutTheNextReadAllShort) {
     ControllerRig rig;
     rig.findAndSelectModule();
     rig.clock.advance(20);
-    rig.controller.query(Param::Ip);  // never answered: SingleQuery stays set
+    rig.controller.query(Param::Ip); // never answered: SingleQuery stays set
     rig.clock.advance(500);
     rig.clearRecords();
     rig.answerAutomatically(10);
@@ -171,7 +200,7 @@ TEST(Timeout, TheLinkTestUnansweredFor150msEndsWithResponseTimeout) {
     ControllerRig rig;
     rig.findAndSelectModule();
     rig.clearRecords();
-    rig.clock.schedule(100, [&rig] { rig.receive(rig.state.LocalIp, kModuleMac, "OK\r\n"); });  // our own echo
+    rig.clock.schedule(100, [&rig] { rig.receive(rig.state.LocalIp, kModuleMac, "OK\r\n"); }); // our own echo
     rig.clock.advance(1000);
     EXPECT_EQ(rig.commands(), std::vector<std::string>{"AT\r\n"});
     EXPECT_EQ(rig.dialogs.texts(), std::vector<std::string>{"应答超时"});
@@ -213,7 +242,7 @@ TEST(Waiting, UnansweredQueriesKeepTheSenderTickingOnUdpAndStopOnSerial) {
     EXPECT_EQ(rig.commands(), std::vector<std::string>{"AT+PORT=?\r\n"});
     EXPECT_TRUE(rig.timerRead.enabled());
     EXPECT_EQ(rig.timerRead.interval(), 150);
-    rig.receiveFromModule("+PORT=1234\r\n");  // late, still taken
+    rig.receiveFromModule("+PORT=1234\r\n"); // late, still taken
     EXPECT_EQ(rig.panel.texts.at(Param::Port), "1234");
 
     ControllerRig serialRig;
@@ -256,8 +285,8 @@ TEST(ReplyValues, KeywordAnywhereValueAtItsOffsetUpToTheFirstZeroByte) {
         Param button;
         std::string payload;
         Param field;
-        std::string text;  // for a text field
-        int index;         // for a combo
+        std::string text; // for a text field
+        int index;        // for a combo
     };
     const Case cases[] = {
         {Param::Mode, "xx+MODEL=2\r\n", Param::Mode, "", 'L' - '0'},
@@ -281,5 +310,5 @@ TEST(ReplyValues, KeywordAnywhereValueAtItsOffsetUpToTheFirstZeroByte) {
     }
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

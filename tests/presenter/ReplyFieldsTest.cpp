@@ -22,7 +22,8 @@ struct HeaderCase {
 TEST(ReplyHeader, MacAndPayloadStayInsideTheDatagram) {
     const std::string longMac(300, 'A');
     const HeaderCase cases[] = {
-        {"well formed", "<00:1a:2b:3c:4d:5e>,+IP=192.168.1.199\r\n", "00:1a:2b:3c:4d:5e", true, "+IP=192.168.1.199\r\n"},
+        {"well formed", "<00:1a:2b:3c:4d:5e>,+IP=192.168.1.199\r\n", "00:1a:2b:3c:4d:5e", true,
+         "+IP=192.168.1.199\r\n"},
         {"empty", "", "", false, ""},
         {"one byte", "<", "", false, ""},
         {"empty MAC", "<>,OK", "", true, ""},
@@ -32,8 +33,12 @@ TEST(ReplyHeader, MacAndPayloadStayInsideTheDatagram) {
         {"no > at all", "<" + std::string(40, 'x'), std::string(40, 'x'), false, std::string(21, 'x')},
         {"short MAC shifts nothing", "<ab>,0123456789abcdeOK\r\n", "ab", true, "OK\r\n"},
         {"zero in the payload", "<00:1a:2b:3c:4d:5e>,OK\0+MODEL=1"s, "00:1a:2b:3c:4d:5e", true, "OK"},
-        {"zero in the MAC", "<00:1a\0" "2b:3c:4d:5e>,OK"s, "00:1a", false, "OK"},
-        {"binary", "\xff\xfe\x01\x02>"s + std::string(30, '\x80'), "\xfe\x01\x02", true, std::string(15, '\x80')},
+        {"zero in the MAC",
+         "<00:1a\0"
+         "2b:3c:4d:5e>,OK"s,
+         "00:1a", false, "OK"},
+        {"binary", "\xff\xfe\x01\x02>"s + std::string(30, '\x80'), "\xfe\x01\x02", true,
+         std::string(15, '\x80')},
         {"oversized", "<" + longMac + ">," + "OK", longMac, true, std::string(281, 'A') + ">,OK"},
     };
     for (const HeaderCase& c : cases) {
@@ -46,19 +51,19 @@ TEST(ReplyHeader, MacAndPayloadStayInsideTheDatagram) {
 
 TEST(ReplyValues, TextRunsToCrOrEndAndKeepsWhatFits) {
     EXPECT_EQ(TextValueAt("+IP=192.168.1.199\r\n", 4), "192.168.1.199");
-    EXPECT_EQ(TextValueAt("+IP=192.168.1.199", 4), "192.168.1.199");  // no CR
-    EXPECT_EQ(TextValueAt("+NAME=abcdefghijklmnopqrstuvwxyz\r\n", 6), "abcdefghijklmnopqrs");  // 19 bytes
+    EXPECT_EQ(TextValueAt("+IP=192.168.1.199", 4), "192.168.1.199");                          // no CR
+    EXPECT_EQ(TextValueAt("+NAME=abcdefghijklmnopqrstuvwxyz\r\n", 6), "abcdefghijklmnopqrs"); // 19 bytes
     EXPECT_EQ(TextValueAt("+IP=", 4), "");
-    EXPECT_EQ(TextValueAt("+IP", 4), "");  // offset beyond the payload
+    EXPECT_EQ(TextValueAt("+IP", 4), ""); // offset beyond the payload
     EXPECT_EQ(TextValueAt("", 9), "");
 }
 
 TEST(ReplyValues, DigitIsTheByteLessZeroAndZeroBeyondThePayload) {
     EXPECT_EQ(DigitValueAt("+MODEL=2", 7), 2);
-    EXPECT_EQ(DigitValueAt("xx+MODEL=2", 7), 'L' - '0');  // keyword elsewhere, value still at byte 7
-    EXPECT_EQ(DigitValueAt("+MODEL=/", 7), 255);          // "0" less one, as a byte
+    EXPECT_EQ(DigitValueAt("xx+MODEL=2", 7), 'L' - '0'); // keyword elsewhere, value still at byte 7
+    EXPECT_EQ(DigitValueAt("+MODEL=/", 7), 255);         // "0" less one, as a byte
     EXPECT_EQ(DigitValueAt("+MODEL=\xff", 7), 0xff - '0');
-    EXPECT_EQ(DigitValueAt("+MODEL", 7), 208);  // the cleared buffer's zero byte
+    EXPECT_EQ(DigitValueAt("+MODEL", 7), 208); // the cleared buffer's zero byte
 }
 
 TEST(ReplyValues, UartSplitsAtTheFirstCommaAfterTheBaud) {
@@ -70,8 +75,8 @@ TEST(ReplyValues, UartSplitsAtTheFirstCommaAfterTheBaud) {
     const Case cases[] = {
         {"+UART=115200,8,3,2\r\n", "115200", 8, 3, 2},
         {"+UART=9600,8,1,0", "9600", 8, 1, 0},
-        {"+UART=9600;8;1;0", "9600;8", 208, 208, 208},  // no comma: digits beyond the payload
-        {"+UART=1152000,9,x,1", "115200", 9, 'x' - '0', 1},  // only 6 baud bytes kept
+        {"+UART=9600;8;1;0", "9600;8", 208, 208, 208},      // no comma: digits beyond the payload
+        {"+UART=1152000,9,x,1", "115200", 9, 'x' - '0', 1}, // only 6 baud bytes kept
         {"+UART=,8,1,0", "", 8, 1, 0},
         {"+UART=9600,8", "9600", 8, 208, 208},
         {"+UART", "", 208, 208, 208},
@@ -86,5 +91,5 @@ TEST(ReplyValues, UartSplitsAtTheFirstCommaAfterTheBaud) {
     }
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -12,17 +12,24 @@ namespace lumiq::test {
 namespace {
 
 const std::vector<std::string> kWriteAllCommands{
-    "AT+MODEL=0\r\n",         "AT+GATEWAY=192.168.1.1\r\n", "AT+MASK=255.255.255.0\r\n",
-    "AT+IP=192.168.1.7\r\n",  "AT+DIP=192.168.1.100\r\n",   "AT+PORT=8080\r\n",
-    "AT+DPORT=9090\r\n",      "AT+DCHP=0\r\n",              "AT+NAME=Lumiq\r\n",
-    "AT+UART=9600,8,1,0\r\n", "AT+MAC=00:1a:2b:3c:4d:5f\r\n",
+    "AT+MODEL=0\r\n",
+    "AT+GATEWAY=192.168.1.1\r\n",
+    "AT+MASK=255.255.255.0\r\n",
+    "AT+IP=192.168.1.7\r\n",
+    "AT+DIP=192.168.1.100\r\n",
+    "AT+PORT=8080\r\n",
+    "AT+DPORT=9090\r\n",
+    "AT+DCHP=0\r\n",
+    "AT+NAME=Lumiq\r\n",
+    "AT+UART=9600,8,1,0\r\n",
+    "AT+MAC=00:1a:2b:3c:4d:5f\r\n",
 };
 
 class SetReplies : public ::testing::Test {
 protected:
     void SetUp() override {
         rig.findAndSelectModule();
-        rig.clock.advance(20);  // before the selection's read-all sends anything
+        rig.clock.advance(20); // before the selection's read-all sends anything
         rig.clearRecords();
     }
     ControllerRig rig;
@@ -31,7 +38,7 @@ protected:
 TEST_F(SetReplies, WriteAllSendsElevenSetsEach300msAfterTheOkBefore) {
     rig.answerAutomatically(10);
     rig.controller.oneKeyWrite();
-    EXPECT_EQ(rig.log.lines.front(), "@ 设置模块工作模式");  // at once, like the button
+    EXPECT_EQ(rig.log.lines.front(), "@ 设置模块工作模式"); // at once, like the button
     rig.clock.advance(10000);
 
     EXPECT_EQ(rig.commands(), kWriteAllCommands);
@@ -57,7 +64,8 @@ TEST_F(SetReplies, WriteAllStopsAtAWrongReplyAndStartsOverFromTheWorkMode) {
     rig.scripted = {"OK\r\n", "OK\r\n", "OK\r\n", "OK\r\n", "OK\r\n", "ERROR\r\n"};
     rig.controller.oneKeyWrite();
     rig.clock.advance(10000);
-    EXPECT_EQ(rig.commands(), std::vector<std::string>(kWriteAllCommands.begin(), kWriteAllCommands.begin() + 6));
+    EXPECT_EQ(rig.commands(),
+              std::vector<std::string>(kWriteAllCommands.begin(), kWriteAllCommands.begin() + 6));
     EXPECT_EQ(rig.log.lines[rig.log.lines.size() - 2], "@           设置模块端口失败");
     EXPECT_TRUE(rig.dialogs.shown.empty());
     EXPECT_EQ(rig.state.OneKeyWrite, 0);
@@ -94,7 +102,8 @@ TEST_F(SetReplies, EverySetReplyLogsItsOwnSuccessOrFailureLine) {
             rig.clearRecords();
             rig.receiveFromModule(payload);
             const bool right = payload[0] == 'x';
-            EXPECT_EQ(rig.log.lines, (std::vector<std::string>{std::string("@           ") + (right ? c.success : c.failure), ""}));
+            EXPECT_EQ(rig.log.lines, (std::vector<std::string>{
+                                         std::string("@           ") + (right ? c.success : c.failure), ""}));
             EXPECT_FALSE(rig.timerRead.enabled());
             EXPECT_TRUE(rig.commands().empty());
             EXPECT_TRUE(rig.dialogs.shown.empty());
@@ -110,7 +119,7 @@ TEST_F(SetReplies, AnUnansweredDestinationIpLogsAWarningEvery4sUntilAnyReply) {
     EXPECT_EQ(rig.log.lines, std::vector<std::string>(3, warning));
     EXPECT_EQ(rig.log.times, (std::vector<long>{4020, 8020, 12020}));
 
-    rig.receiveFromModule("ERROR\r\n");  // even a wrong reply ends the watch
+    rig.receiveFromModule("ERROR\r\n"); // even a wrong reply ends the watch
     rig.clock.advance(10000);
     EXPECT_EQ(rig.log.lines.size(), 5u);
     EXPECT_EQ(rig.log.lines[3], "@           设置模块目的IP失败");
@@ -122,13 +131,13 @@ TEST_F(SetReplies, AWrongFactoryDefaultReplyIsResentThroughCode8OnTheSerialLink)
     rig.answerAutomatically();
     rig.scripted = {"ERROR\r\n"};
     rig.controller.factoryDefault();
-    rig.clock.advance(20 + 300);  // the receive window closes on the wrong reply
+    rig.clock.advance(20 + 300); // the receive window closes on the wrong reply
     EXPECT_EQ(rig.state.PendingCommand, 8);
     rig.clock.advance(150);
     EXPECT_EQ(rig.commands(), std::vector<std::string>(2, "AT+DEFAULT\r\n"));
     EXPECT_EQ(rig.log.lines.back(), "@ 发送恢复出厂设置命令");
     EXPECT_EQ(rig.state.TimeoutArmed, 1);
-    rig.clock.advance(300);  // "OK": the read-back starts 2000 ms later
+    rig.clock.advance(300); // "OK": the read-back starts 2000 ms later
     EXPECT_EQ(rig.state.TimeoutArmed, 0);
     EXPECT_EQ(rig.log.lines[rig.log.lines.size() - 2], "@           恢复出厂设置命令响应成功");
     rig.clock.advance(2000);
@@ -138,7 +147,7 @@ TEST_F(SetReplies, AWrongFactoryDefaultReplyIsResentThroughCode8OnTheSerialLink)
 TEST(SerialResetup, AsksForThePortSettingsUntilTheBaudRateMatches) {
     ControllerRig rig;
     rig.useSerialLink();
-    rig.panel.indexes[Param::Baud] = 6;  // 9600, the port's rate number 7
+    rig.panel.indexes[Param::Baud] = 6; // 9600, the port's rate number 7
     rig.serial.dialogChoices = {5, 13, 7};
     rig.controller.set(Param::Baud);
     rig.serial.input = "OK\r\n";
@@ -151,15 +160,16 @@ TEST(SerialResetup, AsksForThePortSettingsUntilTheBaudRateMatches) {
         EXPECT_EQ(shown.icon, MessageIcon::Stop);
         EXPECT_EQ(shown.buttons, MessageButtons::Ok);
     }
-    EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"@ 设置模块串口参数", "@           设置模块串口参数成功", "",
-                                                       "@           请重新设置软件的串口参数！"}));
+    EXPECT_EQ(rig.log.lines,
+              (std::vector<std::string>{"@ 设置模块串口参数", "@           设置模块串口参数成功", "",
+                                        "@           请重新设置软件的串口参数！"}));
 }
 
 TEST(SerialResetup, APortClosedBeforeIsOpenedAfterAndUdpNeedsNone) {
     ControllerRig rig;
     rig.useSerialLink();
     rig.serial.isConnected = false;
-    rig.controller.interpretReply("OK");  // nothing pending: no re-setup
+    rig.controller.interpretReply("OK"); // nothing pending: no re-setup
     rig.state.PendingCommand = 37;
     rig.controller.interpretReply("OK");
     EXPECT_EQ(rig.serial.events, (std::vector<std::string>{"dialog", "open"}));
@@ -170,5 +180,5 @@ TEST(SerialResetup, APortClosedBeforeIsOpenedAfterAndUdpNeedsNone) {
     EXPECT_TRUE(udpRig.serial.events.empty());
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

@@ -9,7 +9,7 @@
 namespace lumiq::sim {
 
 struct CommandForm {
-    std::string command;  // without "\r\n"
+    std::string command; // without "\r\n"
     std::string payload;
 };
 
@@ -50,4 +50,4 @@ inline const std::vector<CommandForm>& CommandForms() {
     return forms;
 }
 
-}  // namespace lumiq::sim
+} // namespace lumiq::sim

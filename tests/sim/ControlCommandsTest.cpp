@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/GbkText.h"
 #include "sim/ControlCommands.h"
 #include "sim/ModuleList.h"
-#include "base/GbkText.h"
 
 namespace lumiq::sim {
 namespace {

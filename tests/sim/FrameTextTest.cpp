@@ -14,9 +14,10 @@ TEST(UdpEnvelope, FindsTheFieldsByTheirDelimiters) {
     const struct {
         std::string datagram, target, sender, rest;
     } cases[] = {
-        {"<00:00:00:00:00:00>,<00:11:22:33:44:55>,AT\r\n", "00:00:00:00:00:00", "00:11:22:33:44:55", "AT\r\n"},
-        {"<aa>,<b>,AT+MODEL=?\r\n", "aa", "b", "AT+MODEL=?\r\n"},  // other MAC lengths
-        {"<02:4c:51:00:00:01>,<>,AT\r\n", "02:4c:51:00:00:01", "", "AT\r\n"},  // the tool found no own MAC
+        {"<00:00:00:00:00:00>,<00:11:22:33:44:55>,AT\r\n", "00:00:00:00:00:00", "00:11:22:33:44:55",
+         "AT\r\n"},
+        {"<aa>,<b>,AT+MODEL=?\r\n", "aa", "b", "AT+MODEL=?\r\n"},             // other MAC lengths
+        {"<02:4c:51:00:00:01>,<>,AT\r\n", "02:4c:51:00:00:01", "", "AT\r\n"}, // the tool found no own MAC
         {"<>,<x>,", "", "x", ""},
         {"<m>,<s>,A\0T\r\n"s, "m", "s", "A\0T\r\n"s},
     };
@@ -30,8 +31,9 @@ TEST(UdpEnvelope, FindsTheFieldsByTheirDelimiters) {
 }
 
 TEST(UdpEnvelope, RejectsDatagramsWithoutItsShape) {
-    for (const std::string datagram : {"", "<", "<00:11", "00:11>,<aa>,AT\r\n", "<aa>,AT\r\n", "<aa>,<bb>AT\r\n",
-                                       "<aa><bb>,AT\r\n", "<aa>,<bb", "<aa>,<bb>", "<aa>;<bb>,AT\r\n", "AT\r\n"})
+    for (const std::string datagram :
+         {"", "<", "<00:11", "00:11>,<aa>,AT\r\n", "<aa>,AT\r\n", "<aa>,<bb>AT\r\n", "<aa><bb>,AT\r\n",
+          "<aa>,<bb", "<aa>,<bb>", "<aa>;<bb>,AT\r\n", "AT\r\n"})
         EXPECT_FALSE(ParseEnvelope(datagram)) << datagram;
 }
 
@@ -46,7 +48,8 @@ TEST(UdpEnvelope, CommandEndsAtTheFirstLineEnd) {
 
 TEST(ByteEscape, KeepsEveryByteAndNeverABlank) {
     std::string all;
-    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
     const std::string escaped = EscapeBytes(all);
     EXPECT_EQ(escaped.find(' '), std::string::npos);
     EXPECT_EQ(UnescapeBytes(escaped), all);
@@ -54,8 +57,9 @@ TEST(ByteEscape, KeepsEveryByteAndNeverABlank) {
 }
 
 TEST(ByteEscape, RefusesBrokenEscapes) {
-    for (const char* text : {"\\", "\\x", "\\x4", "\\xg0", "\\q", "ab\\"}) EXPECT_FALSE(UnescapeBytes(text)) << text;
+    for (const char* text : {"\\", "\\x", "\\x4", "\\xg0", "\\q", "ab\\"})
+        EXPECT_FALSE(UnescapeBytes(text)) << text;
 }
 
-}  // namespace
-}  // namespace lumiq::sim
+} // namespace
+} // namespace lumiq::sim

@@ -21,7 +21,9 @@ inline std::string Reply(std::string_view mac, std::string_view payload) {
 
 // Accepts the datagram that starts with this module's reply header.
 inline auto FromMac(const std::string& mac) {
-    return [header = "<" + mac + ">,"](const ProbeDatagram& datagram) { return datagram.bytes.starts_with(header); };
+    return [header = "<" + mac + ">,"](const ProbeDatagram& datagram) {
+        return datagram.bytes.starts_with(header);
+    };
 }
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

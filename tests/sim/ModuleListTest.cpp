@@ -6,9 +6,9 @@
 #include <fstream>
 #include <set>
 
+#include "base/GbkText.h"
 #include "sim/ModuleList.h"
 #include "sim/SimOptions.h"
-#include "base/GbkText.h"
 
 namespace lumiq::sim {
 namespace {
@@ -48,25 +48,24 @@ TEST(GeneratedModules, AreDistinctAndSkipNetworkAndBroadcastLookingAddresses) {
 }
 
 TEST_F(ModuleFile, DescribesEachModuleAndKeepsTheNameAsGbk) {
-    const auto modules = load(
-        "# three modules\n"
-        "[module]\n"
-        "mac = 00:1A:2B:3C:4D:01\n"
-        "ip = 10.77.3.7\n"
-        "name = 一号机\n"
-        "reply = broadcast\n"
-        "model = 2\n"
-        "uart = 115200,8,1,2\n"
-        "\n"
-        "[module]\n"
-        "; a faulty one\n"
-        "silent = yes\n"
-        "wrong = 2\n"
-        "delay_ms = 300\n"
-        "twice = on\n"
-        "malformed = short, binary\n"
-        "[module]\n"
-        "pty = /tmp/ttyLumiq\n");
+    const auto modules = load("# three modules\n"
+                              "[module]\n"
+                              "mac = 00:1A:2B:3C:4D:01\n"
+                              "ip = 10.77.3.7\n"
+                              "name = 一号机\n"
+                              "reply = broadcast\n"
+                              "model = 2\n"
+                              "uart = 115200,8,1,2\n"
+                              "\n"
+                              "[module]\n"
+                              "; a faulty one\n"
+                              "silent = yes\n"
+                              "wrong = 2\n"
+                              "delay_ms = 300\n"
+                              "twice = on\n"
+                              "malformed = short, binary\n"
+                              "[module]\n"
+                              "pty = /tmp/ttyLumiq\n");
     ASSERT_EQ(modules.size(), 3u);
     EXPECT_EQ(modules[0].factory.at("MAC"), "00:1A:2B:3C:4D:01");
     EXPECT_EQ(modules[0].address, "10.77.3.7");
@@ -117,8 +116,9 @@ TEST_F(ModuleFile, NamesTheLineOfEveryMistake) {
 }
 
 TEST(ModuleFileExample, LoadsWithDistinctModules) {
-    const auto modules = LoadModuleFile(std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/sim/example-modules.ini", 0,
-                                        ParseAddress("10.77.1.1"));
+    const auto modules =
+        LoadModuleFile(std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/sim/example-modules.ini", 0,
+                       ParseAddress("10.77.1.1"));
     ASSERT_EQ(modules.size(), 3u);
     EXPECT_EQ(modules[0].factory.at("NAME"), Utf8ToGbk("车间一号机"));
     std::set<std::string> macs, addresses, names;
@@ -137,7 +137,8 @@ TEST(ModuleFileMissing, SaysWhichFile) {
 }
 
 TEST(SimOptions, BuildsTheModuleListInFileGeneratedTerminalOrder) {
-    const auto modules = BuildModules(ParseOptions({"--modules", "2", "--pty", "/tmp/a", "--reply", "broadcast"}));
+    const auto modules =
+        BuildModules(ParseOptions({"--modules", "2", "--pty", "/tmp/a", "--reply", "broadcast"}));
     ASSERT_EQ(modules.size(), 3u);
     EXPECT_EQ(modules[0].reply, ReplyMode::Broadcast);
     EXPECT_TRUE(modules[1].ptyPath.empty());
@@ -148,13 +149,14 @@ TEST(SimOptions, BuildsTheModuleListInFileGeneratedTerminalOrder) {
 }
 
 TEST(SimOptions, RefusesBadCommandLines) {
-    const std::vector<std::vector<std::string>> cases{
-        {"--modules"}, {"--modules", "x"}, {"--modules", "5000"}, {"--reply", "sometimes"}, {"--bogus"},
-        {"--ready-fd", "-1"}};
-    for (const auto& args : cases) EXPECT_THROW(ParseOptions(args), UsageError) << args[0];
+    const std::vector<std::vector<std::string>> cases{{"--modules"},         {"--modules", "x"},
+                                                      {"--modules", "5000"}, {"--reply", "sometimes"},
+                                                      {"--bogus"},           {"--ready-fd", "-1"}};
+    for (const auto& args : cases)
+        EXPECT_THROW(ParseOptions(args), UsageError) << args[0];
     EXPECT_THROW(BuildModules(ParseOptions({"--modules", "0"})), UsageError);
     EXPECT_THROW(BuildModules(ParseOptions({"--first-address", "10.77.1"})), ConfigError);
 }
 
-}  // namespace
-}  // namespace lumiq::sim
+} // namespace
+} // namespace lumiq::sim

@@ -24,7 +24,8 @@ using Clock = std::chrono::steady_clock;
 class SerialEnd {
 public:
     explicit SerialEnd(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
-        if (fd_ < 0) throw std::runtime_error("cannot open " + path);
+        if (fd_ < 0)
+            throw std::runtime_error("cannot open " + path);
         termios settings{};
         tcgetattr(fd_, &settings);
         cfmakeraw(&settings);
@@ -32,7 +33,9 @@ public:
     }
     ~SerialEnd() { close(fd_); }
 
-    void write(const std::string& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void write(const std::string& bytes) {
+        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
 
     // Exactly `count` bytes, or what came before `timeout` ran out.
     std::string read(std::size_t count, std::chrono::milliseconds timeout = 5s) {
@@ -41,10 +44,12 @@ public:
         while (bytes.size() < count) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             pollfd fd{fd_, POLLIN, 0};
-            if (poll(&fd, 1, static_cast<int>(std::max<long long>(0, left.count()))) <= 0) break;
+            if (poll(&fd, 1, static_cast<int>(std::max<long long>(0, left.count()))) <= 0)
+                break;
             char buffer[4096];
             const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, count - bytes.size()));
-            if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+            if (n > 0)
+                bytes.append(buffer, static_cast<std::size_t>(n));
         }
         return bytes;
     }
@@ -82,7 +87,7 @@ TEST(PtyModules, CommandsArriveInPiecesOrSeveralAtOnce) {
     SimPty pty;
     SerialEnd port(pty.devicePath());
     port.write("AT+VE");
-    pty.control().command("ping");  // the first piece has been read by now, or will be with the rest
+    pty.control().command("ping"); // the first piece has been read by now, or will be with the rest
     port.write("R=?\r\nAT\r\n");
     port.expect("+VER=V2.0\r\nOK");
     const auto frames = pty.control().received();
@@ -164,5 +169,5 @@ TEST(PtyModules, LinksGoWhenTheSimulatorEnds) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
-}  // namespace
-}  // namespace lumiq::testbed
+} // namespace
+} // namespace lumiq::testbed

@@ -24,7 +24,7 @@ TEST(SimModule, AnswersItsOwnMacAndTheAllZeroAddressOnly) {
     SimModule module = Module();
     EXPECT_TRUE(module.isAddressedBy(kMac));
     EXPECT_TRUE(module.isAddressedBy("00:00:00:00:00:00"));
-    EXPECT_FALSE(module.isAddressedBy("02:4C:51:00:00:01"));  // MAC texts compare byte for byte
+    EXPECT_FALSE(module.isAddressedBy("02:4C:51:00:00:01")); // MAC texts compare byte for byte
     EXPECT_FALSE(module.isAddressedBy("02:4c:51:00:00:02"));
     EXPECT_FALSE(module.isAddressedBy(""));
 }
@@ -34,12 +34,14 @@ TEST(SimModule, PutsTheHeaderInFrontOnUdpOnly) {
     EXPECT_EQ(module.answer("AT", true).writes, std::vector<std::string>{"<02:4c:51:00:00:01>,OK"});
     EXPECT_EQ(module.answer("AT+DCHP=?", false).writes, std::vector<std::string>{"+DCHP=0\r\n"});
     // A frame without its line end is not a command the module can take.
-    EXPECT_EQ(module.answer(std::nullopt, true).writes, std::vector<std::string>{"<02:4c:51:00:00:01>,ERROR\r\n"});
+    EXPECT_EQ(module.answer(std::nullopt, true).writes,
+              std::vector<std::string>{"<02:4c:51:00:00:01>,ERROR\r\n"});
 }
 
 TEST(SimModule, NewMacTakesEffectAtOnceAndDefaultBringsTheOldBack) {
     SimModule module = Module();
-    EXPECT_EQ(Writes(module, "AT+MAC=00:1a:2b:3c:4d:5e"), std::vector<std::string>{"<00:1a:2b:3c:4d:5e>,OK\r\n"});
+    EXPECT_EQ(Writes(module, "AT+MAC=00:1a:2b:3c:4d:5e"),
+              std::vector<std::string>{"<00:1a:2b:3c:4d:5e>,OK\r\n"});
     EXPECT_TRUE(module.isAddressedBy("00:1a:2b:3c:4d:5e"));
     EXPECT_FALSE(module.isAddressedBy(kMac));
     EXPECT_EQ(Writes(module, "AT+DEFAULT"), std::vector<std::string>{"<02:4c:51:00:00:01>,OK\r\n"});
@@ -70,8 +72,8 @@ TEST(SimModule, TwiceAndLateShapeEveryReply) {
 }
 
 TEST(SimModule, MalformedRepliesReplaceOneAnswerEachInOrder) {
-    SimModule module = Module({.malformed = {Malformed::Short, Malformed::NoGt, Malformed::Binary,
-                                             Malformed::Oversized}});
+    SimModule module =
+        Module({.malformed = {Malformed::Short, Malformed::NoGt, Malformed::Binary, Malformed::Oversized}});
     const auto shortReply = Writes(module, "AT+MODEL=3");
     const auto noGt = Writes(module, "AT");
     const auto binary = Writes(module, "AT");
@@ -96,8 +98,9 @@ TEST(SimModule, ResetBringsFactoryValuesAndEndsFaults) {
     SimModule module = Module({.silent = true, .wrongAnswers = 3});
     module.params()["NAME"] = "changed";
     module.reset();
-    EXPECT_EQ(Writes(module, "AT+NAME=?"), std::vector<std::string>{"<02:4c:51:00:00:01>,+NAME=LUMIQ-001\r\n"});
+    EXPECT_EQ(Writes(module, "AT+NAME=?"),
+              std::vector<std::string>{"<02:4c:51:00:00:01>,+NAME=LUMIQ-001\r\n"});
 }
 
-}  // namespace
-}  // namespace lumiq::sim
+} // namespace
+} // namespace lumiq::sim

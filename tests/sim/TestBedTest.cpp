@@ -23,9 +23,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool NamespaceExists(const std::string& name) { return fs::exists("/run/netns/" + name); }
+bool NamespaceExists(const std::string& name) {
+    return fs::exists("/run/netns/" + name);
+}
 
-bool ProcessExists(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
+bool ProcessExists(pid_t pid) {
+    return kill(pid, 0) == 0 || errno != ESRCH;
+}
 
 // A program started with its output (stdout and stderr) on a pipe.
 class Program {
@@ -33,7 +37,8 @@ public:
     Program(std::vector<std::string> argv, bool ownProcessGroup = false) {
         int out[2];
         int in[2];
-        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe2");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], 0);
@@ -46,7 +51,8 @@ public:
             posix_spawnattr_setpgroup(&attributes, 0);
         }
         std::vector<char*> raw;
-        for (auto& arg : argv) raw.push_back(arg.data());
+        for (auto& arg : argv)
+            raw.push_back(arg.data());
         raw.push_back(nullptr);
         const int error = posix_spawn(&pid_, raw[0], &actions, &attributes, raw.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -54,13 +60,15 @@ public:
         close(out[1]);
         close(in[0]);
         output_ = out[0];
-        input_ = in[1];  // held open: a command reading stdin waits
-        if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
+        input_ = in[1]; // held open: a command reading stdin waits
+        if (error != 0)
+            throw std::runtime_error("cannot start " + argv[0]);
     }
     ~Program() {
         close(output_);
         close(input_);
-        if (pid_ > 0) finish();
+        if (pid_ > 0)
+            finish();
     }
 
     pid_t pid() const { return pid_; }
@@ -69,10 +77,12 @@ public:
     std::string readUntil(const std::string& text) {
         while (output_text_.find(text) == std::string::npos) {
             pollfd fd{output_, POLLIN, 0};
-            if (poll(&fd, 1, 30000) <= 0) break;
+            if (poll(&fd, 1, 30000) <= 0)
+                break;
             char buffer[4096];
             const ssize_t n = read(output_, buffer, sizeof buffer);
-            if (n <= 0) break;
+            if (n <= 0)
+                break;
             output_text_.append(buffer, static_cast<std::size_t>(n));
         }
         return output_text_;
@@ -80,7 +90,7 @@ public:
 
     // Reads the rest of the output, then returns the wait status.
     int finish() {
-        readUntil(std::string(1, '\0'));  // never printed: reads to the end
+        readUntil(std::string(1, '\0')); // never printed: reads to the end
         int status = 0;
         waitpid(pid_, &status, 0);
         pid_ = -1;
@@ -95,7 +105,9 @@ private:
     std::string output_text_;
 };
 
-std::string Netbed() { return std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/scripts/netbed"; }
+std::string Netbed() {
+    return std::string(std::getenv("LUMIQ_SOURCE_DIR")) + "/scripts/netbed";
+}
 
 TEST(SimLanTeardown, RemovesEverythingAlsoWhenTheTestFails) {
     for (const bool fails : {false, true}) {
@@ -109,7 +121,8 @@ TEST(SimLanTeardown, RemovesEverythingAlsoWhenTheTestFails) {
             sim = lan.simulatorPid();
             ASSERT_TRUE(NamespaceExists(ns));
             ASSERT_NE(if_nametoindex(hostInterface.c_str()), 0u);
-            if (fails) throw std::runtime_error("a failing test");
+            if (fails)
+                throw std::runtime_error("a failing test");
             EXPECT_EQ(lan.stopSimulator(), 0) << "the simulator did not end cleanly";
             EXPECT_FALSE(fs::exists(control)) << "the simulator left its control socket";
         } catch (const std::runtime_error&) {
@@ -126,7 +139,8 @@ TEST(SimLanTeardown, ASimulatorThatCannotStartLeavesNothingBehind) {
     const auto ours = [] {
         int count = 0;
         for (const auto& entry : fs::directory_iterator("/run/netns"))
-            count += entry.path().filename().string().starts_with("lumiq-simlan-" + std::to_string(getpid()) + "-");
+            count += entry.path().filename().string().starts_with("lumiq-simlan-" + std::to_string(getpid()) +
+                                                                  "-");
         return count;
     };
     const int before = ours();
@@ -141,7 +155,8 @@ TEST(SimLanTeardown, ASimulatorThatCannotStartLeavesNothingBehind) {
 
 TEST(SimSafety, RefusesTheMachinesOwnNetworkUnlessForced) {
     const std::string control = testing::TempDir() + "/refusal-" + std::to_string(getpid()) + ".sock";
-    Program refused({SimBinary(), "--modules", "1", "--machine-netns", "/proc/self/ns/net", "--control", control});
+    Program refused(
+        {SimBinary(), "--modules", "1", "--machine-netns", "/proc/self/ns/net", "--control", control});
     const int status = refused.finish();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
     EXPECT_NE(refused.output().find("refusing to answer on UDP: this is the machine's own network namespace"),
@@ -153,19 +168,21 @@ TEST(SimSafety, RefusesTheMachinesOwnNetworkUnlessForced) {
     SimProcess ptyOnly({"--modules", "0", "--pty", control + ".tty", "--machine-netns", "/proc/self/ns/net",
                         "--control", control});
     EXPECT_EQ(ptyOnly.stop(), 0);
-    SimProcess forced({"--modules", "1", "--machine-netns", "/proc/self/ns/net", "--dangerous-use-host-network",
-                       "--control", control});
+    SimProcess forced({"--modules", "1", "--machine-netns", "/proc/self/ns/net",
+                       "--dangerous-use-host-network", "--control", control});
     EXPECT_EQ(forced.stop(), 0);
 }
 
 TEST(SimAliases, AddedAtStartAndTakenBackAtTheEndLeavingOthers) {
     const std::string control = testing::TempDir() + "/aliases-" + std::to_string(getpid()) + ".sock";
     const auto addresses = [] {
-        Program show({"/bin/sh", "-c", "ip -4 -o addr show dev lqalias | awk '{print $4}' | sort | tr '\\n' ' '"});
+        Program show(
+            {"/bin/sh", "-c", "ip -4 -o addr show dev lqalias | awk '{print $4}' | sort | tr '\\n' ' '"});
         show.finish();
         return show.output();
     };
-    testbed::Run("ip link add lqalias type veth peer name lqaliaspeer && ip link set lqalias up && ip addr add 10.77.1.2/32 dev lqalias");
+    testbed::Run("ip link add lqalias type veth peer name lqaliaspeer && ip link set lqalias up && ip addr "
+                 "add 10.77.1.2/32 dev lqalias");
     {
         SimProcess sim({"--modules", "3", "--alias-dev", "lqalias", "--control", control});
         EXPECT_EQ(addresses(), "10.77.1.1/32 10.77.1.2/32 10.77.1.3/32 ");
@@ -209,7 +226,7 @@ TEST(Netbed, CtrlCRemovesTheBed) {
     ASSERT_NE(bed.readUntil("up\n").find("up\n"), std::string::npos) << bed.output();
     const std::string name = "lqnb-" + std::to_string(bed.pid()) + "-0";
     EXPECT_TRUE(NamespaceExists(name));
-    kill(-bed.pid(), SIGINT);  // as the terminal does: to the whole process group
+    kill(-bed.pid(), SIGINT); // as the terminal does: to the whole process group
     const int status = bed.finish();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status << bed.output();
     EXPECT_FALSE(NamespaceExists(name));
@@ -217,7 +234,8 @@ TEST(Netbed, CtrlCRemovesTheBed) {
 
 TEST(Netbed, CleanupRemovesOnlyNamespacesOfDeadProcesses) {
     const pid_t gone = fork();
-    if (gone == 0) _exit(0);
+    if (gone == 0)
+        _exit(0);
     waitpid(gone, nullptr, 0);
     const std::string stale = "lumiq-stale-" + std::to_string(gone) + "-0";
     const std::string live = "lumiq-stale-" + std::to_string(getpid()) + "-1";
@@ -230,5 +248,5 @@ TEST(Netbed, CleanupRemovesOnlyNamespacesOfDeadProcesses) {
     testbed::Run("ip netns del " + live);
 }
 
-}  // namespace
-}  // namespace lumiq::testbed
+} // namespace
+} // namespace lumiq::testbed

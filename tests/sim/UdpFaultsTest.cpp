@@ -48,8 +48,10 @@ TEST_F(UdpFaults, WrongAnswersThenRightOnes) {
     const std::string wrong = Reply(ModuleMac(0), "ERROR\r\n");
     std::vector<std::string> answers;
     for (int i = 0; i < 3; ++i)
-        for (const auto& reply : answersOfModule0("AT+GATEWAY=?")) answers.push_back(reply.bytes);
-    EXPECT_EQ(answers, (std::vector<std::string>{wrong, wrong, Reply(ModuleMac(0), "+GATEWAY=10.77.0.1\r\n")}));
+        for (const auto& reply : answersOfModule0("AT+GATEWAY=?"))
+            answers.push_back(reply.bytes);
+    EXPECT_EQ(answers,
+              (std::vector<std::string>{wrong, wrong, Reply(ModuleMac(0), "+GATEWAY=10.77.0.1\r\n")}));
 }
 
 TEST_F(UdpFaults, LateModuleHoldsUpNobodyElse) {
@@ -85,8 +87,12 @@ TEST_F(UdpFaults, MalformedDatagramsReachTheToolWholeThenSoundOnesAgain) {
     } cases[] = {
         {"short", [](const std::string& d) { return d.size() < 20; }},
         {"nogt", [](const std::string& d) { return d.size() >= 20 && d.find('>') == std::string::npos; }},
-        {"binary", [](const std::string& d) { return d.find('\0') != std::string::npos && d.find('\xff') != std::string::npos; }},
-        {"oversized", [](const std::string& d) { return d.size() == 65000 && d.find('\r') == std::string::npos; }},
+        {"binary",
+         [](const std::string& d) {
+             return d.find('\0') != std::string::npos && d.find('\xff') != std::string::npos;
+         }},
+        {"oversized",
+         [](const std::string& d) { return d.size() == 65000 && d.find('\r') == std::string::npos; }},
     };
     for (const auto& c : cases) {
         lan_.control().fault(0, std::string("malformed ") + c.kind);
@@ -101,8 +107,9 @@ TEST_F(UdpFaults, MalformedDatagramsReachTheToolWholeThenSoundOnesAgain) {
 }
 
 TEST(UdpSharedAddresses, ModulesSharingAMacOrAnAddressAllAnswer) {
-    const std::string file = std::string(std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "/tmp") +
-                             "/shared-modules.ini";
+    const std::string file =
+        std::string(std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "/tmp") +
+        "/shared-modules.ini";
     std::ofstream(file) << "[module]\nmac = 00:1a:2b:3c:4d:5e\nip = 10.77.1.7\n"
                            "[module]\nmac = 00:1a:2b:3c:4d:5e\nip = 10.77.1.8\n"
                            "[module]\nmac = 00:1a:2b:3c:4d:60\nip = 10.77.1.7\n";
@@ -110,7 +117,8 @@ TEST(UdpSharedAddresses, ModulesSharingAMacOrAnAddressAllAnswer) {
     UdpProbe probe(lan);
     probe.broadcast(UdpFrame("00:00:00:00:00:00", "AT"));
     std::multiset<std::pair<std::string, std::string>> answered;
-    for (const auto& reply : probe.receive(3, 5s)) answered.insert({reply.from, reply.bytes});
+    for (const auto& reply : probe.receive(3, 5s))
+        answered.insert({reply.from, reply.bytes});
     EXPECT_EQ(answered, (std::multiset<std::pair<std::string, std::string>>{
                             {"10.77.1.7", "<00:1a:2b:3c:4d:5e>,OK"},
                             {"10.77.1.8", "<00:1a:2b:3c:4d:5e>,OK"},
@@ -118,7 +126,8 @@ TEST(UdpSharedAddresses, ModulesSharingAMacOrAnAddressAllAnswer) {
                         }));
     probe.broadcast(UdpFrame("00:1a:2b:3c:4d:5e", "AT+IP=?"));
     std::multiset<std::string> ips;
-    for (const auto& reply : probe.receive(2, 5s)) ips.insert(reply.bytes);
+    for (const auto& reply : probe.receive(2, 5s))
+        ips.insert(reply.bytes);
     EXPECT_EQ(ips, (std::multiset<std::string>{"<00:1a:2b:3c:4d:5e>,+IP=10.77.1.7\r\n",
                                                "<00:1a:2b:3c:4d:5e>,+IP=10.77.1.8\r\n"}));
     std::remove(file.c_str());
@@ -132,11 +141,13 @@ TEST(UdpScale, AFullRegistryOfModulesAnswersOneSearch) {
     const auto replies = probe.receive(kModules, 20s);
     ASSERT_EQ(replies.size(), kModules);
     std::set<std::pair<std::string, std::string>> answered;
-    for (const auto& reply : replies) answered.insert({reply.from, reply.bytes});
+    for (const auto& reply : replies)
+        answered.insert({reply.from, reply.bytes});
     for (unsigned i = 0; i < kModules; ++i)
-        EXPECT_EQ(answered.count({lan.moduleAddress(static_cast<int>(i)), Reply(ModuleMac(i), "OK")}), 1u) << i;
+        EXPECT_EQ(answered.count({lan.moduleAddress(static_cast<int>(i)), Reply(ModuleMac(i), "OK")}), 1u)
+            << i;
     EXPECT_EQ(lan.control().received().at(0).modules.size(), kModules);
 }
 
-}  // namespace
-}  // namespace lumiq::testbed
+} // namespace
+} // namespace lumiq::testbed

@@ -37,7 +37,7 @@ TEST(UdpModules, TakeFramesForTheirOwnMacOrTheAllZeroAddressOnly) {
     UdpProbe probe(lan);
     probe.broadcast(UdpFrame(ModuleMac(1), "AT"));
     probe.broadcast(UdpFrame("02:4c:51:00:00:99", "AT"));
-    probe.broadcast(UdpFrame("02:4C:51:00:00:02", "AT"));  // module 1's MAC in other letters
+    probe.broadcast(UdpFrame("02:4C:51:00:00:02", "AT")); // module 1's MAC in other letters
     probe.broadcast(UdpFrame(ModuleMac(2), "AT"));
     const auto replies = probe.receiveThrough(FromMac(ModuleMac(2)));
     ASSERT_EQ(replies.size(), 2u);
@@ -52,9 +52,11 @@ TEST(UdpModules, TakeFramesForTheirOwnMacOrTheAllZeroAddressOnly) {
 
     probe.broadcast(UdpFrame("00:00:00:00:00:00", "AT"));
     std::set<std::pair<std::string, std::string>> answered;
-    for (const auto& reply : probe.receive(3, 5s)) answered.insert({reply.from, reply.bytes});
+    for (const auto& reply : probe.receive(3, 5s))
+        answered.insert({reply.from, reply.bytes});
     std::set<std::pair<std::string, std::string>> expected;
-    for (unsigned i = 0; i < 3; ++i) expected.insert({lan.moduleAddress(static_cast<int>(i)), Reply(ModuleMac(i), "OK")});
+    for (unsigned i = 0; i < 3; ++i)
+        expected.insert({lan.moduleAddress(static_cast<int>(i)), Reply(ModuleMac(i), "OK")});
     EXPECT_EQ(answered, expected);
 }
 
@@ -88,7 +90,7 @@ TEST(UdpModules, NewMacAndAddressAfterSetting) {
     UdpProbe probe(lan);
     const std::string newMac = "00:1a:2b:3c:4d:5e";
     probe.broadcast(UdpFrame(ModuleMac(0), "AT+MAC=" + newMac));
-    probe.broadcast(UdpFrame(ModuleMac(0), "AT"));  // the old MAC no longer reaches it
+    probe.broadcast(UdpFrame(ModuleMac(0), "AT")); // the old MAC no longer reaches it
     probe.broadcast(UdpFrame(newMac, "AT+IP=192.168.9.9"));
     probe.broadcast(UdpFrame(newMac, "AT+IP=?"));
     const auto replies = probe.receive(3, 5s);
@@ -102,8 +104,9 @@ TEST(UdpModules, NewMacAndAddressAfterSetting) {
 }
 
 TEST(UdpModules, KeepTheDeviceNameAsGbkBytes) {
-    const std::string file = std::string(std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "/tmp") +
-                             "/gbk-modules.ini";
+    const std::string file =
+        std::string(std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "/tmp") +
+        "/gbk-modules.ini";
     std::ofstream(file) << "[module]\nname = 设备名称\n";
     SimLan lan({.modules = 0, .moduleFile = file});
     UdpProbe probe(lan);
@@ -129,7 +132,8 @@ TEST(UdpModules, FrameLogRecordsEveryFrameWithTimeSenderTakersAndBytes) {
     SimLan lan({.modules = 2});
     UdpProbe probe(lan);
     const auto msNow = [] {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     };
     const double before = msNow();
     const std::string binary("<x>,<y>,\0\xff\r\n", 12);
@@ -141,7 +145,7 @@ TEST(UdpModules, FrameLogRecordsEveryFrameWithTimeSenderTakersAndBytes) {
     const double after = msNow();
 
     const auto frames = lan.control().frames();
-    ASSERT_EQ(frames.size(), 4u);  // two received, two replies
+    ASSERT_EQ(frames.size(), 4u); // two received, two replies
     EXPECT_TRUE(frames[0].received);
     EXPECT_EQ(frames[0].bytes, binary);
     EXPECT_TRUE(frames[0].modules.empty());
@@ -164,7 +168,8 @@ TEST(UdpModules, FrameLogRecordsEveryFrameWithTimeSenderTakersAndBytes) {
     // The file holds the same lines.
     std::ifstream file(lan.logPath());
     std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
     EXPECT_EQ(lines, lan.control().command("log"));
 
     lan.control().clearLog();
@@ -172,5 +177,5 @@ TEST(UdpModules, FrameLogRecordsEveryFrameWithTimeSenderTakersAndBytes) {
     EXPECT_THROW(lan.control().waitFrames(1, 50ms), std::runtime_error);
 }
 
-}  // namespace
-}  // namespace lumiq::testbed
+} // namespace
+} // namespace lumiq::testbed

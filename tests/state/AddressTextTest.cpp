@@ -51,19 +51,14 @@ INSTANTIATE_TEST_SUITE_P(
                       // An octet of four characters adds nothing.
                       ParseCase{"1234.5.6.7", {0, 5, 6, 7}},
                       // Octets wrap at 256.
-                      ParseCase{"300.1.1.1", {44, 1, 1, 1}},
-                      ParseCase{"999.0.0.1", {231, 0, 0, 1}},
+                      ParseCase{"300.1.1.1", {44, 1, 1, 1}}, ParseCase{"999.0.0.1", {231, 0, 0, 1}},
                       // Missing and empty octets are 0; text after the fourth is ignored.
-                      ParseCase{"10.1", {10, 1, 0, 0}},
-                      ParseCase{"1..2.3", {1, 0, 2, 3}},
-                      ParseCase{".1.2.3", {0, 1, 2, 3}},
-                      ParseCase{"1.2.3.", {1, 2, 3, 0}},
-                      ParseCase{"1.2.3.4.5", {1, 2, 3, 4}},
-                      ParseCase{"01.002.3.4", {1, 2, 3, 4}},
+                      ParseCase{"10.1", {10, 1, 0, 0}}, ParseCase{"1..2.3", {1, 0, 2, 3}},
+                      ParseCase{".1.2.3", {0, 1, 2, 3}}, ParseCase{"1.2.3.", {1, 2, 3, 0}},
+                      ParseCase{"1.2.3.4.5", {1, 2, 3, 4}}, ParseCase{"01.002.3.4", {1, 2, 3, 4}},
                       // Characters are not checked to be digits: 'a' - '0' is 49,
                       // and a trailing blank makes "4 " worth 4 * 10 + (' ' - '0').
-                      ParseCase{"a.1.1.1", {49, 1, 1, 1}},
-                      ParseCase{"1.2.3.4 ", {1, 2, 3, 24}},
+                      ParseCase{"a.1.1.1", {49, 1, 1, 1}}, ParseCase{"1.2.3.4 ", {1, 2, 3, 24}},
                       // The text ends at its first NUL.
                       ParseCase{std::string_view("1.2\0.9.9", 8), {1, 2, 0, 0}}));
 
@@ -96,5 +91,5 @@ TEST(ParseIp, ReadsBackEveryDottedText) {
     }
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

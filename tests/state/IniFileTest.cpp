@@ -36,7 +36,7 @@ struct ReadCase {
     std::string contents;
     std::string section;
     std::string key;
-    std::string expected;  // "<default>" when the key must not be found
+    std::string expected; // "<default>" when the key must not be found
 };
 
 TEST_F(IniFileTest, ReadsAsTheWindowsProfileFunctionsDo) {
@@ -67,7 +67,7 @@ TEST_F(IniFileTest, ReadsAsTheWindowsProfileFunctionsDo) {
 
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesTheDefault) {
     EXPECT_EQ(ini.ReadString("CFG", "IP", "0"), "0");
-    std::filesystem::create_directory(path);  // a folder where the file should be
+    std::filesystem::create_directory(path); // a folder where the file should be
     EXPECT_EQ(ini.ReadString("CFG", "IP", "0"), "0");
 }
 
@@ -89,19 +89,18 @@ TEST_F(IniFileTest, WritingCreatesFileAndSection) {
 }
 
 TEST_F(IniFileTest, WritingKeepsEveryOtherLine) {
-    const std::string before =
-        "; settings\n"
-        "[First]\n"
-        "IP=9.9.9.9\n"
-        "\n"
-        "[cfg]\n"
-        "  model = 1\n"
-        "; the gateway\n"
-        "GateWay=192.168.1.1\n"
-        "garbage line\n"
-        "\n"
-        "[Last]\n"
-        "k=v\n";
+    const std::string before = "; settings\n"
+                               "[First]\n"
+                               "IP=9.9.9.9\n"
+                               "\n"
+                               "[cfg]\n"
+                               "  model = 1\n"
+                               "; the gateway\n"
+                               "GateWay=192.168.1.1\n"
+                               "garbage line\n"
+                               "\n"
+                               "[Last]\n"
+                               "k=v\n";
     WriteBytes(path, before);
 
     // The value is replaced on its own line, which keeps its key's spelling.
@@ -173,5 +172,5 @@ TEST_F(IniFileTest, ReplacingKeepsLinkPermissionsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"CFG.ini", "real.ini"}));
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -9,10 +9,17 @@ namespace {
 
 TEST(StrToIntStrict, TakesASignAndDecimalDigits) {
     const std::pair<std::string, int> cases[] = {
-        {"0", 0},   {"6", 6},     {"-1", -1},          {"+5", 5},
-        {"007", 7}, {"-0", 0},    {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"0", 0},
+        {"6", 6},
+        {"-1", -1},
+        {"+5", 5},
+        {"007", 7},
+        {"-0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
     };
-    for (const auto& [text, value] : cases) EXPECT_EQ(StrToIntStrict(text), value) << text;
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(StrToIntStrict(text), value) << text;
 }
 
 TEST(StrToIntStrict, RefusesEverythingElseWithTheConversionText) {
@@ -27,5 +34,5 @@ TEST(StrToIntStrict, RefusesEverythingElseWithTheConversionText) {
     }
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -13,10 +13,13 @@ const std::string kMacA = "00:1A:2B:3C:4D:5E";
 const std::string kMacB = "00:1A:2B:3C:4D:5F";
 const std::string kMacC = "00:1A:2B:3C:4D:60";
 
-std::uint32_t Ip(const char* dotted) { return ParseIp(dotted); }
+std::uint32_t Ip(const char* dotted) {
+    return ParseIp(dotted);
+}
 
 std::string W1(const std::string& mac, const std::string& ip) {
-    return "两个或以上的模块MAC地址、IP地址相同，MAC地址为：" + mac + "，IP地址为：" + ip + "，请通过串口功能设置";
+    return "两个或以上的模块MAC地址、IP地址相同，MAC地址为：" + mac + "，IP地址为：" + ip +
+           "，请通过串口功能设置";
 }
 std::string W2(const std::string& mac, const std::string& oldIp, const std::string& newIp) {
     return "两模块的MAC地址相同，MAC地址为：" + mac + "，IP地址分别为：" + oldIp + "      " + newIp +
@@ -52,7 +55,7 @@ struct DuplicateCase {
     const char* what;
     const char* ip;
     std::string mac;
-    std::string warning;  // empty: none
+    std::string warning; // empty: none
 };
 
 TEST_F(ModuleRegistryTest, DuplicatesAreWarnedAboutAndStillEntered) {
@@ -69,15 +72,17 @@ TEST_F(ModuleRegistryTest, DuplicatesAreWarnedAboutAndStillEntered) {
         Add("192.168.0.7", kMacA);
         EXPECT_EQ(Add(c.ip, c.mac), std::string(c.ip) + ":" + c.mac) << c.what;
         EXPECT_EQ(state.ModuleCount, 2) << c.what;
-        if (c.warning.empty()) EXPECT_TRUE(warnings.empty()) << c.what;
-        else EXPECT_EQ(warnings, std::vector<std::string>{c.warning}) << c.what;
+        if (c.warning.empty())
+            EXPECT_TRUE(warnings.empty()) << c.what;
+        else
+            EXPECT_EQ(warnings, std::vector<std::string>{c.warning}) << c.what;
     }
 }
 
 TEST_F(ModuleRegistryTest, OneReplyIsComparedWithEveryEntryInOrder) {
     Add("192.168.0.7", kMacA);
     Add("192.168.0.8", kMacB);
-    Add("192.168.0.9", kMacA);  // W2 against entry 0
+    Add("192.168.0.9", kMacA); // W2 against entry 0
     warnings.clear();
     Add("192.168.0.8", kMacA);
     EXPECT_EQ(warnings, (std::vector<std::string>{W2(kMacA, "192.168.0.7", "192.168.0.8"),
@@ -115,7 +120,8 @@ TEST_F(ModuleRegistryTest, RepliesRegisteredDuringAWarningAreComparedToo) {
     bool nested = false;
     const DuplicateWarning reentering = [&](const std::string& text) {
         warnings.push_back(text);
-        if (nested) return;
+        if (nested)
+            return;
         nested = true;
         EXPECT_EQ(AddModule(state, Ip("192.168.0.20"), 1, kMacB, record), "192.168.0.20:" + kMacB);
         EXPECT_EQ(AddModule(state, Ip("192.168.0.8"), 2, kMacC, record), "192.168.0.8:" + kMacC);
@@ -136,7 +142,8 @@ TEST_F(ModuleRegistryTest, ARegistryFilledDuringAWarningStaysInBounds) {
         AddModule(state, Ip(("10.0.0." + std::to_string(i)).c_str()), 0, "m" + std::to_string(i), nullptr);
     ASSERT_EQ(state.ModuleCount, kRegistrySize - 1);
     const DuplicateWarning fillLastSlot = [&](const std::string&) {
-        if (state.ModuleCount < kRegistrySize) AddModule(state, Ip("10.9.9.9"), 7, "last", nullptr);
+        if (state.ModuleCount < kRegistrySize)
+            AddModule(state, Ip("10.9.9.9"), 7, "last", nullptr);
     };
     EXPECT_EQ(AddModule(state, Ip("10.0.0.3"), 8, "m3", fillLastSlot), "");
     EXPECT_EQ(state.ModuleCount, kRegistrySize);
@@ -171,7 +178,7 @@ TEST_F(ModuleRegistryTest, SelectionGivesAndReplacesTheSelectedMac) {
     Add("192.168.0.7", kMacA);
     Add("192.168.0.9", kMacB);
 
-    ReplaceSelectedMac(state, kMacC);  // nothing selected: nothing changes
+    ReplaceSelectedMac(state, kMacC); // nothing selected: nothing changes
     EXPECT_EQ(EntryText(state, 0), "192.168.0.7:" + kMacA);
     EXPECT_EQ(EntryText(state, 1), "192.168.0.9:" + kMacB);
 
@@ -183,5 +190,5 @@ TEST_F(ModuleRegistryTest, SelectionGivesAndReplacesTheSelectedMac) {
     EXPECT_EQ(EntryText(state, 0), "192.168.0.7:" + kMacA);
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -35,7 +35,8 @@ bool EnterPrivateMountNamespace() {
 int ErrorCreatingFileIn(const std::string& folder, std::size_t bytes) {
     const std::string probe = folder + "/probe";
     const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return errno;
+    if (fd < 0)
+        return errno;
     const std::string data(bytes, 'p');
     const int error = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size()) ? 0 : errno;
     close(fd);
@@ -131,5 +132,5 @@ TEST_F(OwnFileSystem, AReadOnlyProgramFolderWithoutAFileSendsItToTheConfigFolder
     EXPECT_TRUE(ProgramFolderEntries().empty());
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

@@ -7,8 +7,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "state/SettingsFile.h"
 #include "device/Parameter.h"
+#include "state/SettingsFile.h"
 #include "tests/state/TempFolder.h"
 
 namespace lumiq {
@@ -30,7 +30,8 @@ protected:
 };
 
 TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsAsZero) {
-    for (const std::string_view key : SettingsKeys()) EXPECT_EQ(settings.LoadSetting(std::string(key)), "0") << key;
+    for (const std::string_view key : SettingsKeys())
+        EXPECT_EQ(settings.LoadSetting(std::string(key)), "0") << key;
     WriteBytes(path, "[Other]\nIP=1.2.3.4\n");
     EXPECT_EQ(settings.LoadSetting("IP"), "0");
     WriteBytes(path, "[CFG]\nMask=255.255.255.0\n");
@@ -39,14 +40,26 @@ TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsAsZero) {
 
 TEST_F(SettingsFileTest, PanelDefaultsAreWrittenOneKeyALineInKeyOrder) {
     const auto keys = SettingsKeys();
-    const std::string values[] = {"0",    "192.168.1.1", "192.168.0.1", "192.168.1.199",
-                                                  "192.168.1.100", "5000", "6000", "6", "0", "1", "0", ""};
-    for (std::size_t i = 0; i < keys.size(); ++i) settings.SaveSetting(std::string(keys[i]), values[i]);
+    const std::string values[] = {"0",
+                                  "192.168.1.1",
+                                  "192.168.0.1",
+                                  "192.168.1.199",
+                                  "192.168.1.100",
+                                  "5000",
+                                  "6000",
+                                  "6",
+                                  "0",
+                                  "1",
+                                  "0",
+                                  ""};
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        settings.SaveSetting(std::string(keys[i]), values[i]);
 
     EXPECT_EQ(ReadBytes(path),
               "[CFG]\nModel=0\nGateWay=192.168.1.1\nMask=192.168.0.1\nIP=192.168.1.199\nDIP=192.168.1.100\n"
               "Port=5000\nDPort=6000\nBaudRate=6\nDataBit=0\nStopBit=1\nParity=0\nMAC=\n");
-    for (std::size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(settings.LoadSetting(std::string(keys[i])), values[i]);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(settings.LoadSetting(std::string(keys[i])), values[i]);
 
     // Saving again replaces the values in place.
     settings.SaveSetting("StopBit", "3");
@@ -74,10 +87,12 @@ TEST_F(SettingsFileTest, ALongValueIsCutWithoutSplittingACharacter) {
     // 1100 Chinese characters are 2200 GBK bytes; the byte limit 2047 falls
     // inside the 1024th, which is dropped whole.
     std::string text;
-    for (int i = 0; i < 1100; ++i) text += "设";
+    for (int i = 0; i < 1100; ++i)
+        text += "设";
     settings.SaveSetting("MAC", text);
     std::string expected;
-    for (int i = 0; i < 1023; ++i) expected += "设";
+    for (int i = 0; i < 1023; ++i)
+        expected += "设";
     EXPECT_EQ(settings.LoadSetting("MAC"), expected);
 }
 
@@ -115,13 +130,18 @@ TEST_F(SettingsFileTest, FailureNamesTheFile) {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
     }
 
 private:
@@ -140,7 +160,7 @@ TEST(SettingsFileLocation, ConfigFolderFollowsTheXdgRules) {
         {"/srv/conf/", "/srv/conf/lumiq-config"},
         {nullptr, "/home/operator/.config/lumiq-config"},
         {"", "/home/operator/.config/lumiq-config"},
-        {"relative/conf", "/home/operator/.config/lumiq-config"},  // ignored, as the rules say
+        {"relative/conf", "/home/operator/.config/lumiq-config"}, // ignored, as the rules say
     };
     for (const Case& c : cases) {
         const ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
@@ -158,5 +178,5 @@ TEST(SettingsFileLocation, TheProgramFindsItsFileFromAnyWorkingFolder) {
     EXPECT_EQ(found, (exe.parent_path() / "CFG.ini").string());
 }
 
-}  // namespace
-}  // namespace lumiq
+} // namespace
+} // namespace lumiq

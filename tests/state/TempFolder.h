@@ -15,7 +15,8 @@ class TempFolder {
 public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lumiq-state-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
     ~TempFolder() {
@@ -40,7 +41,8 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
-    if (!out.flush()) throw std::runtime_error("cannot write " + path);
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
 }
 
-}  // namespace lumiq::testfs
+} // namespace lumiq::testfs

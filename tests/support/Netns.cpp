@@ -20,20 +20,25 @@ namespace {
 
 ino_t NetnsInode(const char* path) {
     struct stat st {};
-    if (stat(path, &st) != 0) return 0;
+    if (stat(path, &st) != 0)
+        return 0;
     return st.st_ino;
 }
 
-std::string NamespacePath(const std::string& name) { return "/run/netns/" + name; }
+std::string NamespacePath(const std::string& name) {
+    return "/run/netns/" + name;
+}
 
-}  // namespace
+} // namespace
 
 bool InPrivateNetns() {
     const ino_t own = NetnsInode("/proc/self/ns/net");
-    if (own == 0) return false;
+    if (own == 0)
+        return false;
     // scripts/in-netns records the namespace it made; that is positive proof.
     if (const char* made = std::getenv("LUMIQ_PRIVATE_NETNS")) {
-        if (std::strtoull(made, nullptr, 10) == own) return true;
+        if (std::strtoull(made, nullptr, 10) == own)
+            return true;
     }
     // Otherwise compare with the first process's namespace, where the
     // machine lets us read it (some sandboxes hide it even from root).
@@ -43,7 +48,8 @@ bool InPrivateNetns() {
 
 void Run(const std::string& shellCommand) {
     const int status = std::system(shellCommand.c_str());
-    if (status != 0) throw std::runtime_error("command failed: " + shellCommand);
+    if (status != 0)
+        throw std::runtime_error("command failed: " + shellCommand);
 }
 
 Namespace::Namespace(const std::string& prefix) {
@@ -62,7 +68,9 @@ Namespace::~Namespace() {
     std::system(("ip netns del " + name_ + " 2>/dev/null").c_str());
 }
 
-void Namespace::ip(const std::string& args) const { Run("ip -n " + name_ + " " + args); }
+void Namespace::ip(const std::string& args) const {
+    Run("ip -n " + name_ + " " + args);
+}
 
 int Namespace::openSocket(int domain, int type, int protocol) const {
     // setns() moves only the calling thread, so a short-lived thread enters
@@ -77,12 +85,15 @@ int Namespace::openSocket(int domain, int type, int protocol) const {
             error = errno;
         } else {
             fd = socket(domain, type | SOCK_CLOEXEC, protocol);
-            if (fd < 0) error = errno;
+            if (fd < 0)
+                error = errno;
         }
-        if (nsfd >= 0) close(nsfd);
+        if (nsfd >= 0)
+            close(nsfd);
     });
     worker.join();
-    if (fd < 0) throw std::runtime_error("socket in " + name_ + ": " + std::strerror(error));
+    if (fd < 0)
+        throw std::runtime_error("socket in " + name_ + ": " + std::strerror(error));
     return fd;
 }
 
@@ -91,18 +102,22 @@ pid_t Namespace::spawn(const std::vector<std::string>& argv) const {
     // async-signal-safe calls.
     const std::string path = NamespacePath(name_);
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const int nsfd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (nsfd < 0) throw std::runtime_error("cannot open " + path);
+    if (nsfd < 0)
+        throw std::runtime_error("cannot open " + path);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (setns(nsfd, CLONE_NEWNET) != 0) _exit(126);
+        if (setns(nsfd, CLONE_NEWNET) != 0)
+            _exit(126);
         execvp(args[0], args.data());
         _exit(127);
     }
     close(nsfd);
-    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
     return pid;
 }
 
@@ -115,4 +130,4 @@ void AddVeth(const std::string& hostIf, const std::string& hostCidr, const Names
     peer.ip("link set " + peerIf + " up");
 }
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -50,4 +50,4 @@ private:
 void AddVeth(const std::string& hostIf, const std::string& hostCidr, const Namespace& peer,
              const std::string& peerIf, const std::string& peerCidr);
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

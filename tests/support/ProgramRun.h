@@ -11,10 +11,10 @@
 namespace lumiq::testbed {
 
 struct ProgramResult {
-    int exitStatus = -1;  // -1 when it ended by a signal
+    int exitStatus = -1; // -1 when it ended by a signal
     std::string out;
     std::string err;
-    double elapsedMs = 0;  // from start to end, on the frame log's clock
+    double elapsedMs = 0; // from start to end, on the frame log's clock
 };
 
 // argv[0] is the program's path. Throws std::runtime_error when it cannot
@@ -22,4 +22,4 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::vector<std::string>& argv,
                          std::chrono::milliseconds limit = std::chrono::minutes(2));
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -30,8 +30,8 @@ using testbed::SimLan;
 
 struct Figures {
     std::vector<double> wallMs, searchMs, workMs;
-    int worstOk = 1 << 30;       // fewest modules that ended ok (or were listed) in a run
-    double framesPerSecond = 0;  // frames each module heard per second of the last run's search and work
+    int worstOk = 1 << 30;      // fewest modules that ended ok (or were listed) in a run
+    double framesPerSecond = 0; // frames each module heard per second of the last run's search and work
 };
 
 double Median(std::vector<double> values) {
@@ -46,7 +46,8 @@ std::string Lumiq() {
 bool Succeeded(const json& module) {
     const std::string status = module.at("status");
     for (const char* good : {"ok", "found", "applied", "unchanged", "differs"})
-        if (status == good) return true;
+        if (status == good)
+            return true;
     return false;
 }
 
@@ -57,36 +58,43 @@ Figures Measure(const std::vector<std::string>& args, int runs, const std::vecto
     std::vector<std::string> argv{Lumiq()};
     argv.insert(argv.end(), args.begin(), args.end());
     argv.push_back("--json");
-    for (int run = 0; run <= runs; ++run) {  // run 0 warms up and is not counted
-        if (before) before();
-        for (SimLan* lan : lans) lan->control().clearLog();
+    for (int run = 0; run <= runs; ++run) { // run 0 warms up and is not counted
+        if (before)
+            before();
+        for (SimLan* lan : lans)
+            lan->control().clearLog();
         const testbed::ProgramResult result = testbed::RunProgram(argv, std::chrono::minutes(5));
         const json document = json::parse(result.out, nullptr, false);
         if (document.is_discarded()) {
-            std::fprintf(stderr, "bench_fleet: lumiq %s ended %d: %s\n", args.front().c_str(), result.exitStatus,
-                         result.err.c_str());
+            std::fprintf(stderr, "bench_fleet: lumiq %s ended %d: %s\n", args.front().c_str(),
+                         result.exitStatus, result.err.c_str());
             std::exit(1);
         }
-        if (run == 0) continue;
+        if (run == 0)
+            continue;
         int ok = 0;
-        for (const json& module : document.at("modules")) ok += Succeeded(module);
+        for (const json& module : document.at("modules"))
+            ok += Succeeded(module);
         figures.worstOk = std::min(figures.worstOk, ok);
         figures.wallMs.push_back(result.elapsedMs);
         const json& elapsed = document.at("elapsedMs");
         figures.searchMs.push_back(elapsed.value("search", 0.0));
         figures.workMs.push_back(elapsed.value("work", 0.0));
         std::size_t frames = 0;
-        for (SimLan* lan : lans) frames = std::max(frames, lan->control().received().size());
+        for (SimLan* lan : lans)
+            frames = std::max(frames, lan->control().received().size());
         const double busyMs = figures.searchMs.back() + figures.workMs.back();
-        if (busyMs > 0) figures.framesPerSecond = static_cast<double>(frames) * 1000.0 / busyMs;
+        if (busyMs > 0)
+            figures.framesPerSecond = static_cast<double>(frames) * 1000.0 / busyMs;
     }
     return figures;
 }
 
 void Print(const char* what, const Figures& f, int modules, double baseMs = 0) {
-    std::printf("  %-46s %7.0f ms  (search %5.0f, work %6.0f)  %3d of %3d", what, Median(f.wallMs), Median(f.searchMs),
-                Median(f.workMs), f.worstOk, modules);
-    if (baseMs > 0) std::printf("  x%-4.1f %5.0f frames/s", Median(f.wallMs) / baseMs, f.framesPerSecond);
+    std::printf("  %-46s %7.0f ms  (search %5.0f, work %6.0f)  %3d of %3d", what, Median(f.wallMs),
+                Median(f.searchMs), Median(f.workMs), f.worstOk, modules);
+    if (baseMs > 0)
+        std::printf("  x%-4.1f %5.0f frames/s", Median(f.wallMs) / baseMs, f.framesPerSecond);
     std::printf("\n");
 }
 
@@ -113,9 +121,10 @@ std::vector<std::string> ApplyFiles(const testbed::ScratchDir& scratch, int modu
     table << "mac,mode,ip,port,dport,name,new_mac\n";
     for (int i = 0; i < modules; ++i) {
         char row[160];
-        std::snprintf(row, sizeof row, "02:4c:51:00:%02x:%02x,%d,10.77.2.%d,%d,%d,Line-%03d,02:4c:53:00:%02x:%02x\n",
-                      (i + 1) >> 8, (i + 1) & 0xff, (i + 1) % 4, i + 1, 7000 + i, 6000 + i, i + 1, (i + 1) >> 8,
-                      (i + 1) & 0xff);
+        std::snprintf(row, sizeof row,
+                      "02:4c:51:00:%02x:%02x,%d,10.77.2.%d,%d,%d,Line-%03d,02:4c:53:00:%02x:%02x\n",
+                      (i + 1) >> 8, (i + 1) & 0xff, (i + 1) % 4, i + 1, 7000 + i, 6000 + i, i + 1,
+                      (i + 1) >> 8, (i + 1) & 0xff);
         table << row;
     }
     return {"apply", "--profile", profile, "--identities", identities};
@@ -132,9 +141,11 @@ void MeasureApply(int runs) {
         apply.insert(apply.end(), {"--expect", n});
         const auto factory = [&lan] { lan.control().resetAll(); };
         const Figures f = Measure(apply, runs, {&lan}, factory);
-        if (modules == 1) oneMs = Median(f.wallMs);
+        if (modules == 1)
+            oneMs = Median(f.wallMs);
         Print(("lumiq apply --expect " + n).c_str(), f, modules, oneMs);
-        if (modules != 64) continue;
+        if (modules != 64)
+            continue;
         std::vector<std::string> wide = apply;
         wide.insert(wide.end(), {"--parallel", n});
         Print("lumiq apply --expect 64 --parallel 64", Measure(wide, runs, {&lan}, factory), modules, oneMs);
@@ -146,8 +157,9 @@ void MeasureApply(int runs) {
 
 int Main(int runs, const std::string& what) {
     std::printf("lumiq against lumiq-sim, median of %d runs; time from start to end of the program\n", runs);
-    std::printf("(xN: to one module's read, or apply; frames/s: frames every module hears per second, all being "
-                "broadcast)\n\n");
+    std::printf(
+        "(xN: to one module's read, or apply; frames/s: frames every module hears per second, all being "
+        "broadcast)\n\n");
     if (what == "apply") {
         MeasureApply(runs);
         return 0;
@@ -158,19 +170,24 @@ int Main(int runs, const std::string& what) {
         SimLan lan({.modules = modules});
         const std::string n = std::to_string(modules);
         const Figures f = Measure({"read", "all", "--expect", n}, runs, {&lan});
-        if (modules == 1) oneMs = Median(f.wallMs);
+        if (modules == 1)
+            oneMs = Median(f.wallMs);
         Print(("lumiq read all --expect " + n).c_str(), f, modules, oneMs);
         if (modules == 256) {
             Print("lumiq read all --expect 256 --parallel 256",
                   Measure({"read", "all", "--expect", n, "--parallel", n}, runs, {&lan}), modules, oneMs);
-            for (int m = 0; m < modules; ++m) lan.control().replyByBroadcast(m, true);
+            for (int m = 0; m < modules; ++m)
+                lan.control().replyByBroadcast(m, true);
             std::printf("read all, 256 modules replying by broadcast:\n");
-            Print("lumiq read all --expect 256", Measure({"read", "all", "--expect", n}, runs, {&lan}), modules, oneMs);
+            Print("lumiq read all --expect 256", Measure({"read", "all", "--expect", n}, runs, {&lan}),
+                  modules, oneMs);
             Print("lumiq read all --expect 256 --parallel 256",
                   Measure({"read", "all", "--expect", n, "--parallel", n}, runs, {&lan}), modules, oneMs);
-            for (int m = 0; m < modules; ++m) lan.control().replyByBroadcast(m, false);
+            for (int m = 0; m < modules; ++m)
+                lan.control().replyByBroadcast(m, false);
             std::printf("search, 256 modules:\n");
-            Print("lumiq search --expect 256 (one adapter)", Measure({"search", "--expect", n}, runs, {&lan}), modules);
+            Print("lumiq search --expect 256 (one adapter)", Measure({"search", "--expect", n}, runs, {&lan}),
+                  modules);
         }
     }
     testbed::ScratchDir scratch;
@@ -178,12 +195,13 @@ int Main(int runs, const std::string& what) {
     SimLan second({.modules = 0, .moduleFile = SecondLanFile(scratch, 128), .prefix = "10.78"});
     Print("lumiq search --expect 256 (128 on each of two)",
           Measure({"search", "--expect", "256"}, runs, {&first, &second}), 256);
-    if (what == "all") MeasureApply(runs);
+    if (what == "all")
+        MeasureApply(runs);
     return 0;
 }
 
-}  // namespace
-}  // namespace lumiq::bench
+} // namespace
+} // namespace lumiq::bench
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 5;

@@ -48,12 +48,12 @@ constexpr int kStockRmemMax = 212992;
 constexpr int kQuietMs = 300;
 
 struct Case {
-    const char* user;      // "root" or "nobody"
-    const char* asked;     // how the buffer is asked for
-    int kernelBuffer;      // TcmSocket::KernelReceiveBuffer
-    bool stall;            // not reading until the burst is over
-    int perReplyMicros;    // work done for each reply
-    int burst;             // replies sent
+    const char* user;   // "root" or "nobody"
+    const char* asked;  // how the buffer is asked for
+    int kernelBuffer;   // TcmSocket::KernelReceiveBuffer
+    bool stall;         // not reading until the burst is over
+    int perReplyMicros; // work done for each reply
+    int burst;          // replies sent
 };
 
 struct Outcome {
@@ -69,7 +69,8 @@ void Work(int micros) {
 
 bool BecomeNobody() {
     const passwd* nobody = getpwnam("nobody");
-    if (nobody == nullptr) return false;
+    if (nobody == nullptr)
+        return false;
     return setgroups(0, nullptr) == 0 && setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0 &&
            setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0;
 }
@@ -77,7 +78,8 @@ bool BecomeNobody() {
 // The receiving child: reports its granted buffer on `report` once listening,
 // waits for one byte on `sent` (the burst is out), then reports the count.
 [[noreturn]] void Receive(const Case& c, int report, int sent) {
-    if (std::string(c.user) == "nobody" && !BecomeNobody()) std::_Exit(3);
+    if (std::string(c.user) == "nobody" && !BecomeNobody())
+        std::_Exit(3);
     int argc = 1;
     char name[] = "receiver";
     char* argv[] = {name, nullptr};
@@ -92,7 +94,8 @@ bool BecomeNobody() {
     socket.OnReceive = [&](TcmSocket&, int, std::uint16_t, std::uint32_t, const char*, int) {
         ++outcome.kept;
         Work(c.perReplyMicros);
-        if (burstOut) quiet.start();
+        if (burstOut)
+            quiet.start();
     };
     socket.BindAnyAddress = true;
     socket.LocalHost = "10.79.0.1";
@@ -100,15 +103,19 @@ bool BecomeNobody() {
     socket.KernelReceiveBuffer = c.kernelBuffer;
     socket.SetBufferSize(65535);
     socket.SetActive(true);
-    if (!socket.Active()) std::_Exit(4);
+    if (!socket.Active())
+        std::_Exit(4);
     outcome.granted = socket.GrantedReceiveBuffer();
-    if (write(report, &outcome.granted, sizeof outcome.granted) < 0) std::_Exit(5);
+    if (write(report, &outcome.granted, sizeof outcome.granted) < 0)
+        std::_Exit(5);
     char byte = 0;
-    if (c.stall && read(sent, &byte, 1) != 1) std::_Exit(6);
+    if (c.stall && read(sent, &byte, 1) != 1)
+        std::_Exit(6);
     QSocketNotifier out(sent, QSocketNotifier::Read);
     QObject::connect(&out, &QSocketNotifier::activated, &app, [&] {
         out.setEnabled(false);
-        if (!c.stall && read(sent, &byte, 1) != 1) std::_Exit(6);
+        if (!c.stall && read(sent, &byte, 1) != 1)
+            std::_Exit(6);
         burstOut = true;
         quiet.start();
     });
@@ -118,7 +125,8 @@ bool BecomeNobody() {
         quiet.start();
     }
     app.exec();
-    if (write(report, &outcome.kept, sizeof outcome.kept) < 0) std::_Exit(5);
+    if (write(report, &outcome.kept, sizeof outcome.kept) < 0)
+        std::_Exit(5);
     std::_Exit(0);
 }
 
@@ -135,11 +143,14 @@ void SendBurst(int fd, int count) {
     }
 }
 
-bool ReadInt(int fd, int& value) { return read(fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value); }
+bool ReadInt(int fd, int& value) {
+    return read(fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+}
 
 Outcome RunCase(const Case& c, int sender) {
     int report[2], sent[2];
-    if (pipe(report) != 0 || pipe(sent) != 0) return {};
+    if (pipe(report) != 0 || pipe(sent) != 0)
+        return {};
     const pid_t child = fork();
     if (child == 0) {
         close(report[0]);
@@ -151,28 +162,30 @@ Outcome RunCase(const Case& c, int sender) {
     Outcome outcome;
     if (ReadInt(report[0], outcome.granted)) {
         SendBurst(sender, c.burst);
-        if (write(sent[1], "x", 1) != 1 || !ReadInt(report[0], outcome.kept)) outcome.kept = -1;
+        if (write(sent[1], "x", 1) != 1 || !ReadInt(report[0], outcome.kept))
+            outcome.kept = -1;
     }
     close(report[0]);
     close(sent[1]);
     int status = 0;
     waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) outcome.kept = -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        outcome.kept = -1;
     return outcome;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     testbed::Namespace modules("lqburst");
     testbed::AddVeth("lqbh", "10.79.0.1/24", modules, "lqbm", "10.79.0.2/24");
-    modules.ip("route add default dev lqbm");  // for the broadcast replies
+    modules.ip("route add default dev lqbm"); // for the broadcast replies
     const int sender = modules.openSocket(AF_INET, SOCK_DGRAM);
     const int on = 1;
     setsockopt(sender, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
 
-    const int link = 1 << 20;  // what the window's link asks for
+    const int link = 1 << 20; // what the window's link asks for
     std::vector<Case> cases;
     struct Buffer {
         const char* user;
@@ -188,10 +201,12 @@ int main(int argc, char** argv) {
             cases.push_back({b.user, b.asked, b.size, stall, micros, kBurst});
     // How many such replies each buffer holds at most: a burst far larger
     // than it, not read until it is over.
-    for (const Buffer& b : buffers) cases.push_back({b.user, b.asked, b.size, true, 0, kCapacityBurst});
+    for (const Buffer& b : buffers)
+        cases.push_back({b.user, b.asked, b.size, true, 0, kCapacityBurst});
 
     std::printf("bursts of %d replies of 30 bytes (else as named); %d runs per case\n", kBurst, runs);
-    std::printf("%-7s %-22s %9s  %-28s %s\n", "user", "buffer asked", "granted", "reading", "kept: min median max");
+    std::printf("%-7s %-22s %9s  %-28s %s\n", "user", "buffer asked", "granted", "reading",
+                "kept: min median max");
     for (const Case& c : cases) {
         std::vector<int> kept;
         int granted = 0;
@@ -204,8 +219,8 @@ int main(int argc, char** argv) {
         const std::string reading = (c.stall ? std::string("after the burst")
                                              : "live, " + std::to_string(c.perReplyMicros) + " us/reply") +
                                     (c.burst == kBurst ? "" : " of " + std::to_string(c.burst));
-        std::printf("%-7s %-22s %9d  %-28s %4d %4d %4d\n", c.user, c.asked, granted, reading.c_str(), kept.front(),
-                    kept[kept.size() / 2], kept.back());
+        std::printf("%-7s %-22s %9d  %-28s %4d %4d %4d\n", c.user, c.asked, granted, reading.c_str(),
+                    kept.front(), kept[kept.size() / 2], kept.back());
         std::fflush(stdout);
     }
     close(sender);

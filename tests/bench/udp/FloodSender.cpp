@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "presenter/CommandBindings.h"
 #include "device/Frames.h"
+#include "presenter/CommandBindings.h"
 #include "tests/support/simbed/SimControl.h"
 
 namespace lumiq::bench {

@@ -12,4 +12,4 @@ namespace lumiq::test {
 // block) or `timeoutMs` has passed; returns `done()`.
 bool ServeUntil(const std::function<bool()>& done, int timeoutMs);
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -36,9 +36,13 @@ ToolWindow::~ToolWindow() {
     SetMessageResponder(previousResponder_);
 }
 
-void ToolWindow::click(QAbstractButton* button) { button->click(); }
+void ToolWindow::click(QAbstractButton* button) {
+    button->click();
+}
 
-void ToolWindow::trigger(QAction* item) { item->trigger(); }
+void ToolWindow::trigger(QAction* item) {
+    item->trigger();
+}
 
 void ToolWindow::clickModule(int row) {
     QListWidget* list = window_->ListBoxIP;
@@ -50,15 +54,19 @@ void ToolWindow::clickModule(int row) {
 void ToolWindow::idle(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-QStringList ToolWindow::logLines() const { return window_->MemoInfo->toPlainText().split(QLatin1Char('\n')); }
+QStringList ToolWindow::logLines() const {
+    return window_->MemoInfo->toPlainText().split(QLatin1Char('\n'));
+}
 
 int ToolWindow::logCount(const QString& text) const {
     int count = 0;
     for (const QString& line : logLines())
-        if (line.endsWith(text)) ++count;
+        if (line.endsWith(text))
+            ++count;
     return count;
 }
 
@@ -68,7 +76,8 @@ bool ToolWindow::waitForLog(const QString& text, int count, int timeoutMs) {
 
 std::vector<std::string> ToolWindow::messageTexts() const {
     std::vector<std::string> texts;
-    for (const MessageRequest& m : messages) texts.push_back(m.text);
+    for (const MessageRequest& m : messages)
+        texts.push_back(m.text);
     return texts;
 }
 
@@ -76,10 +85,11 @@ bool ToolWindow::waitForMessage(const std::string& text, int timeoutMs) {
     return waitFor(
         [&] {
             for (const MessageRequest& m : messages)
-                if (m.text == text) return true;
+                if (m.text == text)
+                    return true;
             return false;
         },
         timeoutMs);
 }
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

@@ -16,9 +16,8 @@
 
 #include "app/MessageBoxSeam.h"
 #include "app/TFrmMain.h"
-#include "tests/e2e/harness/EventWait.h"
 #include "state/ToolState.h"
-
+#include "tests/e2e/harness/EventWait.h"
 
 namespace lumiq::test {
 
@@ -74,4 +73,4 @@ private:
     std::unique_ptr<TFrmMain> window_;
 };
 
-}  // namespace lumiq::test
+} // namespace lumiq::test

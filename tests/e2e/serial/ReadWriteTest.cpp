@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "serial/ComPort.h"
 #include "base/GbkText.h"
+#include "serial/ComPort.h"
 #include "tests/e2e/serial/SerialRig.h"
 
 namespace lumiq::test {

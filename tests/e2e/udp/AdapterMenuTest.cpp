@@ -18,7 +18,7 @@ using testbed::FrameRecord;
 using testbed::SimLan;
 using testbed::SimLanOptions;
 
-constexpr const char* kMacB = "02:4c:51:00:b0:01";  // unlike the generated MACs of LAN A
+constexpr const char* kMacB = "02:4c:51:00:b0:01"; // unlike the generated MACs of LAN A
 
 QAction* Item(ToolWindow& tool, const std::string& name) {
     QAction* item = tool->findChild<QAction*>(QString::fromStdString(name));
@@ -26,7 +26,9 @@ QAction* Item(ToolWindow& tool, const std::string& name) {
     return item;
 }
 
-std::string AdapterItem(const SimLan& lan) { return "Adapter_" + lan.hostInterface() + "_" + lan.hostAddress(); }
+std::string AdapterItem(const SimLan& lan) {
+    return "Adapter_" + lan.hostInterface() + "_" + lan.hostAddress();
+}
 
 // Each list line with its tooltip.
 std::map<std::string, std::string> Lines(ToolWindow& tool) {
@@ -55,8 +57,8 @@ std::vector<std::string> ReceivedThroughOwnAdapter(SimLan& lan, const std::strin
 void ExpectRepliesTakenIn(SimLan& lan, std::size_t count) {
     EXPECT_TRUE(ToolWindow::waitFor([&] {
         const auto frames = lan.control().frames();
-        return static_cast<std::size_t>(std::count_if(frames.begin(), frames.end(),
-                                                      [](const FrameRecord& f) { return !f.received; })) >= count;
+        return static_cast<std::size_t>(std::count_if(
+                   frames.begin(), frames.end(), [](const FrameRecord& f) { return !f.received; })) >= count;
     }));
     ToolWindow::idle(300);
 }
@@ -109,5 +111,5 @@ TEST(AdapterMenu, SearchesChosenAdaptersReadsThroughTheAnsweringOneAndKeepsTheCh
     EXPECT_TRUE(lanA.control().received().empty());
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

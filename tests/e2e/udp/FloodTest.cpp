@@ -28,14 +28,15 @@ constexpr std::size_t kQueueBound = NoticeQueue::kDefaultBound;
 
 TEST(Flood, DuplicateRepliesDuringAnOpenWarningAreAllComparedAndTheirBoxesQueued) {
     UdpBed bed(SimLanOptions{.modules = 1});
-    bed.sim().fault(0, "silent on");  // only the flood answers
+    bed.sim().fault(0, "silent on"); // only the flood answers
 
     int delivered = 0;
     auto deliver = bed.tool->MySocket->OnReceive;
     const std::uint32_t ownIp = bed.tool.state().LocalIp;
     bed.tool->MySocket->OnReceive = [&, deliver](TcmSocket& s, int peer, std::uint16_t port, std::uint32_t ip,
                                                  const char* data, int length) {
-        if (ip != ownIp) ++delivered;
+        if (ip != ownIp)
+            ++delivered;
         deliver(s, peer, port, ip, data, length);
     };
 
@@ -64,9 +65,10 @@ TEST(Flood, DuplicateRepliesDuringAnOpenWarningAreAllComparedAndTheirBoxesQueued
     ToolWindow::click(bed.tool->But_UDPFind);
     // Whenever the tool has read everything, the next batch goes out: the
     // socket's buffer never overflows, so every reply arrives.
-    const QMetaObject::Connection flood = QObject::connect(
-        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [&] {
-            if (delivered == sent && sent < kTotal) send(std::min(kBatch, kTotal - sent));
+    const QMetaObject::Connection flood =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [&] {
+            if (delivered == sent && sent < kTotal)
+                send(std::min(kBatch, kTotal - sent));
         });
 
     // The second reply waits in its comparison with entry 0 while the rest
@@ -75,15 +77,16 @@ TEST(Flood, DuplicateRepliesDuringAnOpenWarningAreAllComparedAndTheirBoxesQueued
     // then the second reply's comparison goes on over the 255 entries that
     // came meanwhile, one box at a time, and finds the registry full.
     long nested = 0;
-    for (int j = 2; j < kTotal; ++j) nested += std::min(j - 1, kRegistrySize);
+    for (int j = 2; j < kTotal; ++j)
+        nested += std::min(j - 1, kRegistrySize);
     const std::size_t shown = 1 + kQueueBound + (kRegistrySize - 1);
     ASSERT_TRUE(ToolWindow::waitFor([&] { return bed.tool.messages.size() >= shown; }, 120000))
         << bed.tool.messages.size();
     QObject::disconnect(flood);
     EXPECT_EQ(bed.tool.messages.size(), shown);
     EXPECT_EQ(delivered, kTotal);
-    const std::string w1 =
-        "两个或以上的模块MAC地址、IP地址相同，MAC地址为：02:00:00:0f:10:0d，IP地址为：10.77.0.2，请通过串口功能设置";
+    const std::string w1 = "两个或以上的模块MAC地址、IP地址相同，MAC地址为：02:00:00:0f:10:0d，IP地址为：10."
+                           "77.0.2，请通过串口功能设置";
     EXPECT_TRUE(std::all_of(bed.tool.messages.begin(), bed.tool.messages.end(),
                             [&](const MessageRequest& m) { return m.text == w1; }));
     const QString droppedLine =
@@ -98,5 +101,5 @@ TEST(Flood, DuplicateRepliesDuringAnOpenWarningAreAllComparedAndTheirBoxesQueued
     close(sender);
 }
 
-}  // namespace
-}  // namespace lumiq::test
+} // namespace
+} // namespace lumiq::test

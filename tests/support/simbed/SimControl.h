@@ -18,12 +18,12 @@ namespace lumiq::testbed {
 
 // One line of the frame log (sim/FrameLog.h).
 struct FrameRecord {
-    double timeMs = 0;    // CLOCK_MONOTONIC, as std::chrono::steady_clock
-    bool received = true;  // false: a reply the simulator sent
-    std::string link;     // "udp" or "pty"
-    std::string peer;     // "10.77.0.1:5000", or the terminal's link path
-    std::vector<int> modules;  // indices that took it (rx) or sent it (tx); empty: ignored
-    std::string bytes;    // exactly as on the wire
+    double timeMs = 0;        // CLOCK_MONOTONIC, as std::chrono::steady_clock
+    bool received = true;     // false: a reply the simulator sent
+    std::string link;         // "udp" or "pty"
+    std::string peer;         // "10.77.0.1:5000", or the terminal's link path
+    std::vector<int> modules; // indices that took it (rx) or sent it (tx); empty: ignored
+    std::string bytes;        // exactly as on the wire
 };
 
 // Now, on the frame log's clock (CLOCK_MONOTONIC in milliseconds), so that
@@ -68,4 +68,4 @@ private:
     std::unique_ptr<sim::ControlClient> client_;
 };
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

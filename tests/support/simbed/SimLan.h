@@ -77,4 +77,4 @@ private:
     SimControl control_;
 };
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -25,7 +25,8 @@ constexpr int kStopTimeoutMs = 5000;
 // Waits for the process to end, at most `timeoutMs`; true when it ended.
 bool WaitForExit(pid_t pid, int timeoutMs) {
     const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    if (pidfd < 0) return false;
+    if (pidfd < 0)
+        return false;
     pollfd fd{pidfd, POLLIN, 0};
     int ready;
     do {
@@ -36,12 +37,14 @@ bool WaitForExit(pid_t pid, int timeoutMs) {
 }
 
 std::string Describe(int status) {
-    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+    if (WIFEXITED(status))
+        return "exit status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
     return "wait status " + std::to_string(status);
 }
 
-}  // namespace
+} // namespace
 
 std::string SimBinary() {
     if (const char* dir = std::getenv("LUMIQ_BINARY_DIR"); dir != nullptr && *dir != '\0')
@@ -51,8 +54,8 @@ std::string SimBinary() {
 
 ScratchDir::ScratchDir() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string pattern = std::string(runtime != nullptr && *runtime != '\0' ? runtime : "/tmp") +
-                          "/lumiq-simbed.XXXXXX";
+    std::string pattern =
+        std::string(runtime != nullptr && *runtime != '\0' ? runtime : "/tmp") + "/lumiq-simbed.XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp " + pattern + ": " + std::strerror(errno));
     path_ = pattern;
@@ -65,12 +68,15 @@ ScratchDir::~ScratchDir() {
 
 SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& netns) {
     int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+    if (pipe2(ready, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe2 failed");
     std::vector<std::string> argv{SimBinary()};
     argv.insert(argv.end(), args.begin(), args.end());
-    argv.insert(argv.end(), {"--ready-fd", std::to_string(ready[1]), "--exit-with-parent", std::to_string(getpid())});
+    argv.insert(argv.end(),
+                {"--ready-fd", std::to_string(ready[1]), "--exit-with-parent", std::to_string(getpid())});
     std::vector<char*> raw;
-    for (auto& arg : argv) raw.push_back(arg.data());
+    for (auto& arg : argv)
+        raw.push_back(arg.data());
     raw.push_back(nullptr);
     int nsfd = -1;
     if (!netns.empty()) {
@@ -84,12 +90,15 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     // After fork() only async-signal-safe calls.
     pid_ = fork();
     if (pid_ == 0) {
-        if (nsfd >= 0 && setns(nsfd, CLONE_NEWNET) != 0) _exit(126);
-        if (fcntl(ready[1], F_SETFD, 0) != 0) _exit(126);  // this end goes to the simulator
+        if (nsfd >= 0 && setns(nsfd, CLONE_NEWNET) != 0)
+            _exit(126);
+        if (fcntl(ready[1], F_SETFD, 0) != 0)
+            _exit(126); // this end goes to the simulator
         execv(raw[0], raw.data());
         _exit(127);
     }
-    if (nsfd >= 0) close(nsfd);
+    if (nsfd >= 0)
+        close(nsfd);
     close(ready[1]);
     if (pid_ < 0) {
         close(ready[0]);
@@ -110,16 +119,20 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     }
 }
 
-SimProcess::~SimProcess() { stop(); }
+SimProcess::~SimProcess() {
+    stop();
+}
 
 int SimProcess::stop() {
-    if (pid_ <= 0) return status_;
+    if (pid_ <= 0)
+        return status_;
     kill(pid_, SIGTERM);
-    if (!WaitForExit(pid_, kStopTimeoutMs)) kill(pid_, SIGKILL);
+    if (!WaitForExit(pid_, kStopTimeoutMs))
+        kill(pid_, SIGKILL);
     while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;
     return status_;
 }
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -54,4 +54,4 @@ private:
     int status_ = 0;
 };
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -40,4 +40,4 @@ private:
     SimControl control_;
 };
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

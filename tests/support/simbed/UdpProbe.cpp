@@ -23,10 +23,11 @@ std::string Text(in_addr address) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 std::string UdpFrame(std::string_view targetMac, std::string_view command, std::string_view senderMac) {
-    return "<" + std::string(targetMac) + ">,<" + std::string(senderMac) + ">," + std::string(command) + "\r\n";
+    return "<" + std::string(targetMac) + ">,<" + std::string(senderMac) + ">," + std::string(command) +
+           "\r\n";
 }
 
 // The simulator's own socket does what the tool's does: bound to
@@ -40,7 +41,9 @@ UdpProbe::UdpProbe(const SimLan& lan)
 
 UdpProbe::~UdpProbe() = default;
 
-void UdpProbe::broadcast(std::string_view frame) { send(in_addr{htonl(INADDR_BROADCAST)}, frame); }
+void UdpProbe::broadcast(std::string_view frame) {
+    send(in_addr{htonl(INADDR_BROADCAST)}, frame);
+}
 
 void UdpProbe::sendTo(const std::string& address, std::string_view frame) {
     in_addr to{};
@@ -63,13 +66,15 @@ std::optional<ProbeDatagram> UdpProbe::receive(std::chrono::milliseconds timeout
         auto datagram = link_->receive();
         // Our own broadcasts come back to a socket bound to 0.0.0.0; the
         // tool drops them by sender address, and so do we.
-        if (datagram && datagram->peer.sin_addr.s_addr == source_.s_addr) continue;
+        if (datagram && datagram->peer.sin_addr.s_addr == source_.s_addr)
+            continue;
         if (datagram)
             return ProbeDatagram{std::move(datagram->bytes), Text(datagram->peer.sin_addr),
                                  ntohs(datagram->peer.sin_port), Text(datagram->destination)};
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return std::nullopt;
         pollfd fd{link_->fd(), POLLIN, 0};
         if (poll(&fd, 1, static_cast<int>(left.count())) < 0 && errno != EINTR)
             throw std::runtime_error("UdpProbe: poll failed");
@@ -78,7 +83,8 @@ std::optional<ProbeDatagram> UdpProbe::receive(std::chrono::milliseconds timeout
 
 std::vector<ProbeDatagram> UdpProbe::receive(std::size_t count, std::chrono::milliseconds timeout) {
     std::vector<ProbeDatagram> datagrams;
-    if (count > 0) collect([&](const ProbeDatagram&) { return datagrams.size() >= count; }, timeout, datagrams);
+    if (count > 0)
+        collect([&](const ProbeDatagram&) { return datagrams.size() >= count; }, timeout, datagrams);
     return datagrams;
 }
 
@@ -91,17 +97,19 @@ std::vector<ProbeDatagram> UdpProbe::receiveThrough(const std::function<bool(con
     return datagrams;
 }
 
-bool UdpProbe::collect(const std::function<bool(const ProbeDatagram&)>& last, std::chrono::milliseconds timeout,
-                       std::vector<ProbeDatagram>& into) {
+bool UdpProbe::collect(const std::function<bool(const ProbeDatagram&)>& last,
+                       std::chrono::milliseconds timeout, std::vector<ProbeDatagram>& into) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         auto datagram = receive(std::max(left, std::chrono::milliseconds(0)));
-        if (!datagram) return false;
+        if (!datagram)
+            return false;
         into.push_back(std::move(*datagram));
-        if (last(into.back())) return true;
+        if (last(into.back()))
+            return true;
     }
 }
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed

@@ -6,8 +6,8 @@
 #include <netinet/in.h>
 
 #include <chrono>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +28,7 @@ std::string UdpFrame(std::string_view targetMac, std::string_view command,
 struct ProbeDatagram {
     std::string bytes;
     std::string from;       // sender address
-    std::uint16_t port = 0;  // sender port
+    std::uint16_t port = 0; // sender port
     std::string to;         // destination address: 255.255.255.255 for a broadcast reply
 };
 
@@ -69,4 +69,4 @@ private:
     in_addr source_{};
 };
 
-}  // namespace lumiq::testbed
+} // namespace lumiq::testbed
