@@ -18,6 +18,7 @@
 
 namespace {
 
+using namespace lumiq;
 using namespace lumiq::fleet;
 using lumiq::fuzz::Require;
 

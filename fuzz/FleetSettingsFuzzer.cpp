@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace lumiq;
 using namespace lumiq::fleet;
 using lumiq::fuzz::Require;
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/AsciiText.h"
 #include "cli/ExitStatus.h"
 #include "cli/Targets.h"
 #include "fleet/CsvText.h"
@@ -29,7 +30,7 @@ void CheckTargets(const std::vector<Target>& targets) {
         const Target again = ParseTarget(target.kind == Target::Kind::All ? "all" : target.canonical);
         Require(again.kind == target.kind && again.canonical == target.canonical && again.ip == target.ip,
                 "a target's canonical text parses back to it");
-        Require(LowerCase(target.canonical) == target.canonical, "canonical texts are lower case");
+        Require(lumiq::AsciiLowered(target.canonical) == target.canonical, "canonical texts are lower case");
     }
 }
 
