@@ -1,12 +1,15 @@
 #include "app/Application.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/ApplicationTitle.h"
 #include "app/AutomationHooks.h"
 #include "app/GuardedApplication.h"
 #include "app/HandlerGuard.h"
+#include "app/HelpAndVersion.h"
 #include "app/MessageBoxSeam.h"
+#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "app/StartupReport.h"
 #include "app/TFrmMain.h"
@@ -29,11 +32,22 @@ void ShowAlreadyRunning() {
 } // namespace
 
 int RunLumiqConfig(int argc, char** argv, const WindowHook& extraHook) {
-    // The serial failure texts and the setup dialog. First of all: choosing
+    // Answered before anything else: no window, no display needed.
+    if (const std::optional<int> status = AnswerHelpOrVersion(argc, argv))
+        return *status;
+
+    // The serial failure texts and the setup dialog. Before the application object: choosing
     // the catalog language may set the environment, which is only safe while
     // no other thread runs.
     InitComPortUi(ProgramFolder());
     GuardedApplication app(argc, argv);
+    const QLocale language = WindowLanguage();
+    const QtTranslations qtTexts(language);
+    if (!qtTexts.loaded())
+        std::fprintf(stderr,
+                     "lumiq-config: Qt's catalog qtbase_%s.qm is not in %s: standard dialogs and buttons "
+                     "stay English (Debian: qt6-translations-l10n)\n",
+                     qPrintable(language.name()), qPrintable(QtTranslations::Folder()));
 
     InstanceLock lock; // held until the program ends
     switch (lock.Acquire()) {

@@ -94,13 +94,18 @@ void TFrmMain::CreateComponents() {
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFixedSize(kClientWidth, kClientHeight);
+    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
 
+    constexpr int kTopMargin = 2;
+    constexpr int kBottomMargin = 4;
     auto* columns = new QHBoxLayout(client);
-    columns->setContentsMargins(4, 2, 4, 4);
+    columns->setContentsMargins(4, kTopMargin, 4, kBottomMargin);
     columns->setSpacing(4);
-    columns->addWidget(CreateParameterGroup());
+    // The parameter rows keep their size in a larger window; the log grows.
+    QWidget* parameters = CreateParameterGroup();
+    parameters->setFixedHeight(kClientHeight - kTopMargin - kBottomMargin);
+    columns->addWidget(parameters, 0, Qt::AlignTop);
     columns->addWidget(CreateInfoGroup(), 1);
 
     UrlLabel1 = new QLabel(client);

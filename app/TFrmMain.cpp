@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSize>
 
 #include "app/AdapterMenu.h"
 #include "app/ApplicationTitle.h"
@@ -37,7 +38,8 @@ namespace lumiq {
 TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QString::fromUtf8(kCaption));
-    // Single fixed border: system menu and minimize box, no maximize box.
+    // System menu and minimize box, no maximize box: the window is made
+    // larger by its border.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -61,7 +63,11 @@ TFrmMain::TFrmMain(FrmMainServices services) : services_(std::move(services)) {
     SetUpLinks();
     WireHandlers();
 
-    setFixedSize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+    // Opens at its own size and place; the operator may make it larger, the
+    // log taking the room, never smaller.
+    const QSize startSize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+    setMinimumSize(startSize);
+    resize(startSize);
     move(200, 50);
     FormCreate();
 }

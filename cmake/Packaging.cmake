@@ -65,7 +65,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tevaro.com/lumiq")
 # The libraries from the binaries themselves (dpkg-shlibdeps, from dpkg-dev);
 # the font because without a CJK font the whole window shows boxes.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-translations-l10n") # and Qt's dialogs in Chinese
 # lumiq's completion is read by bash-completion.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -12,6 +12,7 @@ packages="$packages libpcap-dev tshark"
 packages="$packages nftables libarchive-dev"
 # The layout check of the sources (scripts/check-format.sh).
 packages="$packages clang-format"
+packages="$packages qt6-translations-l10n" # Qt's own dialogs and buttons in the window's Chinese
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

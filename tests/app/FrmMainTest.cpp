@@ -248,13 +248,13 @@ TEST_F(FrmMainTest, CaptionIsExactAndBecomesTheApplicationTitle) {
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
 }
 
-TEST_F(FrmMainTest, ClientAreaIsFixedAt710By566BelowTheMenuWithNoMaximizeBox) {
+TEST_F(FrmMainTest, ClientAreaStartsAt710By566BelowTheMenuWithNoMaximizeBox) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QWidget* client = window->centralWidget();
     EXPECT_EQ(client->size(), QSize(710, 566));
     EXPECT_EQ(client->y(), window->MainMenu1->geometry().bottom() + 1);
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(window->minimumSize(), window->size());
     EXPECT_EQ(window->height(), 566 + window->MainMenu1->height());
     const Qt::WindowFlags flags = window->windowFlags();
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
@@ -274,8 +274,28 @@ TEST_F(FrmMainTest, LeftGroupIs375WideAndTheLogGroupTakesTheRest) {
     EXPECT_GE(right->geometry().right(), 700);
 }
 
+TEST_F(FrmMainTest, GrowsWithTheLogTakingTheRoomButNeverBelowItsStartSize) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QSize start = window->size();
+    const QSize logAtStart = window->MemoInfo->size();
+    auto* left = window->findChild<QGroupBox*>(QStringLiteral("GroupTCPIP"));
+    const QRect leftAtStart = left->geometry();
+
+    const QSize more(300, 200);
+    window->resize(start + more);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->MemoInfo->size() == logAtStart + more; }))
+        << window->MemoInfo->width() << "x" << window->MemoInfo->height();
+    EXPECT_EQ(left->geometry(), leftAtStart);
+
+    window->resize(400, 300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->MemoInfo->size() == logAtStart; }));
+    EXPECT_EQ(window->size(), start);
+}
+
 // Every visible control must lie wholly inside its parent and inside the
-// client area: the fixed-size window cannot grow to show a clipped row.
+// client area: the window opens at its smallest size, where a clipped row
+// would stay clipped.
 TEST_F(FrmMainTest, NoVisibleControlIsClipped) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
