@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "cli/ReportOutput.h"
 #include "fleet/CsvText.h"
 #include "fleet/PreparedSettings.h"
@@ -38,6 +40,22 @@ std::string Changes(const ApplyReport& apply) {
     for (const fleet::Difference& change : apply.changes)
         changes.push_back(std::string(KeyOf(change.param)) + ": " + change.now + " → " + change.wanted);
     return Joined(changes, "; ");
+}
+
+// read --columns: the columns chosen, mac first when among them, so that the
+// CSV stays an identity table keyed by mac.
+void WriteChosen(const Report& report, std::ostream& out) {
+    Fields header = report.chosenColumns;
+    const auto mac = std::find(header.begin(), header.end(), KeyOf(Param::Mac));
+    if (mac != header.end())
+        std::rotate(header.begin(), mac, mac + 1);
+    out << fleet::CsvLine(header);
+    for (const ModuleRow& row : report.modules) {
+        Fields fields;
+        for (const std::string& column : header)
+            fields.push_back(CellOf(row, column));
+        out << fleet::CsvLine(fields);
+    }
 }
 
 // mac first and the parameters by key, then what the run says about each
@@ -85,6 +103,8 @@ void WriteCsv(const Report& report, std::ostream& out) {
         WriteAdapters(report, out);
     } else if (report.form == ReportForm::Found) {
         WriteFound(report, out);
+    } else if (!report.chosenColumns.empty()) {
+        WriteChosen(report, out);
     } else {
         WriteModules(report, out);
     }

@@ -1,5 +1,8 @@
 #include "cli/ModuleCourse.h"
 
+#include <algorithm>
+#include <iostream>
+
 #include "base/AsciiText.h"
 #include "cli/WorkLoop.h"
 #include "state/AddressText.h"
@@ -25,6 +28,41 @@ ModuleRow RowOf(const Resolved& resolved) {
     return row;
 }
 
+// At most this many missing targets are named on the line that names them.
+constexpr std::size_t kMissingNamed = 20;
+
+// A module that stopped answering would leave no trace in a read of `all`:
+// stderr says how many answered and, for the table (the other forms name
+// each failed target already), which named targets did not. True when fewer
+// answered than --expect asked for.
+bool TellWhoAnswered(const Request& request, const std::vector<Resolved>& targets, std::size_t answered) {
+    std::vector<std::string> missing;
+    std::size_t unnamed = 0;
+    for (const Resolved& item : targets) {
+        if (item.status != ModuleStatus::NotFound || item.target == nullptr)
+            continue;
+        if (missing.size() < kMissingNamed) {
+            missing.push_back(item.target->text);
+        } else {
+            ++unnamed;
+        }
+    }
+    if (!missing.empty() && request.format == Format::Table) {
+        std::cerr << "lumiq: no answer from " << Joined(missing, ", ")
+                  << (unnamed > 0 ? " and " + std::to_string(unnamed) + " more" : "") << '\n';
+    }
+    const auto expected = static_cast<std::size_t>(std::max(0, request.search.expect));
+    if (expected > answered) {
+        std::cerr << "lumiq: " << answered << " of " << expected << " expected modules answered\n";
+        return true;
+    }
+    if (request.allTargets()) {
+        std::cerr << "lumiq: " << answered << (answered == 1 ? " module" : " modules") << " answered"
+                  << (expected > 0 ? ", " + std::to_string(expected) + " expected" : "") << '\n';
+    }
+    return false;
+}
+
 } // namespace
 
 int RunModuleCourse(const Request& request, Interrupt& interrupt, Report& report,
@@ -48,6 +86,8 @@ int RunModuleCourse(const Request& request, Interrupt& interrupt, Report& report
             unworked(item, std::nullopt);
         return command.nothingFoundStatus(request);
     }
+    const bool fewerThanExpected =
+        request.serialPort.empty() && TellWhoAnswered(request, reached.targets, reach.found().size());
     std::vector<const Resolved*> work;
     ModulesToWork modules{{}, {}, reach.found()};
     for (const Resolved& item : reached.targets) {
@@ -87,7 +127,11 @@ int RunModuleCourse(const Request& request, Interrupt& interrupt, Report& report
         command.finishRow(request, row, session);
         report.modules.push_back(std::move(row));
     }
-    return command.statusOf(request, report);
+    const int status = command.statusOf(request, report);
+    if (!fewerThanExpected || status == kExitInterrupted)
+        return status;
+    // A module missing is trouble to a drift audit, a failure to the rest.
+    return request.check ? kExitCheckTrouble : std::max(status, kExitFailed);
 }
 
 } // namespace lumiq::cli

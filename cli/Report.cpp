@@ -5,6 +5,7 @@
 #include "base/AsciiText.h"
 #include "cli/Targets.h"
 #include "device/ValueRules.h"
+#include "fleet/PreparedSettings.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -74,6 +75,36 @@ std::string DescribeFailure(const StepReport& step) {
     if (!step.error.empty())
         text += ": " + step.error;
     return text;
+}
+
+const std::vector<std::string>& ChoosableColumns() {
+    static const std::vector<std::string> columns = [] {
+        std::vector<std::string> names;
+        for (const Param param : kAllParams)
+            names.emplace_back(KeyOf(param));
+        for (const fleet::ReportColumn column : {fleet::ReportColumn::Address, fleet::ReportColumn::Adapter,
+                                                 fleet::ReportColumn::Status, fleet::ReportColumn::Detail})
+            names.emplace_back(fleet::ReportColumnName(column));
+        return names;
+    }();
+    return columns;
+}
+
+std::string CellOf(const ModuleRow& row, std::string_view column) {
+    using fleet::ReportColumn;
+    using fleet::ReportColumnName;
+    if (column == KeyOf(Param::Mac))
+        return row.mac;
+    if (column == ReportColumnName(ReportColumn::Address))
+        return row.address;
+    if (column == ReportColumnName(ReportColumn::Adapter))
+        return row.adapter;
+    if (column == ReportColumnName(ReportColumn::Status))
+        return std::string(StatusName(row.status));
+    if (column == ReportColumnName(ReportColumn::Detail))
+        return row.detail;
+    const std::optional<Param> param = ParamOfKey(column);
+    return param ? ValueOf(row.values, *param) : std::string();
 }
 
 std::string Joined(const std::vector<std::string>& items, std::string_view separator) {

@@ -82,6 +82,9 @@ struct Report {
     std::string command; // the subcommand's name
     ReportForm form = ReportForm::Found;
     std::vector<Param> columns; // the parameters shown, in order
+    // read --columns: the table's and the CSV's columns, in order, each a
+    // name of ChoosableColumns(); empty: the form's own.
+    std::vector<std::string> chosenColumns;
     std::vector<ModuleRow> modules;
     std::vector<Adapter> adapters;         // `lumiq adapters`, `lumiq doctor`
     std::vector<doctor::Finding> findings; // `lumiq doctor`
@@ -101,6 +104,11 @@ ModuleRow RowOf(const fleet::Session& session, fleet::Millis origin);
 ModuleRow RowOf(const fleet::FoundModule& module, fleet::Millis origin);
 // "set dport refused, reply \"ERROR\"", "query name timeout after 4 sends"
 std::string DescribeFailure(const StepReport& step);
+// What --columns may name: every parameter's key, then what the run says of
+// a module ("address", "adapter", "status", "detail").
+const std::vector<std::string>& ChoosableColumns();
+// A row's cell in a column of ChoosableColumns(), as the CSV writes it.
+std::string CellOf(const ModuleRow& row, std::string_view column);
 // The items one after another, `separator` between two.
 std::string Joined(const std::vector<std::string>& items, std::string_view separator);
 

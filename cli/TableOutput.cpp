@@ -8,6 +8,7 @@
 #include "cli/ReportOutput.h"
 #include "cli/TerminalText.h"
 #include "cli/TextWidth.h"
+#include "fleet/PreparedSettings.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -23,15 +24,20 @@ std::string Shown(const std::string& text) {
     return text.empty() ? "-" : text;
 }
 
-// Columns padded to their widest cell, two blanks apart; the last one unpadded.
-// Cells hold texts from modules and files: each is shown escaped.
-std::vector<std::string> Aligned(const std::vector<Line>& lines) {
+std::vector<std::size_t> ColumnWidths(const std::vector<Line>& lines) {
     std::vector<std::size_t> widths;
     for (const Line& line : lines) {
         widths.resize(std::max(widths.size(), line.size()), 0);
         for (std::size_t i = 0; i < line.size(); ++i)
             widths[i] = std::max(widths[i], TextWidth(line[i]));
     }
+    return widths;
+}
+
+// Columns padded to their widest cell, two blanks apart; the last one unpadded.
+// Cells hold texts from modules and files: each is shown escaped.
+std::vector<std::string> Aligned(const std::vector<Line>& lines) {
+    const std::vector<std::size_t> widths = ColumnWidths(lines);
     std::vector<std::string> texts;
     for (const Line& line : lines) {
         std::string text;
@@ -45,6 +51,19 @@ std::vector<std::string> Aligned(const std::vector<Line>& lines) {
         texts.push_back(std::move(text));
     }
     return texts;
+}
+
+// The columns the widest of the aligned lines takes on a terminal.
+std::size_t AlignedWidth(const std::vector<Line>& lines) {
+    const std::vector<std::size_t> widths = ColumnWidths(lines);
+    std::size_t widest = 0;
+    for (const Line& line : lines) {
+        std::size_t width = 0;
+        for (std::size_t i = 0; i < line.size(); ++i)
+            width += i + 1 < line.size() ? widths[i] + 2 : TextWidth(line[i]);
+        widest = std::max(widest, width);
+    }
+    return widest;
 }
 
 void WriteAligned(const std::vector<Line>& lines, std::ostream& out) {
@@ -88,9 +107,33 @@ std::string MacShown(const ModuleRow& row) {
     return Shown(row.mac) + (row.macBefore.empty() ? "" : " (was " + row.macBefore + ")");
 }
 
+bool HasDetails(const Report& report) {
+    return std::any_of(report.modules.begin(), report.modules.end(),
+                       [](const ModuleRow& row) { return !row.detail.empty(); });
+}
+
+bool Chosen(const Report& report, std::string_view column) {
+    return std::find(report.chosenColumns.begin(), report.chosenColumns.end(), column) !=
+           report.chosenColumns.end();
+}
+
+// The cell of a column read --columns chose; the MAC as the table shows it.
+std::string ChosenCell(const ModuleRow& row, std::string_view column) {
+    return column == KeyOf(Param::Mac) ? MacShown(row) : Shown(CellOf(row, column));
+}
+
 // One module: a parameter a line.
 void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
-    std::vector<Line> lines{{"mac", MacShown(row)}};
+    std::vector<Line> lines;
+    if (!report.chosenColumns.empty()) {
+        for (const std::string& column : report.chosenColumns)
+            lines.push_back({column, ChosenCell(row, column)});
+        if (!row.detail.empty() && !Chosen(report, fleet::ReportColumnName(fleet::ReportColumn::Detail)))
+            lines.push_back({"detail", row.detail});
+        WriteAligned(lines, out);
+        return;
+    }
+    lines.push_back({"mac", MacShown(row)});
     if (!row.target.empty() && row.target != row.mac && row.target != row.address)
         lines.push_back({"target", row.target});
     lines.push_back({"address", Shown(row.address)});
@@ -103,25 +146,53 @@ void WriteOne(const Report& report, const ModuleRow& row, std::ostream& out) {
     WriteAligned(lines, out);
 }
 
-// Many modules: a module a line, the parameters as columns.
-void WriteMany(const Report& report, std::ostream& out) {
-    const bool details = std::any_of(report.modules.begin(), report.modules.end(),
-                                     [](const ModuleRow& row) { return !row.detail.empty(); });
-    Line header{"MAC", "ADDRESS", "ADAPTER", "STATUS"};
-    for (const Param param : report.columns)
-        header.push_back(Upper(KeyOf(param)));
+std::vector<Line> ManyLines(const Report& report) {
+    const bool details =
+        HasDetails(report) && !Chosen(report, fleet::ReportColumnName(fleet::ReportColumn::Detail));
+    Line header;
+    if (report.chosenColumns.empty()) {
+        header = {"MAC", "ADDRESS", "ADAPTER", "STATUS"};
+        for (const Param param : report.columns)
+            header.push_back(Upper(KeyOf(param)));
+    } else {
+        for (const std::string& column : report.chosenColumns)
+            header.push_back(Upper(column));
+    }
     if (details)
         header.push_back("DETAIL");
     std::vector<Line> lines{header};
     for (const ModuleRow& row : report.modules) {
-        Line line{MacShown(row), Shown(row.address), Shown(row.adapter), std::string(StatusName(row.status))};
-        for (const Param param : report.columns)
-            line.push_back(Shown(ValueOf(row.values, param)));
+        Line line;
+        if (report.chosenColumns.empty()) {
+            line = {MacShown(row), Shown(row.address), Shown(row.adapter),
+                    std::string(StatusName(row.status))};
+            for (const Param param : report.columns)
+                line.push_back(Shown(ValueOf(row.values, param)));
+        } else {
+            for (const std::string& column : report.chosenColumns)
+                line.push_back(ChosenCell(row, column));
+        }
         if (details)
             line.push_back(row.detail);
         lines.push_back(std::move(line));
     }
-    WriteAligned(lines, out);
+    return lines;
+}
+
+// Many modules: a module a line, the parameters as columns. A table wider
+// than the terminal would break every row in two: then a module a block, as
+// one module is shown, a blank line between two.
+void WriteMany(const Report& report, std::size_t width, std::ostream& out) {
+    const std::vector<Line> lines = ManyLines(report);
+    if (width == 0 || AlignedWidth(lines) <= width) {
+        WriteAligned(lines, out);
+        return;
+    }
+    for (std::size_t i = 0; i < report.modules.size(); ++i) {
+        if (i > 0)
+            out << '\n';
+        WriteOne(report, report.modules[i], out);
+    }
 }
 
 std::string Listed(const std::vector<std::string>& items) {
@@ -186,7 +257,7 @@ void WriteTable(const Report& report, std::ostream& out) {
         if (report.modules.size() == 1) {
             WriteOne(report, report.modules.front(), out);
         } else if (!report.modules.empty()) {
-            WriteMany(report, out);
+            WriteMany(report, OutputWidth(), out);
         }
         break;
     }

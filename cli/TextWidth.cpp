@@ -1,10 +1,16 @@
 #include "cli/TextWidth.h"
 
 #include <locale.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <wchar.h>
 
 #include <QList>
 #include <QString>
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
 
 #include "cli/TerminalText.h"
 
@@ -32,6 +38,20 @@ std::size_t TextWidth(std::string_view text) {
     if (previous != nullptr)
         uselocale(previous);
     return width;
+}
+
+std::size_t OutputWidth() {
+    if (const char* columns = std::getenv("COLUMNS"); columns != nullptr && *columns != '\0') {
+        std::size_t width = 0;
+        const char* end = columns + std::strlen(columns);
+        const auto [past, error] = std::from_chars(columns, end, width);
+        if (error == std::errc() && past == end)
+            return width;
+    }
+    winsize size{};
+    if (isatty(STDOUT_FILENO) == 1 && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0)
+        return size.ws_col;
+    return 0;
 }
 
 } // namespace lumiq::cli

@@ -12,4 +12,9 @@ namespace lumiq::cli {
 // `text` as it came, not escaped yet.
 std::size_t TextWidth(std::string_view text);
 
+// How many columns a table on stdout may take: $COLUMNS when it holds a
+// number, else the terminal's width when stdout is a terminal; 0 (no limit)
+// when stdout goes to a file or a pipe, whose reader wants whole rows.
+std::size_t OutputWidth();
+
 } // namespace lumiq::cli

@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "base/GbkText.h"
 #include "device/Parameter.h"
@@ -337,6 +339,42 @@ TEST_F(LumiqOnTwoLans, ApplyTakesAWindowCfgIniWithoutItsIdentityAndRefusesBadFil
     }
     for (SimLan* lan : {lanA.get(), lanB.get()})
         EXPECT_TRUE(lan->control().received().empty());
+}
+
+TEST_F(LumiqOnTwoLans, ReadNamesTheModulesThatDidNotAnswerAndFailsForThem) {
+    constexpr const char* kGone = "02:4c:51:00:0f:0f";
+    const ProgramResult named = Lumiq({"read", kMacA0, kGone, "--wait", "300"});
+    EXPECT_EQ(named.exitStatus, 1) << named.err;
+    EXPECT_NE(named.err.find(std::string("no answer from ") + kGone), std::string::npos) << named.err;
+    const ProgramResult counted = Lumiq({"read", "all", "--expect", "5", "--wait", "300", "--csv"});
+    EXPECT_EQ(counted.exitStatus, 1) << counted.err;
+    EXPECT_NE(counted.err.find("4 of 5 expected modules answered"), std::string::npos) << counted.err;
+}
+
+TEST_F(LumiqOnTwoLans, ReadFitsTheTerminalAndShowsTheColumnsAskedFor) {
+    ::setenv("COLUMNS", "100", 1);
+    const ProgramResult whole = Lumiq({"read", "all", "--wait", "300"});
+    const ProgramResult chosen = Lumiq({"read", "all", "--wait", "300", "--columns", "name,mac,mode"});
+    ::unsetenv("COLUMNS");
+    ASSERT_EQ(whole.exitStatus, 0) << whole.err;
+    EXPECT_NE(whole.err.find("4 modules answered"), std::string::npos) << whole.err;
+    ASSERT_EQ(chosen.exitStatus, 0) << chosen.err;
+    // Bytes: at least the columns a line takes.
+    std::istringstream lines(whole.out + chosen.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 100u) << line;
+    for (const char* shown : {kMacA0, kMacB0, "二号线", "V2.0"})
+        EXPECT_NE(whole.out.find(shown), std::string::npos) << shown << " in\n" << whole.out;
+    EXPECT_EQ(std::count(chosen.out.begin(), chosen.out.end(), '\n'), 5) << chosen.out;
+    EXPECT_EQ(chosen.out.rfind("NAME", 0), 0u) << chosen.out;
+
+    // The CSV stays an identity table: mac first.
+    const ProgramResult csv = Lumiq({"read", "all", "--wait", "300", "--csv", "--columns", "name,mac,mode"});
+    EXPECT_EQ(csv.out.rfind("mac,name,mode\n", 0), 0u) << csv.out;
+    const ProgramResult unknown = Lumiq({"read", "all", "--columns", "mode,colour"});
+    EXPECT_EQ(unknown.exitStatus, 2);
+    EXPECT_NE(unknown.err.find("unknown column \"colour\"; the columns are mode,gateway,"), std::string::npos)
+        << unknown.err;
 }
 
 TEST(LumiqSerial, ReadsTheModuleWiredToAPort) {
