@@ -11,7 +11,10 @@
 #   share/icons/hicolor/scalable/apps/lumiq-config.svg
 #   share/lumiq-config/example-modules.ini   modules for lumiq-sim; the folder
 #       also tells lumiq-config that it runs installed (state/SettingsFile.cpp)
-#   share/doc/lumiq-config/README.md
+#   share/man/man1/lumiq-config.1.gz, share/man/man1/lumiq-sim.1.gz
+#   share/lumiq-config/netbed   the private test network that lumiq-sim's UDP
+#       side runs in (scripts/netbed; it finds lumiq-sim on PATH)
+#   share/doc/lumiq-config/README.md, copyright, changelog.Debian.gz
 #   lib/<multiarch>/wireshark/plugins/lumiq.lua   the module protocol's
 #       dissector, in the folder where Debian's Wireshark and tshark load
 #       Lua plugins (tshark -G folders: "Global Lua Plugins")
@@ -31,6 +34,33 @@ set(LUMIQ_PACKAGE_MAINTAINER "Lumiq tools team <lumiq-tools@tevaro.com>"
     CACHE STRING "Maintainer named in the Debian package")
 # The program calls itself V1.14; packages count builds of it in the third part.
 set(LUMIQ_PACKAGE_PATCH 0 CACHE STRING "Third part of the package version")
+set(LUMIQ_PACKAGE_RELEASE 1)
+set(LUMIQ_DEBIAN_VERSION
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${LUMIQ_PACKAGE_PATCH}-${LUMIQ_PACKAGE_RELEASE}")
+
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/netbed DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Man pages and the changelog go compressed, as Debian keeps them; -n leaves
+# the time stamp out so that the same sources give the same package.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian.in
+               ${PROJECT_BINARY_DIR}/packaging/changelog.Debian @ONLY)
+set(LUMIQ_COMPRESSED_DOCS)
+foreach(source packaging/man/lumiq-config.1 packaging/man/lumiq-sim.1
+               ${PROJECT_BINARY_DIR}/packaging/changelog.Debian)
+  get_filename_component(name ${source} NAME)
+  get_filename_component(source ${source} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+  set(compressed ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND gzip -9 -n -c ${source} > ${compressed}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+  list(APPEND LUMIQ_COMPRESSED_DOCS ${compressed})
+endforeach()
+add_custom_target(lumiq_packaged_docs ALL DEPENDS ${LUMIQ_COMPRESSED_DOCS})
+install(FILES ${PROJECT_BINARY_DIR}/packaging/lumiq-config.1.gz ${PROJECT_BINARY_DIR}/packaging/lumiq-sim.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumiq-config)
@@ -57,7 +87,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${LUMIQ_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LUMIQ_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -68,6 +98,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-translations-l10n") # and Qt's dialogs in Chinese
 # lumiq's completion is read by bash-completion.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
+# netbed builds its network with ip; lumiq support-bundle lists ip's adapters.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -1,5 +1,6 @@
 #!/bin/sh
-# The demo: builds lumiq-config and lumiq-sim into build/ and opens
+# The demo: builds lumiq-config, lumiq and lumiq-sim into build/ (every
+# program the README then names from there) and opens
 # lumiq-config inside a private network (scripts/netbed) that holds three
 # simulated modules on a LAN (sim/example-modules.ini) and a fourth on a
 # pseudo-terminal. Nothing sent there leaves this machine, and the network
@@ -40,7 +41,7 @@ fi
 sh scripts/install-deps.sh
 # Built once; later runs only rebuild what changed.
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja
-cmake --build build -j "$(nproc)" --target lumiq-config lumiq-sim
+cmake --build build -j "$(nproc)" --target lumiq-config lumiq lumiq-sim
 program=build/app/lumiq-config
 modules=sim/example-modules.ini
 pty=/tmp/ttyLumiqDemo

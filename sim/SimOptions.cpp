@@ -55,7 +55,9 @@ Control and log:
   --machine-netns PATH     also treat the namespace at PATH as the machine's (tests)
   --help
 
-Run it through scripts/netbed, which gives it a network of its own.
+Run it through netbed, which gives it a network of its own: scripts/netbed in
+the source tree, /usr/share/lumiq-config/netbed where the package is installed
+(see man lumiq-sim).
 
 "ctl" sends one command to a running simulator and prints the reply:
   ping | list | get <m> | set <m> <KEY> <value> | reply <m> unicast|broadcast

@@ -19,8 +19,16 @@ prefix=$scratch/opt/lumiq
 for file in bin/lumiq-config bin/lumiq-sim bin/lumiq share/locale/zh_CN/LC_MESSAGES/cport.mo \
     share/applications/lumiq-config.desktop share/icons/hicolor/scalable/apps/lumiq-config.svg \
     share/lumiq-config/example-modules.ini share/lumiq-config/lumiq-output.schema.json \
-    share/man/man1/lumiq.1.gz share/bash-completion/completions/lumiq; do
+    share/man/man1/lumiq.1.gz share/bash-completion/completions/lumiq \
+    share/man/man1/lumiq-config.1.gz share/man/man1/lumiq-sim.1.gz share/lumiq-config/netbed \
+    share/doc/lumiq-config/copyright share/doc/lumiq-config/changelog.Debian.gz; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+[ -x "$prefix/share/lumiq-config/netbed" ] || fail "netbed is installed without its execute bit"
+# Relocations read-only and bound at start, as Debian's hardening has them.
+for program in lumiq-config lumiq-sim lumiq; do
+  readelf -d "$prefix/bin/$program" | grep -q 'BIND_NOW' || fail "$program is linked without -z now"
+  readelf -l "$prefix/bin/$program" | grep -q 'GNU_RELRO' || fail "$program is linked without -z relro"
 done
 # lib/ or lib/<multiarch>/, as the configured prefix makes it.
 ls "$prefix"/lib*/wireshark/plugins/lumiq.lua "$prefix"/lib/*/wireshark/plugins/lumiq.lua 2>/dev/null | grep -q . ||
