@@ -135,9 +135,10 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
         }
     };
     const std::string first = AsciiLowered(text.substr(0, 4));
-    if (first == "mac," || first == "mac\n" || first == "mac\r") {
+    if (first == "mac," || first == "mac;" || first == "mac\t" || first == "mac\n" || first == "mac\r") {
         try {
-            // A table such as `lumiq read --csv` writes: the mac column of every row.
+            // A table such as `lumiq read --csv` writes, or a spreadsheet
+            // saves with ";" or tabs: the mac column of every row.
             const std::vector<fleet::CsvRow> rows = fleet::ParseCsv(text);
             for (std::size_t i = 1; i < rows.size(); ++i) {
                 if (!rows[i].fields.empty() && !rows[i].fields.front().empty())
@@ -151,7 +152,8 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
         std::string line;
         for (int number = 1; std::getline(lines, line); ++number) {
             line = line.substr(0, line.find('#'));
-            std::replace(line.begin(), line.end(), ',', ' ');
+            std::replace_if(
+                line.begin(), line.end(), [](char c) { return c == ',' || c == ';'; }, ' ');
             std::istringstream words(line);
             for (std::string word; words >> word;)
                 add(number, word);
@@ -163,10 +165,18 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
 }
 
 std::vector<Target> ReadTargetsFile(const std::string& path) {
+    fleet::InputText input;
     try {
-        return ParseTargetsText(fleet::ReadInputFile(path, "a target list"), path);
+        input = fleet::ReadInputText(path, "a target list");
     } catch (const fleet::InputError& error) {
         throw UsageError(error.what());
+    }
+    try {
+        return ParseTargetsText(input.text, path);
+    } catch (const UsageError& error) {
+        if (input.encoding != fleet::TextEncoding::Gbk)
+            throw;
+        throw UsageError(std::string(error.what()) + " (the file is not UTF-8 and was read as GBK)");
     }
 }
 
