@@ -152,8 +152,7 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
         std::string line;
         for (int number = 1; std::getline(lines, line); ++number) {
             line = line.substr(0, line.find('#'));
-            std::replace_if(
-                line.begin(), line.end(), [](char c) { return c == ',' || c == ';'; }, ' ');
+            std::replace(line.begin(), line.end(), ',', ' ');
             std::istringstream words(line);
             for (std::string word; words >> word;)
                 add(number, word);
