@@ -89,8 +89,14 @@ public:
                 << " left out, so that no module takes another's identity (--take-identity writes them, to "
                    "one module)\n";
         }
+        if (request.identities && request.identities->encoding == fleet::TextEncoding::Gbk) {
+            std::cerr << "lumiq: " << request.identities->path
+                      << " is not UTF-8 text; read as GBK, as a spreadsheet in a Chinese locale saves it\n";
+        }
         try {
-            return ModuleSubcommand::run(request, interrupt, report);
+            const int status = ModuleSubcommand::run(request, interrupt, report);
+            report.overrides = overridesIn(request, report);
+            return status;
         } catch (const Unusable& error) {
             if (!request.check)
                 throw;
@@ -155,6 +161,17 @@ protected:
     }
 
 private:
+    // Over the modules that answered the search, by the MAC they had then.
+    static std::vector<fleet::ProfileOverride> overridesIn(const Request& request, const Report& report) {
+        if (!request.identities)
+            return {};
+        std::vector<const fleet::IdentityRow*> rows;
+        for (const ModuleRow& row : report.modules) {
+            if (!row.address.empty())
+                rows.push_back(request.identities->find(row.macBefore.empty() ? row.mac : row.macBefore));
+        }
+        return fleet::ProfileOverrides(request.profile, rows);
+    }
     static std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) {
         const fleet::IdentityRow* row =
             request.identities && module != nullptr ? request.identities->find(module->mac) : nullptr;

@@ -42,6 +42,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     try {
         app.parse(argc, argv);
         request.format = output.format();
+        request.csvByteOrderMark = output.byteOrderMark;
         request.subcommand->check(request);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);

@@ -7,7 +7,13 @@ namespace lumiq::cli {
 void AddOutputOptions(CLI::App& command, OutputFlags& output, const char* csvHelp) {
     CLI::Option* json =
         command.add_flag("--json", output.json, "one JSON document (see lumiq(1) for its schema)");
-    command.add_flag("--csv", output.csv, csvHelp)->excludes(json);
+    CLI::Option* csv = command.add_flag("--csv", output.csv, csvHelp)->excludes(json);
+    // Spreadsheet programs take a CSV without one for the local code page and
+    // garble its Chinese; the default stays without, as pipes and scripts want.
+    command
+        .add_flag("--bom", output.byteOrderMark,
+                  "with --csv: begin with a UTF-8 byte-order mark, for spreadsheet programs")
+        ->needs(csv);
 }
 
 void AddSearchOptions(CLI::App& command, Request& request, CLI::Option_group* group) {

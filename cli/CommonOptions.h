@@ -18,6 +18,7 @@ inline constexpr int kLongestWaitMs = 600000;
 struct OutputFlags {
     bool json = false;
     bool csv = false;
+    bool byteOrderMark = false; // --bom, with --csv
 
     Format format() const { return json ? Format::Json : csv ? Format::Csv : Format::Table; }
 };

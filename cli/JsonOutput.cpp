@@ -117,8 +117,19 @@ void WriteJson(const Report& report, std::ostream& out) {
                   {"command", report.command},
                   {"exitStatus", report.exitStatus},
                   {"interrupted", report.interrupted}};
-    if (report.form == ReportForm::Apply)
+    if (report.form == ReportForm::Apply) {
         document["check"] = report.dryRun;
+        json overrides = json::array();
+        for (const fleet::ProfileOverride& override : report.overrides) {
+            const Value& profile = override.profile.value;
+            overrides.push_back({{"key", KeyOf(profile.param)},
+                                 {"profile", profile.text},
+                                 {"where", override.profile.where},
+                                 {"modules", override.modules},
+                                 {"table", override.tableValues}});
+        }
+        document["overrides"] = std::move(overrides);
+    }
     json elapsed = json::object();
     if (report.searchMs)
         elapsed["search"] = *report.searchMs;

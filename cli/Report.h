@@ -12,6 +12,7 @@
 #include "doctor/DoctorFinding.h"
 #include "fleet/ApplyPlan.h"
 #include "fleet/ModuleSearch.h"
+#include "fleet/PreparedSettings.h"
 #include "fleet/Session.h"
 #include "fleet/WriteOutcome.h"
 #include "net/AdapterList.h"
@@ -91,7 +92,8 @@ struct Report {
     std::string bundlePath;                // `lumiq support-bundle`: the archive written, and its parts
     std::vector<BundlePart> bundleParts;
     bool interrupted = false;
-    bool dryRun = false; // apply --check
+    bool dryRun = false;                           // apply --check
+    std::vector<fleet::ProfileOverride> overrides; // apply: profile values the identity table put aside
     int exitStatus = 0;
     std::string error; // why a run ended early, as stderr said it
     std::optional<fleet::Millis> searchMs;

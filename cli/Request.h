@@ -31,6 +31,7 @@ struct Target {
 struct Request {
     const Subcommand* subcommand = nullptr; // the one given
     Format format = Format::Table;
+    bool csvByteOrderMark = false;     // --csv --bom
     std::vector<std::string> adapters; // names or addresses; empty: every adapter
     fleet::SearchOptions search;
     std::vector<Target> targets; // in the order given, each once

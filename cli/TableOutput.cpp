@@ -229,6 +229,8 @@ void WriteApply(const Report& report, std::ostream& out) {
             out << "  unconfirmed: " << TerminalText(Listed(apply.unconfirmed)) << '\n';
         out << "  not written: " << TerminalText(Listed(apply.notWritten)) << '\n';
     }
+    for (const fleet::ProfileOverride& override : report.overrides)
+        out << TerminalText(fleet::DescribeOverride(override)) << '\n';
 }
 
 } // namespace

@@ -135,9 +135,10 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
         }
     };
     const std::string first = AsciiLowered(text.substr(0, 4));
-    if (first == "mac," || first == "mac\n" || first == "mac\r") {
+    if (first == "mac," || first == "mac;" || first == "mac\t" || first == "mac\n" || first == "mac\r") {
         try {
-            // A table such as `lumiq read --csv` writes: the mac column of every row.
+            // A table such as `lumiq read --csv` writes, or a spreadsheet
+            // saves with ";" or tabs: the mac column of every row.
             const std::vector<fleet::CsvRow> rows = fleet::ParseCsv(text);
             for (std::size_t i = 1; i < rows.size(); ++i) {
                 if (!rows[i].fields.empty() && !rows[i].fields.front().empty())
@@ -163,10 +164,18 @@ std::vector<Target> ParseTargetsText(std::string_view text, const std::string& p
 }
 
 std::vector<Target> ReadTargetsFile(const std::string& path) {
+    fleet::InputText input;
     try {
-        return ParseTargetsText(fleet::ReadInputFile(path, "a target list"), path);
+        input = fleet::ReadInputText(path, "a target list");
     } catch (const fleet::InputError& error) {
         throw UsageError(error.what());
+    }
+    try {
+        return ParseTargetsText(input.text, path);
+    } catch (const UsageError& error) {
+        if (input.encoding != fleet::TextEncoding::Gbk)
+            throw;
+        throw UsageError(std::string(error.what()) + " (the file is not UTF-8 and was read as GBK)");
     }
 }
 

@@ -136,6 +136,8 @@ int main(int argc, char** argv) {
         Interrupt interrupt;
         report.exitStatus = request.subcommand->run(request, interrupt, report);
         written = true;
+        if (request.format == Format::Csv && request.csvByteOrderMark)
+            std::cout << "\xEF\xBB\xBF"; // identity tables and target lists read it back
         WriteReport(report, request.format, std::cout);
         if (request.subcommand->worksOnModules())
             ReportFailures(report, request.format);

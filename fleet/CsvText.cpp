@@ -47,7 +47,39 @@ std::string CsvLine(const std::vector<std::string>& fields) {
     return line;
 }
 
+char CsvSeparatorOf(std::string_view text) {
+    constexpr std::string_view kSeparators = ",;\t"; // in the order a tie goes
+    std::size_t counts[kSeparators.size()] = {};
+    bool inQuotes = false;
+    bool lineHasText = false; // empty lines before the header are skipped as the reader skips them
+    for (const char c : text) {
+        if (c == '"')
+            inQuotes = !inQuotes;
+        if (inQuotes)
+            continue;
+        if (c == '\n' || c == '\r') {
+            if (lineHasText)
+                break;
+            continue;
+        }
+        lineHasText = true;
+        const std::size_t which = kSeparators.find(c);
+        if (which != std::string_view::npos)
+            ++counts[which];
+    }
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < kSeparators.size(); ++i) {
+        if (counts[i] > counts[best])
+            best = i;
+    }
+    return kSeparators[best];
+}
+
 std::vector<CsvRow> ParseCsv(std::string_view text) {
+    return ParseCsv(text, CsvSeparatorOf(text));
+}
+
+std::vector<CsvRow> ParseCsv(std::string_view text, char separator) {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     std::vector<CsvRow> rows;
@@ -85,7 +117,7 @@ std::vector<CsvRow> ParseCsv(std::string_view text) {
             }
             continue;
         }
-        if (c == ',') {
+        if (c == separator) {
             Unguard(field);
             row.fields.push_back(std::move(field));
             field.clear();

@@ -36,9 +36,18 @@ private:
     int line_;
 };
 
-// Rows of `text`; empty lines are skipped, a leading UTF-8 byte-order mark
-// and CRLF line ends are taken, guarded cells unguarded. Throws CsvError for
-// a quote left open or text after a closing quote.
+// The separator a file uses, told by its header line: a spreadsheet saves
+// "CSV" with ";" where the decimal mark is a comma, and "text" with tabs.
+// The one of ",", ";" and tab that the header line holds most often outside
+// quotes; "," for a line with none.
+char CsvSeparatorOf(std::string_view text);
+
+// Rows of `text`, fields split at `separator`; empty lines are skipped, a
+// leading UTF-8 byte-order mark and CRLF line ends are taken, guarded cells
+// unguarded. Throws CsvError for a quote left open or text after a closing
+// quote.
+std::vector<CsvRow> ParseCsv(std::string_view text, char separator);
+// Split at the separator the header line tells.
 std::vector<CsvRow> ParseCsv(std::string_view text);
 
 } // namespace lumiq::fleet

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/GbkText.h"
+
 namespace lumiq::fleet {
 namespace {
 
@@ -53,7 +55,75 @@ private:
     int fd_;
 };
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // what GbkToUtf8 makes of a byte that is not GBK
+
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no
+// surrogate, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 1;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (text.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string_view TextEncodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return "UTF-8";
+    case TextEncoding::Utf8WithMark:
+        return "UTF-8 with a byte-order mark";
+    case TextEncoding::Gbk:
+        return "GBK";
+    }
+    return "UTF-8";
+}
+
+InputText ReadInputText(const std::string& path, std::string_view what) {
+    std::string bytes = ReadInputFile(path, what);
+    if (bytes.starts_with(kByteOrderMark)) {
+        bytes.erase(0, kByteOrderMark.size());
+        if (!IsUtf8(bytes))
+            Refuse(path, "starts with a UTF-8 byte-order mark but is not UTF-8 text");
+        return {std::move(bytes), TextEncoding::Utf8WithMark};
+    }
+    if (IsUtf8(bytes))
+        return {std::move(bytes), TextEncoding::Utf8};
+    std::string text = GbkToUtf8(bytes);
+    if (text.find(kReplacement) != std::string::npos)
+        Refuse(path, "neither UTF-8 nor GBK text; save it as CSV in UTF-8");
+    return {std::move(text), TextEncoding::Gbk};
+}
 
 std::string ReadInputFile(const std::string& path, std::string_view what) {
     struct stat status {};

@@ -28,4 +28,21 @@ inline constexpr std::size_t kMaxInputFileBytes = std::size_t{16} << 20;
 // message.
 std::string ReadInputFile(const std::string& path, std::string_view what);
 
+// How a table or list was saved. A spreadsheet in a Chinese locale saves CSV
+// as GBK, elsewhere as UTF-8, often with a byte-order mark.
+enum class TextEncoding : unsigned char { Utf8, Utf8WithMark, Gbk };
+
+// "UTF-8", "UTF-8 with a byte-order mark", "GBK"
+std::string_view TextEncodingName(TextEncoding encoding);
+
+struct InputText {
+    std::string text; // UTF-8, without a byte-order mark
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// The file's text in UTF-8: taken as UTF-8 when it has a byte-order mark or
+// is valid UTF-8, otherwise as GBK. Throws InputError as ReadInputFile does,
+// and for bytes that are neither.
+InputText ReadInputText(const std::string& path, std::string_view what);
+
 } // namespace lumiq::fleet

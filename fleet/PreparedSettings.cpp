@@ -205,10 +205,12 @@ const IdentityRow* IdentityTable::find(const std::string& mac) const {
     return found != rowOfMac.end() ? &rows[found->second] : nullptr;
 }
 
-IdentityTable LoadIdentityTable(const std::string& path) {
+namespace {
+
+IdentityTable TableOf(const std::string& path, std::string_view text) {
     std::vector<CsvRow> rows;
     try {
-        rows = ParseCsv(ReadInputFile(path, "an identity table"));
+        rows = ParseCsv(text);
     } catch (const CsvError& error) {
         Refuse(Where(path, error.line()), error.what());
     }
@@ -287,6 +289,58 @@ IdentityTable LoadIdentityTable(const std::string& path) {
         table.rows.push_back(std::move(row));
     }
     return table;
+}
+
+} // namespace
+
+IdentityTable LoadIdentityTable(const std::string& path) {
+    InputText input = ReadInputText(path, "an identity table");
+    try {
+        IdentityTable table = TableOf(path, input.text);
+        table.encoding = input.encoding;
+        return table;
+    } catch (const InputError& error) {
+        if (input.encoding != TextEncoding::Gbk)
+            throw;
+        throw InputError(std::string(error.what()) + " (the file is not UTF-8 and was read as GBK)");
+    }
+}
+
+std::vector<ProfileOverride> ProfileOverrides(const Profile& profile,
+                                              const std::vector<const IdentityRow*>& rows) {
+    std::vector<ProfileOverride> overrides;
+    for (const SourcedValue& value : profile.values) {
+        ProfileOverride override{value, 0, {}};
+        for (const IdentityRow* row : rows) {
+            if (row == nullptr)
+                continue;
+            const auto cell =
+                std::find_if(row->values.begin(), row->values.end(),
+                             [&](const SourcedValue& own) { return own.value.param == value.value.param; });
+            if (cell == row->values.end() || cell->value.text == value.value.text)
+                continue;
+            ++override.modules;
+            auto& seen = override.tableValues;
+            if (std::find(seen.begin(), seen.end(), cell->value.text) == seen.end())
+                seen.push_back(cell->value.text);
+        }
+        if (override.modules > 0)
+            overrides.push_back(std::move(override));
+    }
+    return overrides;
+}
+
+std::string DescribeOverride(const ProfileOverride& override) {
+    std::vector<std::string> values;
+    for (const std::string& text : override.tableValues)
+        values.push_back("\"" + text + "\"");
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        joined += (i > 0 ? ", " : "") + values[i];
+    return "the identity table overrides " + std::string(KeyOf(override.profile.value.param)) + "=\"" +
+           override.profile.value.text + "\" (" + override.profile.where + ") for " +
+           std::to_string(override.modules) + (override.modules == 1 ? " module" : " modules") + ", with " +
+           joined;
 }
 
 std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row) {

@@ -52,10 +52,14 @@ struct IdentityRow {
 };
 struct IdentityTable {
     std::string path;
+    TextEncoding encoding = TextEncoding::Utf8; // as the file was read
     std::vector<IdentityRow> rows;
     std::unordered_map<std::string, std::size_t> rowOfMac; // canonical MAC → index in rows, filled with them
     const IdentityRow* find(const std::string& mac) const; // any letter case
 };
+// The table is read as ReadInputText reads it, its separator (",", ";" or
+// tab) told by its first row; an error in a table read as GBK says so, since
+// a text that is wrong may have been saved otherwise.
 IdentityTable LoadIdentityTable(const std::string& path);
 
 // The columns that lumiq's module CSV writes after the settings, about the
@@ -79,6 +83,22 @@ const std::vector<std::string>& InformationColumns();
 
 // What one module should be: the profile, overridden by its row.
 std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row);
+
+// A profile value that identity-table cells put aside: the table's copy of
+// `lumiq read --csv` keeps every column, and its values win over the
+// profile's without a word otherwise. Cells equal to the profile's value
+// change nothing and are not counted.
+struct ProfileOverride {
+    SourcedValue profile;                 // the value put aside, and where the profile has it
+    std::size_t modules = 0;              // how many modules take a table value instead
+    std::vector<std::string> tableValues; // those values, each once, in row order
+};
+// One per column, in the profile's order, for the modules with these rows
+// (nullptr for a module without one).
+std::vector<ProfileOverride> ProfileOverrides(const Profile& profile,
+                                              const std::vector<const IdentityRow*>& rows);
+// "the identity table overrides mode=TCP_Server (line.ini:3) for 2 modules, with UDP"
+std::string DescribeOverride(const ProfileOverride& override);
 
 // Refuses, before anything is sent, two modules that would end with one MAC
 // or one IP address: two rows asking for the same one, a row asking for

@@ -172,5 +172,52 @@ TEST(PreparedSettings, FormulaLikeCellsAreGuardedAndReadBackAsTheyWere) {
     EXPECT_EQ(ParseCsv("'abc,'=x\n").front().fields, (std::vector<std::string>{"'abc", "=x"}));
 }
 
+TEST(PreparedSettings, SpreadsheetSavesAreReadInTheirEncodingAndSeparator) {
+    TempFolder folder;
+    const std::string name = "一号压缩机";
+    struct Save {
+        const char* file;
+        std::string contents;
+        TextEncoding encoding;
+    };
+    const std::vector<Save> saves{
+        {"gbk.csv", Utf8ToGbk("mac,name,mode\r\n02:aa:00:00:00:01," + name + ",UDP\r\n"), TextEncoding::Gbk},
+        {"bom.csv", "\xEF\xBB\xBFmac;name;mode\n02:aa:00:00:00:01;\"" + name + "\";UDP\n",
+         TextEncoding::Utf8WithMark},
+        {"tab.txt", "mac\tname\tmode\n02:aa:00:00:00:01\t" + name + "\tUDP\n", TextEncoding::Utf8}};
+    for (const Save& save : saves) {
+        const IdentityTable table = LoadIdentityTable(Write(folder, save.file, save.contents));
+        EXPECT_EQ(table.encoding, save.encoding) << save.file;
+        ASSERT_EQ(table.rows.size(), 1u) << save.file;
+        EXPECT_EQ(WantedValues(Profile{}, &table.rows.front()),
+                  (std::vector<Value>{{Param::Mode, "UDP"}, {Param::Name, name}}))
+            << save.file;
+    }
+    const std::string bad =
+        Write(folder, "bad.csv",
+              Utf8ToGbk("mac,name\n02:aa:00:00:00:01," + name + "\n") + "02:aa:00:00:00:02,x,y\n");
+    EXPECT_NE(ErrorOf([&] { LoadIdentityTable(bad); }).find("read as GBK"), std::string::npos);
+}
+
+TEST(PreparedSettings, TableCellsThatOverrideTheProfileAreReportedPerColumn) {
+    TempFolder folder;
+    const std::string path = Write(folder, "p.ini", "[profile]\nmode=TCP_Server\nport=7000\n");
+    const Profile profile = LoadProfile(path, false);
+    const IdentityTable table =
+        LoadIdentityTable(Write(folder, "ids.csv",
+                                "mac,mode,port\n02:aa:00:00:00:01,UDP,7000\n"
+                                "02:aa:00:00:00:02,UDP,\n02:aa:00:00:00:03,TCP_Client,\n"
+                                "02:aa:00:00:00:04,TCP_Server,\n"));
+    std::vector<const IdentityRow*> rows;
+    for (const IdentityRow& row : table.rows)
+        rows.push_back(&row);
+    rows.push_back(nullptr); // a module the table does not name
+    const std::vector<ProfileOverride> overrides = ProfileOverrides(profile, rows);
+    ASSERT_EQ(overrides.size(), 1u);
+    EXPECT_EQ(DescribeOverride(overrides.front()), "the identity table overrides mode=\"TCP_Server\" (" +
+                                                       path +
+                                                       ":2) for 3 modules, with \"UDP\", \"TCP_Client\"");
+}
+
 } // namespace
 } // namespace lumiq::fleet
