@@ -63,9 +63,11 @@ Namespace::Namespace(const std::string& prefix) {
 }
 
 Namespace::~Namespace() {
-    // Processes left inside would keep the namespace's adapters alive.
-    std::system(("ip netns pids " + name_ + " 2>/dev/null | xargs -r kill -9 2>/dev/null").c_str());
-    std::system(("ip netns del " + name_ + " 2>/dev/null").c_str());
+    // Processes left inside would keep the namespace's adapters alive. A
+    // destructor cannot report: what fails here leaves only a stale name.
+    [[maybe_unused]] const int killed =
+        std::system(("ip netns pids " + name_ + " 2>/dev/null | xargs -r kill -9 2>/dev/null").c_str());
+    [[maybe_unused]] const int deleted = std::system(("ip netns del " + name_ + " 2>/dev/null").c_str());
 }
 
 void Namespace::ip(const std::string& args) const {
