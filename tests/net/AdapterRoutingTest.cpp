@@ -53,7 +53,8 @@ protected:
         socket_.SetActive(true);
     }
     ~AdapterRoutingTest() override {
-        std::system("ip link del lqa 2>/dev/null; ip link del lqb 2>/dev/null");
+        [[maybe_unused]] const int status = std::system(
+            "ip link del lqa 2>/dev/null; ip link del lqb 2>/dev/null"); // a clean-up that may find nothing
     }
 
     testbed::Namespace a_{"lqnsa"};

@@ -46,7 +46,9 @@ protected:
         moduleSocket_.bind("0.0.0.0", kModulePort);
         moduleSocket_.enableBroadcast();
     }
-    ~UdpLinkTest() override { std::system(("ip link del " + hostIf_ + " 2>/dev/null").c_str()); }
+    ~UdpLinkTest() override {
+        [[maybe_unused]] const int status = std::system(("ip link del " + hostIf_ + " 2>/dev/null").c_str());
+    }
 
     void setUp() {
         SetUpUdpLink(socket, HandlersOf(log, socket), state);

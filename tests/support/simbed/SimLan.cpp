@@ -39,7 +39,8 @@ std::string HardwareAddress(const std::string& interface) {
 }
 
 void DeleteLink(const std::string& interface) {
-    std::system(("ip link del " + interface + " 2>/dev/null").c_str());
+    [[maybe_unused]] const int status = std::system(
+        ("ip link del " + interface + " 2>/dev/null").c_str()); // a clean-up that may find nothing
 }
 
 } // namespace
