@@ -28,8 +28,10 @@ std::string CsvLine(const std::vector<std::string>& fields) {
         if (i > 0)
             line += ',';
         const std::string field = Guarded(fields[i]);
-        // A leading blank would be lost to readers that trim.
-        const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos ||
+        // A leading blank would be lost to readers that trim. A semicolon or
+        // tab is quoted too: the reader takes whichever of the three is most
+        // frequent outside quotes in the first line as the separator.
+        const bool quoted = field.find_first_of(",;\t\"\r\n") != std::string::npos ||
                             (!field.empty() && (field.front() == ' ' || field.back() == ' '));
         if (!quoted) {
             line += field;
