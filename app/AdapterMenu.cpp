@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QMenu>
 
+#include "app/WindowText.h"
 #include "links/AdapterRoutes.h"
 #include "net/AdapterList.h"
 #include "state/AddressText.h"
@@ -13,7 +14,7 @@ namespace lumiq {
 AdapterMenu::AdapterMenu(QMenu& parent, std::string configFolder, Guard guard)
     : configFolder_(std::move(configFolder)), guard_(std::move(guard)),
       choice_(LoadAdapterChoice(configFolder_)) {
-    menu_ = parent.addMenu(QStringLiteral("网卡"));
+    menu_ = parent.addMenu(WindowText(QStringLiteral("网卡")));
     menu_->setObjectName(QStringLiteral("AdapterMenu"));
     items_ = new QActionGroup(menu_);
     items_->setExclusive(true);
@@ -45,7 +46,7 @@ void AdapterMenu::listItems() {
 
 void AdapterMenu::addItem(const QString& caption, const QString& objectName, const AdapterChoice& choice,
                           bool checked) {
-    auto* item = new QAction(caption, items_);
+    auto* item = new QAction(WindowText(caption), items_);
     item->setObjectName(objectName);
     item->setCheckable(true);
     item->setChecked(checked);

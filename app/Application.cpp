@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "app/ApplicationTitle.h"
 #include "app/AutomationHooks.h"
@@ -9,10 +10,10 @@
 #include "app/HandlerGuard.h"
 #include "app/HelpAndVersion.h"
 #include "app/MessageBoxSeam.h"
-#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "app/StartupReport.h"
 #include "app/TFrmMain.h"
+#include "app/WindowLanguage.h"
 #include "net/MessageHook.h"
 #include "serial/ComErrorReport.h"
 #include "serial/ui/ComSetupFrm.h"
@@ -41,13 +42,8 @@ int RunLumiqConfig(int argc, char** argv, const WindowHook& extraHook) {
     // no other thread runs.
     InitComPortUi(ProgramFolder());
     GuardedApplication app(argc, argv);
-    const QLocale language = WindowLanguage();
-    const QtTranslations qtTexts(language);
-    if (!qtTexts.loaded())
-        std::fprintf(stderr,
-                     "lumiq-config: Qt's catalog qtbase_%s.qm is not in %s: standard dialogs and buttons "
-                     "stay English (Debian: qt6-translations-l10n)\n",
-                     qPrintable(language.name()), qPrintable(QtTranslations::Folder()));
+    SettingsFile settings = SettingsFile::ForThisProgram();
+    const WindowLanguage language(ChosenLanguage(settings.ConfigDir()));
 
     InstanceLock lock; // held until the program ends
     switch (lock.Acquire()) {
@@ -77,7 +73,7 @@ int RunLumiqConfig(int argc, char** argv, const WindowHook& extraHook) {
     // 0 unless a script's hook (the demo tour) ended the loop with a failure.
     int status = 0;
     try {
-        TFrmMain window(FrmMainServices{state, SettingsFile::ForThisProgram(), {}});
+        TFrmMain window(FrmMainServices{state, std::move(settings), {}, {}, language.language()});
         InstallStartupReport(window);
         window.show();
         if (extraHook && !extraHook(window))

@@ -10,12 +10,14 @@
 #include <exception>
 
 #include "app/TFrmMain.h"
+#include "app/WindowText.h"
 
 namespace lumiq {
 namespace {
 
 // Log texts that mark the end of a step (the log writes them after the
-// time stamp; success lines carry ten leading blanks).
+// time stamp; success lines carry ten leading blanks), looked for in the
+// window's language.
 const QString kVersionLine = QStringLiteral("版本号为： ");
 const QString kNameSet = QStringLiteral("设置模块设备名称成功");
 const QString kMacSet = QStringLiteral("设置模块MAC地址成功");
@@ -40,7 +42,7 @@ DemoTour::DemoTour(TFrmMain& window, Options options)
 
 std::vector<DemoTour::Step> DemoTour::BuildSteps() {
     TFrmMain& w = window_;
-    auto versionSinceMark = [this] { return FindLine(kVersionLine, mark_) >= 0; };
+    auto versionSinceMark = [this] { return FindLine(WindowText(kVersionLine), mark_) >= 0; };
     auto panelSummary = [&w] {
         return QStringLiteral("%1, 设备名称 %2, 模块IP %3, 版本 %4")
             .arg(w.ListBoxIP->currentItem() ? w.ListBoxIP->currentItem()->text() : QString(),
@@ -59,15 +61,15 @@ std::vector<DemoTour::Step> DemoTour::BuildSteps() {
              w.Edt_Name->setText(options_.newName);
              w.But_SetName->click();
          },
-         [this] { return FindLine(kNameSet, mark_) >= 0; },
+         [this] { return FindLine(WindowText(kNameSet), mark_) >= 0; },
          [this] { return QStringLiteral("the module is now called %1").arg(options_.newName); }},
         {QStringLiteral("one-key write (一键写入)"), [&w] { w.But_OneKey->click(); },
-         [this] { return FindLine(kMacSet, mark_) >= 0; },
+         [this] { return FindLine(WindowText(kMacSet), mark_) >= 0; },
          [] { return QStringLiteral("all eleven parameters written"); }},
         {QStringLiteral("factory default (出厂设置), then the read-back"), [&w] { w.But_Default->click(); },
          [this] {
-             const int confirmed = FindLine(kDefaultDone, mark_);
-             return confirmed >= 0 && FindLine(kVersionLine, confirmed + 1) >= 0;
+             const int confirmed = FindLine(WindowText(kDefaultDone), mark_);
+             return confirmed >= 0 && FindLine(WindowText(kVersionLine), confirmed + 1) >= 0;
          },
          [panelSummary] { return QStringLiteral("factory values read back: ") + panelSummary(); }},
     };
@@ -166,7 +168,7 @@ QString DemoTour::FailureLineSinceMark() const {
     const int count = LineCount();
     for (int i = mark_; i < count; ++i) {
         const QString line = Line(i);
-        if (line.endsWith(kFailureEnd))
+        if (line.endsWith(WindowText(kFailureEnd)))
             return line;
     }
     return {};

@@ -7,14 +7,16 @@
 
 #include "app/AdapterMenu.h"
 #include "app/HandlerGuard.h"
+#include "app/LanguageMenu.h"
 #include "app/TFrmMain.h"
+#include "app/WindowText.h"
 #include "presenter/NoticeQueue.h"
 
 namespace lumiq {
 namespace {
 
 QAction* MakeItem(QWidget* menu, const char* name, const QString& caption, QKeyCombination shortcut) {
-    auto* item = new QAction(caption, menu);
+    auto* item = new QAction(WindowText(caption), menu);
     item->setObjectName(QString::fromLatin1(name));
     if (shortcut.key() != Qt::Key_unknown)
         item->setShortcut(QKeySequence(shortcut));
@@ -23,7 +25,7 @@ QAction* MakeItem(QWidget* menu, const char* name, const QString& caption, QKeyC
 }
 
 QMenu* MakeMenu(QMenuBar* bar, const char* name, const QString& caption) {
-    QMenu* menu = bar->addMenu(caption);
+    QMenu* menu = bar->addMenu(WindowText(caption));
     menu->setObjectName(QString::fromLatin1(name));
     menu->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
     return menu;
@@ -65,6 +67,9 @@ void TFrmMain::CreateMenu() {
 
     N3 = MakeItem(MainMenu1, "N3", QStringLiteral("产品介绍"), Qt::Key_unknown);
     N4 = MakeItem(MainMenu1, "N4", QStringLiteral("关于"), Qt::Key_unknown);
+    languageMenu_ =
+        new LanguageMenu(*MainMenu1, *this, services_.settings.ConfigDir(), services_.language,
+                         [this](const std::function<void()>& handler) { RunGuarded(*notices_, handler); });
 }
 
 void TFrmMain::CreateTimers() {

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <functional>
 
+#include "state/LanguageChoice.h"
 #include "state/SettingsFile.h"
 #include "state/ToolState.h"
 
@@ -22,6 +23,8 @@ struct FrmMainServices {
     // Asks for the file a trace goes to; empty when the operator cancels.
     // Empty: a save-file dialog.
     std::function<QString(QWidget* parent)> chooseTraceFile{};
+    // The language the window was built in; its menu offers the other.
+    UiLanguage language = UiLanguage::Chinese;
 };
 
 } // namespace lumiq

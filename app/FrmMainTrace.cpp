@@ -6,6 +6,7 @@
 #include <QFileDialog>
 
 #include "app/TFrmMain.h"
+#include "app/WindowText.h"
 #include "net/TcmSocket.h"
 #include "serial/ComPort.h"
 #include "trace/LastTrace.h"
@@ -27,9 +28,9 @@ void TFrmMain::N13Click() {
     }
     const QString path = services_.chooseTraceFile
                              ? services_.chooseTraceFile(this)
-                             : QFileDialog::getSaveFileName(this, QStringLiteral("保存通讯记录"),
+                             : QFileDialog::getSaveFileName(this, WindowText(QStringLiteral("保存通讯记录")),
                                                             QStringLiteral("lumiq-trace.pcap"),
-                                                            QStringLiteral("通讯记录 (*.pcap)"));
+                                                            WindowText(QStringLiteral("通讯记录 (*.pcap)")));
     if (path.isEmpty())
         return;
     // A file that cannot be made throws: the standard error report shows why.

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/TFrmMain.h"
+#include "app/WindowText.h"
 #include "device/Parameter.h"
 
 namespace lumiq {
@@ -24,7 +25,7 @@ constexpr int kLeftGroupWidth = 375;
 constexpr int kRowButtonWidth = 44;
 
 QPushButton* MakeButton(const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption);
+    auto* button = new QPushButton(WindowText(caption));
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
@@ -35,7 +36,7 @@ QPushButton* MakeButton(const char* name, const QString& caption) {
 // pairs apart.
 QPushButton* MakeRowButton(const char* name, const QString& caption, const QString& rowName) {
     QPushButton* button = MakeButton(name, caption);
-    button->setAccessibleName(caption + u' ' + rowName);
+    button->setAccessibleName(button->text() + u' ' + WindowText(rowName));
     button->setFixedWidth(kRowButtonWidth);
     return button;
 }
@@ -50,7 +51,7 @@ QLineEdit* MakeEdit(const char* name, const QString& text) {
 QStringList ShownChoices(Param param) {
     QStringList items;
     for (const std::string_view text : RowOf(param).shown)
-        items << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        items << WindowText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     return items;
 }
 
@@ -66,7 +67,7 @@ QComboBox* MakeCombo(const char* name, const QStringList& items, int selected) {
 }
 
 QLabel* MakeLabel(const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text);
+    auto* label = new QLabel(WindowText(text));
     label->setBuddy(buddy); // gives the field its accessible name
     return label;
 }
@@ -74,13 +75,13 @@ QLabel* MakeLabel(const QString& text, QWidget* buddy) {
 // A group box named by its own title. Without a name of its own, a group
 // inside another group would be read out under the outer group's title.
 QGroupBox* MakeGroup(const char* name, const QString& title) {
-    auto* group = new QGroupBox(title);
+    auto* group = new QGroupBox(WindowText(title));
     group->setObjectName(QString::fromLatin1(name));
-    group->setAccessibleName(title);
+    group->setAccessibleName(group->title());
     return group;
 }
 
-// "模块IP：" names its row "模块IP".
+// "模块IP：" names its row "模块IP" (before either is translated).
 QString RowName(const QString& label) {
     return label.endsWith(u'：') ? label.chopped(1) : label;
 }
@@ -127,7 +128,7 @@ QWidget* TFrmMain::CreateParameterGroup() {
     listLayout->setContentsMargins(4, 2, 4, 4);
     ListBoxIP = new QListWidget;
     ListBoxIP->setObjectName(QStringLiteral("ListBoxIP"));
-    ListBoxIP->setAccessibleName(QStringLiteral("IP及端口号"));
+    ListBoxIP->setAccessibleName(WindowText(QStringLiteral("IP及端口号")));
     ListBoxIP->setMinimumHeight(40);
     listLayout->addWidget(ListBoxIP);
     column->addWidget(listGroup, 1);
@@ -249,7 +250,7 @@ QWidget* TFrmMain::CreateInfoGroup() {
 
     MemoInfo = new QPlainTextEdit;
     MemoInfo->setObjectName(QStringLiteral("MemoInfo"));
-    MemoInfo->setAccessibleName(QStringLiteral("信息显示"));
+    MemoInfo->setAccessibleName(WindowText(QStringLiteral("信息显示")));
     MemoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     column->addWidget(MemoInfo, 1);
     return group;

@@ -22,6 +22,8 @@ constexpr const char* kUsage =
     "  Qt's own options are taken too, such as -platform NAME or -style NAME.\n"
     "\n"
     "Environment:\n"
+    "  LUMIQ_LANGUAGE=en|zh           the window's language this time: English or\n"
+    "                                 Chinese (the default; 语言(Language) keeps a choice)\n"
     "  LUMIQ_SERIAL_PORTS=PATH:PATH   more serial ports for the port list\n"
     "  LUMIQ_AUTOANSWER_MESSAGES=1    answer every message box with OK and print its\n"
     "                                 caption and text to stderr instead\n"
@@ -31,7 +33,8 @@ constexpr const char* kUsage =
     "                                 list N modules (exit status 1 if a step fails)\n"
     "  LUMIQ_STARTUP_REPORT=FILE      append the time of the first paint and the peak\n"
     "                                 memory to FILE\n"
-    "  XDG_CONFIG_HOME                where an installed copy keeps CFG.ini and adapter.ini\n"
+    "  XDG_CONFIG_HOME                where an installed copy keeps CFG.ini, adapter.ini\n"
+    "                                 and language.ini\n"
     "  XDG_STATE_HOME                 where the last session's log and the latest\n"
     "                                 trace's path are kept\n"
     "  XDG_RUNTIME_DIR                where the single-instance lock is made\n";

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/WindowText.h"
+
 namespace lumiq {
 namespace {
 
@@ -55,7 +57,10 @@ MessageAnswer ShowRealBox(const MessageRequest& request, QWidget* parent) {
 
 } // namespace
 
-MessageAnswer ShowMessage(const MessageRequest& request, QWidget* parent) {
+MessageAnswer ShowMessage(const MessageRequest& asked, QWidget* parent) {
+    MessageRequest request = asked;
+    request.text = WindowText(asked.text).toStdString();
+    request.caption = WindowText(asked.caption).toStdString();
     // A copy: the responder may replace itself while it answers.
     if (const MessageResponder responder = InstalledResponder())
         return responder(request, parent);

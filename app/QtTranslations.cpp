@@ -20,8 +20,4 @@ QString QtTranslations::Folder() {
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-QLocale WindowLanguage() {
-    return QLocale(QLocale::Chinese, QLocale::China);
-}
-
 } // namespace lumiq

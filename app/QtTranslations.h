@@ -27,7 +27,4 @@ private:
     bool installed_ = false;
 };
 
-// The window's language: its texts are Chinese whatever the system's is.
-QLocale WindowLanguage();
-
 } // namespace lumiq

@@ -34,6 +34,7 @@ class QTimer;
 namespace lumiq {
 
 class AdapterMenu;
+class LanguageMenu;
 class ComPortSerialLink;
 class MemoInfoLog;
 class ModuleController;
@@ -251,6 +252,7 @@ private:
     std::unique_ptr<ModuleController> controller_;
     // 通讯方式 > 网卡: the adapters a search goes out on.
     std::unique_ptr<AdapterMenu> adapterMenu_;
+    LanguageMenu* languageMenu_ = nullptr; // a child of the window
     // The running trace; the socket and the port report to it.
     std::unique_ptr<PacketTrace> trace_;
 };

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QListWidget>
 
+#include "app/WindowText.h"
+
 namespace lumiq {
 
 WidgetModuleList::WidgetModuleList(QListWidget& list, QAbstractButton& searchButton)
@@ -23,7 +25,7 @@ void WidgetModuleList::replaceLine(int index, const std::string& utf8) {
 
 void WidgetModuleList::setLineTip(int index, const std::string& utf8) {
     if (QListWidgetItem* line = list_.item(index))
-        line->setToolTip(QString::fromStdString(utf8));
+        line->setToolTip(WindowText(utf8));
 }
 
 void WidgetModuleList::setSearchEnabled(bool enabled) {

@@ -232,13 +232,14 @@ TEST_F(FrmMainTest, MenuItemsHaveTheirCaptionsAndShortcuts) {
         EXPECT_EQ(item.action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut)));
         EXPECT_TRUE(item.menu->actions().contains(item.action));
     }
-    // The menu bar's own items, in order.
+    // The menu bar's own items, in order; the language comes last.
     const QList<QAction*> top = window->MainMenu1->actions();
-    ASSERT_EQ(top.size(), 4);
+    ASSERT_EQ(top.size(), 5);
     EXPECT_EQ(top[0], window->N9->menuAction());
     EXPECT_EQ(top[1], window->N2->menuAction());
     EXPECT_EQ(top[2], window->N3);
     EXPECT_EQ(top[3], window->N4);
+    EXPECT_EQ(top[4]->text(), QStringLiteral("语言(Language)"));
 }
 
 TEST_F(FrmMainTest, CaptionIsExactAndBecomesTheApplicationTitle) {
