@@ -141,6 +141,11 @@ CallResult PeekStreamCall(int fd) {
     return Checked(recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT));
 }
 
+bool DatagramWaiting(int fd) {
+    char byte = 0;
+    return recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT | MSG_TRUNC) >= 0;
+}
+
 CallResult DiscardUrgentCall(int fd) {
     char byte = 0;
     return Checked(recv(fd, &byte, 1, MSG_OOB | MSG_DONTWAIT));

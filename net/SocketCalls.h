@@ -55,6 +55,8 @@ CallResult ReceiveCall(int fd, char* buffer, std::size_t size);
 // Looks at the next byte of a stream without taking it: 0 means the peer
 // closed its end.
 CallResult PeekStreamCall(int fd);
+// Whether a datagram waits to be taken (an empty one counts), without taking it.
+bool DatagramWaiting(int fd);
 // Takes the pending urgent byte of a stream (nothing reads it otherwise).
 CallResult DiscardUrgentCall(int fd);
 

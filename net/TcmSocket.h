@@ -8,6 +8,8 @@
 // Handlers run synchronously inside the notification and may call back into
 // the component: send from OnReceive, close it, deactivate it, reopen it. To
 // destroy the component from one of its own handlers, use deleteLater().
+// One readiness notification of a datagram socket raises OnReceive for every
+// datagram waiting (up to 256), one after another in arrival order.
 //
 // Not thread-safe: every call belongs to the thread that made the component.
 

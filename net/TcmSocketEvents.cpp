@@ -5,11 +5,20 @@
 
 #include <string>
 
+#include "net/SocketCalls.h"
 #include "net/SocketWatch.h"
 #include "net/TcmSocket.h"
 #include "net/WinsockErrors.h"
 
 namespace lumiq {
+
+namespace {
+
+// Datagrams taken on one readiness notification at most: a full registry's
+// answers to one search.
+constexpr int kDatagramsPerReadiness = 256;
+
+} // namespace
 
 // Readable means different things: a peer waiting on a listening socket, the
 // end of a stream, a connect that ended, or data.
@@ -138,12 +147,18 @@ void TcmSocket::receiveLoop(int socket) {
     const unsigned generation = generation_;
     int received = 0;
     int space = 0;
-    // Reads again only while a read filled the space offered: more may wait.
+    int taken = 0;
+    // A stream is read again only while a read filled the space offered: more
+    // may wait. Datagrams are taken while they wait, up to a bound that lets
+    // the loop's timers and painting in between: what a handler's work leaves
+    // to the loop (a list laid out again, a repaint) then happens once per
+    // burst instead of once per datagram.
     do {
         if (!RelayDump || bufOffset_ >= maxBufSize_)
             bufOffset_ = 0;
         space = maxBufSize_ - bufOffset_;
         received = Receive(recvBuffer_.data() + bufOffset_, space, socket, &sockAddr_);
+        ++taken;
         if (received > 0) {
             bufOffset_ += received;
             recvBuffer_[static_cast<std::size_t>(bufOffset_)] = 0;
@@ -155,7 +170,8 @@ void TcmSocket::receiveLoop(int socket) {
         // The handler may have closed the socket or taken the buffer away.
         if (generation != generation_ || recvBuffer_.empty() || !OnReceive)
             break;
-    } while (received > 0 && received == space);
+    } while (isStream() ? received > 0 && received == space
+                        : taken < kDatagramsPerReadiness && DatagramWaiting(socket));
 }
 
 int TcmSocket::Receive(char* buffer, int size, int socket, sockaddr_in* address) {
