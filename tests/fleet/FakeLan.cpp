@@ -27,7 +27,7 @@ std::uint32_t FakeLan::moduleIp(int index) const {
 void FakeLan::send(const Route&, std::uint32_t destination, const std::string& bytes) {
     frames_.push_back({now, destination, bytes});
     const auto envelope = sim::ParseEnvelope(bytes);
-    if (!envelope || (takenAddress != 0 && destination == takenAddress))
+    if (!envelope)
         return;
     for (std::size_t i = 0; i < modules_.size(); ++i) {
         sim::SimModule& module = *modules_[i];

@@ -1,7 +1,6 @@
 #pragma once
 // A LAN in memory for the engine's tests: simulated modules (the
-// simulator's own module model) take every frame named to them, by
-// broadcast or to any address but `takenAddress`, and answer
+// simulator's own module model) take every broadcast frame and answer
 // after `latencyMs` of fake time. Frames and replies are recorded.
 
 #include <cstdint>
@@ -42,8 +41,7 @@ public:
     std::vector<SentFrame> framesTo(const std::string& mac, const std::string& prefix = "") const;
 
     Millis now = 0;
-    int dropReplies = 0;            // replies lost on the way back, the next ones first
-    std::uint32_t takenAddress = 0; // held by another host: unicasts to it reach no module
+    int dropReplies = 0; // replies lost on the way back, the next ones first
 
 private:
     struct Pending {
