@@ -28,6 +28,10 @@ bool OnSubnetOf(const SearchRoute& route, std::uint32_t ip) {
     if (route.prefix <= 0 || route.prefix > 32 || route.route.source == 0)
         return false;
     const std::uint32_t mask = route.prefix == 32 ? ~0u : ~(~0u >> route.prefix);
+    const std::uint32_t host = ntohl(ip) & ~mask;
+    // The subnet's own and broadcast addresses name no one host (a /31 has neither).
+    if (route.prefix < 31 && (host == 0 || host == ~mask))
+        return false;
     return (ntohl(ip) & mask) == (ntohl(route.route.source) & mask);
 }
 

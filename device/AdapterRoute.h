@@ -32,9 +32,9 @@ std::vector<std::uint32_t> SearchDestinations(const SearchRoute& route);
 // The first route through interface `ifindex`; null for none, and for 0.
 const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned ifindex);
 
-// `ip` (network order) lies on the subnet of the route's adapter, so that a
-// datagram to it goes straight to its owner rather than through a router.
-// False while the prefix is unknown.
+// `ip` (network order) is a host address on the subnet of the route's
+// adapter, so that a datagram to it goes straight to its owner rather than
+// through a router or to everyone. False while the prefix is unknown.
 bool OnSubnetOf(const SearchRoute& route, std::uint32_t ip);
 
 // More than one adapter among the routes.

@@ -22,12 +22,11 @@ using testbed::SimLan;
 
 const std::string kEveryone = "255.255.255.255";
 // 0 and 1 have addresses of their own, 2 and 3 share one, 4 is on another
-// subnet than the tool's adapter (10.79.0.1/16).
-const std::vector<std::pair<std::string, std::string>> kModules{{"02:4c:51:00:0c:01", "10.79.1.1"},
-                                                                {"02:4c:51:00:0c:02", "10.79.1.2"},
-                                                                {"02:4c:51:00:0c:03", "10.79.1.9"},
-                                                                {"02:4c:51:00:0c:04", "10.79.1.9"},
-                                                                {"02:4c:51:00:0c:05", "192.168.79.5"}};
+// subnet than the tool's adapter (10.79.0.1/16), 5 answers by broadcast.
+const std::vector<std::pair<std::string, std::string>> kModules{
+    {"02:4c:51:00:0c:01", "10.79.1.1"},    {"02:4c:51:00:0c:02", "10.79.1.2"},
+    {"02:4c:51:00:0c:03", "10.79.1.9"},    {"02:4c:51:00:0c:04", "10.79.1.9"},
+    {"02:4c:51:00:0c:05", "192.168.79.5"}, {"02:4c:51:00:0c:06", "10.79.1.6"}};
 
 // The frames `module` alone took (not the search, which all take), in
 // order: where each was sent, and its bytes.
@@ -65,10 +64,11 @@ protected:
     static inline std::unique_ptr<SimLan> lan;
 };
 
-TEST_F(LumiqUnicast, OwnOnLinkAddressesGetUnicastSharedAndOffSubnetOnesBroadcastAndBroadcastForcesIt) {
+TEST_F(LumiqUnicast, OwnOnLinkAddressesAnsweredToUsGetUnicastTheOthersBroadcastAndBroadcastForcesIt) {
+    lan->control().replyByBroadcast(5, true);
     const auto read = Lumiq({"read", "all"});
     EXPECT_EQ(read.exitStatus, 0) << read.err << read.out;
-    for (int module = 0; module < 5; ++module) {
+    for (int module = 0; module < 6; ++module) {
         EXPECT_EQ(FramesTo(*lan, module).size(), 13u) << module;
         EXPECT_EQ(DestinationsOf(*lan, module),
                   std::set<std::string>{module < 2 ? kModules[module].second : kEveryone})
@@ -76,7 +76,7 @@ TEST_F(LumiqUnicast, OwnOnLinkAddressesGetUnicastSharedAndOffSubnetOnesBroadcast
     }
     lan->control().clearLog();
     EXPECT_EQ(Lumiq({"read", "all", "--broadcast"}).exitStatus, 0);
-    for (int module = 0; module < 5; ++module)
+    for (int module = 0; module < 6; ++module)
         EXPECT_EQ(DestinationsOf(*lan, module), std::set<std::string>{kEveryone}) << module;
 }
 
