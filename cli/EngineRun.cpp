@@ -38,8 +38,9 @@ private:
 
 fleet::EngineOptions EngineOptionsOf(const Request& request, std::vector<std::uint32_t> ownAddresses) {
     fleet::EngineOptions options;
+    // N given is the bound for every module, however its frames go.
     if (request.parallel > 0)
-        options.parallel = request.parallel;
+        options.parallel = options.broadcastParallel = request.parallel;
     if (request.timeoutMs > 0) {
         // A destination-IP or MAC set keeps its longer wait in proportion.
         options.longTimeoutMs = options.longTimeoutMs * request.timeoutMs / options.timeoutMs;

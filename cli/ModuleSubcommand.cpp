@@ -32,10 +32,16 @@ CLI::App& ModuleSubcommand::addTo(CLI::App& app, Request& request, OutputFlags& 
         ->check(NamesAFile);
     CLI::Option_group* network = sub->add_option_group("network", "over the network (the default)");
     AddSearchOptions(*sub, request, network);
-    network->add_option("--parallel", request.parallel, "work on at most N modules at once")
+    const fleet::EngineOptions defaults;
+    network
+        ->add_option("--parallel", request.parallel,
+                     "work on at most N modules at once (unless given, at most " +
+                         std::to_string(defaults.broadcastParallel) + " of them by broadcast)")
         ->type_name("N")
         ->check(CLI::Range(1, kMostModules))
-        ->default_str(std::to_string(fleet::EngineOptions{}.parallel));
+        ->default_str(std::to_string(defaults.parallel));
+    network->add_flag("--broadcast", request.broadcast,
+                      "broadcast every frame, also to modules that could be sent theirs straight");
     sub->add_option("--timeout", request.timeoutMs, "an exchange without a reply is sent again after MS")
         ->type_name("MS")
         ->check(CLI::Range(1, kLongestWaitMs))

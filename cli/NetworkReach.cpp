@@ -43,7 +43,8 @@ const fleet::Session& NetworkReach::add(const Resolved& module, std::unique_ptr<
     // Answers to the search that had not come by its end may still come;
     // no later than an exchange's time-out after the module's first one.
     const fleet::Sighting sighting{found.ip, std::max(0, found.searchFrames - found.replies),
-                                   found.firstAt + options_.timeoutMs};
+                                   found.firstAt + options_.timeoutMs,
+                                   !request_.broadcast && fleet::ReachableByUnicast(found)};
     return engine_->add(found.mac, found.route, std::move(plan), sighting);
 }
 

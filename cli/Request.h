@@ -38,6 +38,7 @@ struct Request {
     std::vector<Param> keys;     // get
     std::vector<Value> values;   // set
     int parallel = 0;            // 0: the engine's default
+    bool broadcast = false;      // every frame broadcast, none sent straight to a module
     int timeoutMs = 0;           // 0: the engine's default
     std::string serialPort;      // empty: over the network
     int baud = 9600;

@@ -21,6 +21,7 @@ struct AdapterRoute {
 struct SearchRoute {
     AdapterRoute route;
     std::uint32_t broadcast = 0; // directed broadcast, network order; 0: none
+    int prefix = 0;              // of the adapter's address (24 for a /24); 0: its subnet unknown
 };
 
 // Where the search frame goes on one adapter: the limited broadcast, which
@@ -30,6 +31,11 @@ std::vector<std::uint32_t> SearchDestinations(const SearchRoute& route);
 
 // The first route through interface `ifindex`; null for none, and for 0.
 const SearchRoute* RouteByIndex(const std::vector<SearchRoute>& routes, unsigned ifindex);
+
+// `ip` (network order) is a host address on the subnet of the route's
+// adapter, so that a datagram to it goes straight to its owner rather than
+// through a router or to everyone. False while the prefix is unknown.
+bool OnSubnetOf(const SearchRoute& route, std::uint32_t ip);
 
 // More than one adapter among the routes.
 bool SpansAdapters(const std::vector<SearchRoute>& routes);

@@ -45,6 +45,7 @@ std::string Where(std::uint32_t ip, const Route& route) {
 FleetEngine::FleetEngine(DatagramPort& port, EngineOptions options)
     : port_(&port), options_(std::move(options)) {
     options_.parallel = std::max(1, options_.parallel);
+    options_.broadcastParallel = std::clamp(options_.broadcastParallel, 1, options_.parallel);
     options_.timeoutMs = std::max(1, options_.timeoutMs);
     options_.longTimeoutMs = std::max(options_.timeoutMs, options_.longTimeoutMs);
 }
@@ -52,6 +53,7 @@ FleetEngine::FleetEngine(DatagramPort& port, EngineOptions options)
 FleetEngine::FleetEngine(SerialLink& serial, EngineOptions options, SerialTiming timing)
     : serial_(&serial), options_(std::move(options)), serialTiming_(timing) {
     options_.parallel = 1;
+    options_.broadcastParallel = 1;
 }
 
 Session& FleetEngine::add(std::string mac, Route route, std::unique_ptr<Plan> plan, Sighting sighting) {
@@ -77,13 +79,31 @@ void FleetEngine::startQueued(Millis now) {
     if (starting_)
         return; // the loop below goes on with the room just made
     starting_ = true;
-    while (!cancelled_ && !stopping_ && running_ < static_cast<std::size_t>(options_.parallel) &&
-           nextQueued_ < sessions_.size()) {
-        Session& session = *sessions_[nextQueued_++];
-        session.state_ = SessionState::Running;
-        ++running_;
-        route(session, session.mac_);
-        beginNextStep(session, now, std::nullopt);
+    const auto room = [this] {
+        return !cancelled_ && !stopping_ && running_ < static_cast<std::size_t>(options_.parallel);
+    };
+    // In the order added, but a module reached by unicast does not wait
+    // behind one that waits for room among the broadcast ones. A module that
+    // ends at once makes room again: go round until nothing more starts.
+    bool started = true;
+    while (started && room()) {
+        started = false;
+        for (std::size_t i = nextQueued_; i < sessions_.size() && room(); ++i) {
+            Session& session = *sessions_[i];
+            const bool broadcast = session.unicastTo_ == 0;
+            if (session.state_ != SessionState::Queued ||
+                (broadcast && broadcasting_ >= static_cast<std::size_t>(options_.broadcastParallel)))
+                continue;
+            session.state_ = SessionState::Running;
+            ++running_;
+            if (broadcast)
+                ++broadcasting_;
+            started = true;
+            route(session, session.mac_);
+            beginNextStep(session, now, std::nullopt);
+        }
+        while (nextQueued_ < sessions_.size() && sessions_[nextQueued_]->state_ != SessionState::Queued)
+            ++nextQueued_;
     }
     starting_ = false;
 }
@@ -136,8 +156,8 @@ void FleetEngine::sendFrame(Session& session, const std::string& target, const s
     if (serial()) {
         serial_->writeStr(line);
     } else {
-        port_->send(session.route_, ParseIp(kBroadcastText),
-                    UdpEnvelope(target, session.route_.localMac) + line);
+        const std::uint32_t to = session.unicastTo_ != 0 ? session.unicastTo_ : kBroadcastAddress;
+        port_->send(session.route_, to, UdpEnvelope(target, session.route_.localMac) + line);
     }
     if (now >= session.quietAt_)
         session.unanswered_ = 0;
@@ -184,7 +204,12 @@ void FleetEngine::sendStep(Session& session, Millis now) {
     } catch (const std::exception& error) {
         record.error = error.what();
         endStep(session, Outcome::LinkFailed, now);
+        return;
     }
+    // The module may answer from another address after these, and later
+    // take it for good: its old one is no longer known to be its own.
+    if (IsSet(step, Param::Ip) || IsSet(step, Param::Dhcp) || step.isDefault())
+        toBroadcast(session);
 }
 
 void FleetEngine::sendReadBack(Session& session, Millis now) {
@@ -395,6 +420,10 @@ void FleetEngine::onWake(Session& session, Millis now) {
         return;
     }
     if (!serial()) {
+        // Unanswered: if that was a unicast, its address may be another
+        // host's now (an address conflict, a stale ARP entry); a broadcast
+        // reaches the module by its MAC whatever its address.
+        toBroadcast(session);
         onSilence(session, now);
         return;
     }
@@ -464,7 +493,16 @@ void FleetEngine::finish(Session& session, SessionState state, Millis now) {
     session.state_ = state;
     unroute(session.mac_);
     --running_;
+    if (session.unicastTo_ == 0)
+        --broadcasting_;
     startQueued(now);
+}
+
+void FleetEngine::toBroadcast(Session& session) {
+    if (session.unicastTo_ == 0)
+        return;
+    session.unicastTo_ = 0;
+    ++broadcasting_;
 }
 
 void FleetEngine::route(Session& session, const std::string& mac) {
@@ -517,7 +555,8 @@ void FleetEngine::stop(Millis now) {
         return;
     stopping_ = true;
     for (std::size_t i = nextQueued_; i < sessions_.size(); ++i)
-        sessions_[i]->state_ = SessionState::Cancelled;
+        if (sessions_[i]->state_ == SessionState::Queued)
+            sessions_[i]->state_ = SessionState::Cancelled;
     nextQueued_ = sessions_.size();
     // What waits to be sent ends now; what awaits an answer ends with it.
     advance(now);
@@ -545,6 +584,7 @@ void FleetEngine::cancel(Millis now) {
     }
     byMac_.clear();
     running_ = 0;
+    broadcasting_ = 0;
 }
 
 std::size_t FleetEngine::awaitingCount() const {

@@ -17,10 +17,18 @@
 //
 // Per module the pace is the window's: 30 ms from a reply to the next query,
 // 300 ms between two sets, 2000 ms before reading back a factory default.
-// Frames are broadcast like the window's: freshly unpacked modules often
-// share one factory IP address, which unicast could not tell apart. Every
-// module hears every frame, so at most `parallel` modules are worked on at
-// once.
+//
+// Frames go by unicast to a module the search found reachable that way
+// (Sighting::unicast): every other module would otherwise have to look at
+// them. Everything else is broadcast like the window's: freshly unpacked
+// modules often share one factory IP address, which unicast could not tell
+// apart, and a module off the adapter's subnet is reached only that way.
+// The envelope names the module's MAC either way. A unicast left unanswered
+// (another host took the address, a stale ARP entry) is sent again by
+// broadcast, and so is everything after a set that may move the module's
+// address (IP, DHCP, the factory default): such a module stays on broadcast
+// for the rest of the run. Every module hears every broadcast, so at most
+// `broadcastParallel` modules start on broadcast at once.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,9 +47,10 @@
 namespace lumiq::fleet {
 
 struct EngineOptions {
-    // Each module worked on broadcasts about 35 frames a second, which every
-    // module hears: 32 at once keep that near 1100 a second (BENCHMARKS.md).
-    int parallel = 32;
+    // Modules worked on at once. A module reached by unicast costs the other
+    // modules nothing; what bounds them is the host, which keeps up with 256
+    // at once (about 9,000 frames a second each way; BENCHMARKS.md).
+    int parallel = 256;
     int timeoutMs = 1000;     // an exchange without a reply, sent again
     int longTimeoutMs = 3000; // after a destination-IP or MAC set, which the module takes longer over
     int maxResends = kMaxResends;
@@ -51,6 +60,11 @@ struct EngineOptions {
     // header names the module they were sent to. Datagrams from these
     // addresses (network order) are dropped.
     std::vector<std::uint32_t> ownAddresses;
+    // Of the modules worked on at once, those started on broadcast. Each
+    // broadcasts about 35 frames a second, which every module hears: 32 keep
+    // that near 1100 a second. A module that falls back to broadcast mid-run
+    // counts from then on. Never more than `parallel`.
+    int broadcastParallel = 32;
 };
 
 // On a serial port the module's reply is read at the end of a receive
@@ -110,6 +124,7 @@ private:
     void endStep(Session& session, Outcome outcome, Millis now);
     void finish(Session& session, SessionState state, Millis now);
     int waitAfterSend(const Step& step) const;
+    void toBroadcast(Session& session);
     void route(Session& session, const std::string& mac);
     void unroute(const std::string& mac);
     bool serial() const { return serial_ != nullptr; }
@@ -120,8 +135,9 @@ private:
     SerialTiming serialTiming_;
     std::vector<std::unique_ptr<Session>> sessions_;
     std::unordered_map<std::string, Session*> byMac_; // lower-case MAC text
-    std::size_t nextQueued_ = 0;
+    std::size_t nextQueued_ = 0;                      // every session before it has been started
     std::size_t running_ = 0;
+    std::size_t broadcasting_ = 0; // running sessions whose frames are broadcast
     bool started_ = false;
     bool starting_ = false; // inside startQueued(): a session that ends at once does not recurse
     bool cancelled_ = false;

@@ -19,6 +19,10 @@ bool AnswersTheSearch(std::string_view datagram, const std::string& mac) {
 
 } // namespace
 
+bool ReachableByUnicast(const FoundModule& module) {
+    return module.onSubnet && module.answeredUs && !module.duplicateIp && module.ip != 0;
+}
+
 ModuleSearch::ModuleSearch(DatagramPort& port, std::vector<SearchAdapter> adapters, SearchOptions options,
                            std::vector<std::uint32_t> own)
     : port_(port), adapters_(std::move(adapters)), options_(options), own_(std::move(own)) {
@@ -58,6 +62,7 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
     for (FoundModule& module : found_) {
         if (module.mac == mac && module.ip == arrival.peerIp) {
             ++module.replies;
+            module.answeredUs = module.answeredUs || !arrival.broadcast;
             return;
         }
     }
@@ -67,6 +72,8 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
     module.port = arrival.peerPort;
     module.route = adapter->route;
     module.byBroadcast = arrival.broadcast;
+    module.answeredUs = !arrival.broadcast;
+    module.onSubnet = OnSubnetOf(*adapter, arrival.peerIp);
     module.replies = 1;
     module.firstAt = now;
     for (FoundModule& other : found_) {

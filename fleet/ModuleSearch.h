@@ -3,7 +3,8 @@
 // to 255.255.255.255 and to the adapter's own directed broadcast address, so
 // that every module answers (most of them twice). Every answer is kept with
 // the adapter it arrived on, the sender, and whether it came by broadcast;
-// modules that share a MAC text or an IP address are flagged.
+// modules that share a MAC text or an IP address are flagged, and those that
+// the engine may reach by unicast are told apart.
 //
 // Like the engine, it never blocks and never reads a clock.
 
@@ -24,14 +25,22 @@ struct FoundModule {
     std::string mac; // as the module wrote it (GBK bytes, normally ASCII)
     std::uint32_t ip = 0;
     std::uint16_t port = 0;
-    Route route; // the adapter of its first answer
-    bool byBroadcast = false;
+    Route route;              // the adapter of its first answer
+    bool byBroadcast = false; // its first answer
+    bool answeredUs = false;  // an answer came to this host's own address, not by broadcast
+    bool onSubnet = false;    // its address is on the subnet of the adapter it answered on
     int replies = 0;
     int searchFrames = 0;      // search frames sent on its adapter (framesSentTo)
     bool duplicateMac = false; // another module answered with this MAC text
     bool duplicateIp = false;  // another module answered from this address
     Millis firstAt = 0;
 };
+
+// Frames may go straight to the module's address: it is on the subnet of
+// the adapter it answered on, it answered to this host's address (so it can
+// be reached without a broadcast), and no other module answered from that
+// address (factory-fresh modules often share one).
+bool ReachableByUnicast(const FoundModule& module);
 
 struct SearchOptions {
     int waitMs = 1000; // per round, after the frames went out

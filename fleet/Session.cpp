@@ -23,6 +23,8 @@ Session::Session(std::string mac, Route route, std::unique_ptr<Plan> plan, Sight
       quietAt_(sighting.quietAt), plan_(std::move(plan)) {
     if (sighting.ip != 0)
         addresses_.push_back(sighting.ip);
+    if (sighting.unicast)
+        unicastTo_ = sighting.ip;
 }
 
 const StepRecord* Session::failure() const {

@@ -29,11 +29,14 @@ std::string_view SessionStateName(SessionState state); // "queued", "running", "
 // Where and how the search saw a module. Its replies count only from that
 // address and adapter; answers to the search that had not come by its end
 // may still arrive, so nothing answered by a bare "OK" goes out to the
-// module until they came or `quietAt` passed.
+// module until they came or `quietAt` passed. A module that `unicast` may
+// be reached at `ip` gets its frames sent there; which replies count stays
+// the same.
 struct Sighting {
     std::uint32_t ip = 0; // network order; 0: from any address (a serial port, a test)
     int lateAnswers = 0;  // search frames the module has not answered yet
     Millis quietAt = 0;   // when those are no longer waited for
+    bool unicast = false; // frames may go straight to `ip` (ReachableByUnicast)
 };
 
 class Session {
@@ -48,6 +51,10 @@ public:
     // The addresses its replies are taken from: where the search saw it, and
     // a new one it confirmed.
     const std::vector<std::uint32_t>& addresses() const { return addresses_; }
+    // Where its next frame goes: its address (network order), or 0 for the
+    // broadcast, where it stays once a unicast went unanswered or its
+    // address may have changed.
+    std::uint32_t unicastTo() const { return unicastTo_; }
     SessionState state() const { return state_; }
     bool finished() const {
         return state_ == SessionState::Done || state_ == SessionState::Failed ||
@@ -76,6 +83,7 @@ private:
     Route route_;
     std::vector<std::uint32_t> addresses_;
     std::uint32_t pendingIp_ = 0; // the new address while an IP set awaits its reply
+    std::uint32_t unicastTo_ = 0; // frames go straight to this address; 0: broadcast
     bool adoptAddress_ = false;   // after a DHCP set: its next new address on the adapter is its own
     int unanswered_ = 0;          // frames sent whose answers may still come
     Millis quietAt_ = 0;          // when those are no longer waited for

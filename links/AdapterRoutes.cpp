@@ -16,7 +16,7 @@ AdapterRoute RouteOf(const Adapter& adapter) {
 }
 
 SearchRoute SearchRouteOf(const Adapter& adapter) {
-    return SearchRoute{RouteOf(adapter), adapter.broadcast};
+    return SearchRoute{RouteOf(adapter), adapter.broadcast, adapter.prefix};
 }
 
 const Adapter* ChosenAdapter(const AdapterChoice& choice, const std::vector<Adapter>& listed) {

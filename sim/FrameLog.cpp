@@ -38,9 +38,10 @@ FrameLog::~FrameLog() {
 }
 
 void FrameLog::received(std::string_view link, std::string_view peer, std::string_view took,
-                        std::string_view bytes) {
+                        std::string_view bytes, std::string_view destination) {
     ++received_;
-    add("rx", link, peer, "took=" + std::string(took), bytes);
+    const std::string to = destination.empty() ? std::string() : "to=" + EscapeBytes(destination) + " ";
+    add("rx", link, peer, to + "took=" + std::string(took), bytes);
 }
 
 void FrameLog::sent(std::string_view link, std::string_view peer, std::string_view by,

@@ -5,7 +5,7 @@
 // come back to the simulator's socket, are not frames to a module and are
 // not recorded.
 //
-//   t=1234567.891 dir=rx link=udp peer=10.77.0.1:5000 took=0@02:4c:51:00:00:01 len=44 data=<...
+//   t=1234567.891 dir=rx link=udp peer=10.77.0.1:5000 to=10.77.1.1 took=0@02:4c:51:00:00:01 len=44 data=<...
 //   t=1234568.020 dir=tx link=udp peer=10.77.0.1:5000 by=0@02:4c:51:00:00:01 len=22 data=<...
 //
 // t: CLOCK_MONOTONIC in milliseconds with three decimals (the clock of
@@ -13,6 +13,9 @@
 // dir: rx for a frame received, tx for a reply sent.
 // link: udp or pty. peer: sender (rx) or destination (tx) address:port, or
 //    the terminal's link path (escaped like data).
+// to: where a received UDP frame was sent (a module's own address,
+//    255.255.255.255 or a directed broadcast), from its packet info; absent
+//    on other lines.
 // took: the modules that took the frame as index@MAC, comma-separated, or
 //    "ignored". by: the module that sent the reply.
 // len: the frame's length in bytes. data: the exact bytes (ByteEscape.h);
@@ -36,8 +39,9 @@ public:
     FrameLog(const FrameLog&) = delete;
     FrameLog& operator=(const FrameLog&) = delete;
 
-    void received(std::string_view link, std::string_view peer, std::string_view took,
-                  std::string_view bytes);
+    // `destination`: a UDP frame's destination address; empty for none.
+    void received(std::string_view link, std::string_view peer, std::string_view took, std::string_view bytes,
+                  std::string_view destination = {});
     void sent(std::string_view link, std::string_view peer, std::string_view by, std::string_view bytes);
 
     // The lines kept in memory, oldest first (the oldest are let go beyond

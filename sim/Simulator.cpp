@@ -15,10 +15,14 @@ namespace lumiq::sim {
 
 namespace {
 
-std::string Endpoint(const sockaddr_in& address) {
+std::string Dotted(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
+std::string Endpoint(const sockaddr_in& address) {
+    return Dotted(address.sin_addr) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
 sockaddr_in BroadcastEndpoint() {
@@ -132,7 +136,8 @@ void Simulator::onDatagram(const ReceivedDatagram& datagram) {
         if (hears && modules_[i].isAddressedBy(envelope->target))
             takers.push_back(i);
     }
-    log_.received("udp", Endpoint(datagram.peer), takerText(takers), datagram.bytes);
+    log_.received("udp", Endpoint(datagram.peer), takerText(takers), datagram.bytes,
+                  Dotted(datagram.destination));
     for (const std::size_t i : takers) {
         Outgoing outgoing{i, {}, std::nullopt, datagram.peer, datagram.ifindex};
         if (modules_[i].replyMode() == ReplyMode::Broadcast)

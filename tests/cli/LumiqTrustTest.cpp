@@ -61,14 +61,15 @@ TEST_F(LumiqTrust, LateAnswersAndASecondSenderNeverPassForTheModulesOwn) {
     EXPECT_EQ(lan->control().params(0).at("NAME"), "LUMIQ-001");
 
     // A stray with the first module's MAC that does not answer the search
-    // takes the frames to that MAC and answers them.
+    // takes the frames to that MAC and answers them (broadcast: a unicast to
+    // the module's address would not reach it).
     lan->control().resetAll();
     lan->control().set(1, "MAC", kMac0);
     lan->control().fault(1, "hidden on");
     // Its own answer, a refusal, comes after the stray's "OK".
     lan->control().fault(0, "refuse DPORT");
     lan->control().fault(0, "delay 200");
-    const ProgramResult second = Lumiq({"set", kMac0, "dport=9100", "--json"});
+    const ProgramResult second = Lumiq({"set", kMac0, "dport=9100", "--json", "--broadcast"});
     EXPECT_EQ(second.exitStatus, 1) << second.out;
     const json module = json::parse(second.out).at("modules").at(0);
     EXPECT_EQ(module.at("status"), "failed");

@@ -119,6 +119,23 @@ TEST(FleetEngine, SetsGoInOneKeyOrderAndARefusalStopsOnlyThatModule) {
     EXPECT_EQ(lan.framesTo(lan.module(1).mac(), "AT+PORT").size(), 0u);
 }
 
+TEST(FleetEngine, OnlyModulesOnBroadcastWaitForRoomAmongTheBroadcastOnes) {
+    FakeLan lan(3);
+    EngineOptions options = Options(8);
+    options.broadcastParallel = 1;
+    FleetEngine engine(lan, options);
+    // 0 and 1 only by broadcast, 2 by unicast.
+    for (int i = 0; i < 3; ++i)
+        engine.add(lan.module(i).mac(), FakeLan::HostRoute(), QueryPlan({Param::Name}),
+                   Sighting{lan.moduleIp(i), 0, 0, i == 2});
+    engine.start(0);
+    lan.run(engine);
+    EXPECT_EQ(engine.finishedCount(), 3u);
+    EXPECT_GT(lan.framesTo(lan.module(1).mac()).front().at, lan.framesTo(lan.module(0).mac()).back().at);
+    EXPECT_EQ(lan.framesTo(lan.module(2).mac()).front().at, 0);
+    EXPECT_EQ(lan.framesTo(lan.module(2).mac()).front().destination, lan.moduleIp(2));
+}
+
 TEST(FleetEngine, ALostMacSetReplyIsReadBackUnderTheNewMacNotSentAgain) {
     FakeLan lan(1);
     EngineOptions options = Options();
