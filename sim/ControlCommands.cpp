@@ -181,7 +181,18 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
         return {ControlOk(std::vector<std::string>(log.lines().begin(), log.lines().end()))};
     if (command == "log-clear" && words.size() == 1) {
         log.clear();
+        for (auto& module : modules)
+            module.forgetHeard();
         return {ControlOk()};
+    }
+    if (command == "heard" && words.size() == 1) {
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            const SimModule::HeardFrames& heard = modules[i].heard();
+            lines.push_back(std::to_string(i) + " own=" + std::to_string(heard.own) + " search=" +
+                            std::to_string(heard.search) + " other=" + std::to_string(heard.other));
+        }
+        return {ControlOk(lines)};
     }
     if (command == "wait-frames" && words.size() == 3) {
         const auto frames = ParseNumber(words[1]);

@@ -20,7 +20,10 @@
 //   fault <m> clear
 //   reset <m>|all                 factory parameters, no faults
 //   log                           the frame log (FrameLog.h), one frame per line
-//   log-clear                     forget the frame log and its frame count
+//   log-clear                     forget the frame log, its frame count and the modules' heard counts
+//   heard                         one line per module: index, and the frames that reached it since
+//                                 the last log-clear: own=<naming its MAC> search=<naming every
+//                                 module> other=<naming another module, or without an envelope>
 //   wait-frames <N> <timeout-ms>  answers once N frames have been received since
 //                                 the last log-clear, or "ERROR timeout"
 //   quit                          ends the simulator

@@ -26,6 +26,16 @@ bool SimModule::isAddressedBy(std::string_view target) const {
     return target == mac() || (target == kAllModulesMac && !setup_.faults.hidden);
 }
 
+bool SimModule::hear(std::optional<std::string_view> target) {
+    if (target && *target == mac())
+        ++heard_.own;
+    else if (target && *target == kAllModulesMac)
+        ++heard_.search;
+    else
+        ++heard_.other;
+    return target && isAddressedBy(*target);
+}
+
 SimModule::Answer SimModule::answer(std::optional<std::string_view> command, bool withHeader) {
     Faults& faults = setup_.faults;
     if (faults.silent)

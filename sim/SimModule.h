@@ -2,6 +2,7 @@
 // One simulated module: its addresses, its parameters (current and factory),
 // how it replies, and the faults it is told to show.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,21 @@ public:
     // Its own MAC text, or the all-zero one that addresses every module.
     bool isAddressedBy(std::string_view target) const;
 
+    // Frames that reached the module on its link, by whom they named: its
+    // own MAC, every module (the search), or anything else (another MAC, no
+    // envelope at all), which its firmware looked at only to find that it
+    // was not meant.
+    struct HeardFrames {
+        std::size_t own = 0;
+        std::size_t search = 0;
+        std::size_t other = 0;
+    };
+    // Counts a frame that reached the module; says whether the module takes
+    // it. `target`: the envelope's target MAC text, nothing without one.
+    bool hear(std::optional<std::string_view> target);
+    const HeardFrames& heard() const { return heard_; }
+    void forgetHeard() { heard_ = {}; }
+
     struct Answer {
         std::vector<std::string> writes; // each one datagram, or one write to the terminal
         unsigned delayMs = 0;
@@ -66,6 +82,7 @@ public:
 private:
     ModuleSetup setup_;
     ModuleParams params_;
+    HeardFrames heard_;
 };
 
 } // namespace lumiq::sim

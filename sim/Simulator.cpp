@@ -130,10 +130,11 @@ void Simulator::onDatagram(const ReceivedDatagram& datagram) {
     });
     const auto envelope = ParseEnvelope(datagram.bytes);
     std::vector<std::size_t> takers;
-    for (std::size_t i = 0; envelope && i < modules_.size(); ++i) {
+    const auto target = envelope ? std::optional<std::string_view>(envelope->target) : std::nullopt;
+    for (std::size_t i = 0; i < modules_.size(); ++i) {
         const bool hears =
             !modules_[i].onPty() && (!toOneAddress || addresses_[i].s_addr == datagram.destination.s_addr);
-        if (hears && modules_[i].isAddressedBy(envelope->target))
+        if (hears && modules_[i].hear(target))
             takers.push_back(i);
     }
     log_.received("udp", Endpoint(datagram.peer), takerText(takers), datagram.bytes,

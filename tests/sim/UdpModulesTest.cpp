@@ -83,6 +83,9 @@ TEST(UdpModules, FrameSentToOneAddressReachesThatModuleOnly) {
     const auto replies = probe.receiveThrough(FromMac(ModuleMac(2)));
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(replies[0].bytes, Reply(ModuleMac(1), "OK"));
+    EXPECT_EQ(lan.control().command("heard"),
+              (std::vector<std::string>{"0 own=0 search=0 other=1", "1 own=0 search=1 other=1",
+                                        "2 own=1 search=0 other=0"}));
 }
 
 TEST(UdpModules, NewMacAndAddressAfterSetting) {
