@@ -42,9 +42,13 @@ const fleet::Session& NetworkReach::add(const Resolved& module, std::unique_ptr<
     const fleet::FoundModule& found = *module.module;
     // Answers to the search that had not come by its end may still come;
     // no later than an exchange's time-out after the module's first one.
+    // Unicast only while the host's neighbour table has room for it: past
+    // that, modules get broadcast like any other (net/NeighbourRoom.h).
+    const bool unicast = !request_.broadcast && fleet::ReachableByUnicast(found) && unicastRoom_ > 0;
+    if (unicast)
+        --unicastRoom_;
     const fleet::Sighting sighting{found.ip, std::max(0, found.searchFrames - found.replies),
-                                   found.firstAt + options_.timeoutMs,
-                                   !request_.broadcast && fleet::ReachableByUnicast(found)};
+                                   found.firstAt + options_.timeoutMs, unicast};
     return engine_->add(found.mac, found.route, std::move(plan), sighting);
 }
 

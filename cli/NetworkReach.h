@@ -8,6 +8,7 @@
 
 #include "cli/ModuleCourse.h"
 #include "cli/NetworkSearch.h"
+#include "net/NeighbourRoom.h"
 
 namespace lumiq::cli {
 
@@ -29,6 +30,7 @@ private:
     SearchResult search_;
     fleet::EngineOptions options_;
     std::unique_ptr<fleet::FleetEngine> engine_;
+    int unicastRoom_ = NeighbourRoom(); // modules a run may still reach by unicast
 };
 
 } // namespace lumiq::cli

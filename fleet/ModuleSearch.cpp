@@ -46,7 +46,11 @@ void ModuleSearch::sendRound() {
 }
 
 void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram, Millis now) {
-    if (!started_ || finished())
+    // A module's later answers to the search's frames still count once the
+    // search has ended, as long as they reach it (those taken from the socket
+    // together with the answer that ended it do): the engine waits for any it
+    // does not know came.
+    if (!started_ || cancelled_)
         return;
     if (std::find(own_.begin(), own_.end(), arrival.peerIp) != own_.end())
         return;
@@ -66,6 +70,8 @@ void ModuleSearch::onDatagram(const Arrival& arrival, std::string_view datagram,
             return;
         }
     }
+    if (finished())
+        return; // no module is added once the search has ended
     FoundModule module;
     module.mac = mac;
     module.ip = arrival.peerIp;

@@ -45,6 +45,16 @@ TEST(ModuleSearch, EndsAsSoonAsTheExpectedModulesAnswered) {
     search.start(0);
     EXPECT_LT(lan.run(search), 100);
     EXPECT_EQ(search.found().size(), 4u);
+    // Answers taken from the socket with the one that ended the search still
+    // count as answers (the engine would wait for them otherwise); a new
+    // module no longer joins.
+    const Arrival late{search.found()[0].ip, 5000, FakeLan::HostRoute().ifindex, false};
+    const int replies = search.found()[0].replies;
+    search.onDatagram(late, "<" + search.found()[0].mac + ">,OK", 100);
+    search.onDatagram(Arrival{inet_addr("10.77.9.9"), 5000, late.ifindex, false}, "<02:4c:51:00:99:99>,OK",
+                      100);
+    EXPECT_EQ(search.found()[0].replies, replies + 1);
+    EXPECT_EQ(search.found().size(), 4u);
 }
 
 } // namespace
