@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,13 +84,15 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, std::chrono::mill
     if (reading > 0)
         kill(pid, SIGKILL);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     result.elapsedMs = NowMs() - started;
     if (reading > 0)
         throw std::runtime_error(argv.front() + " did not end within " + std::to_string(limit.count()) +
                                  " ms");
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakKiB = usage.ru_maxrss;
     return result;
 }
 

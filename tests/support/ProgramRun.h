@@ -15,6 +15,7 @@ struct ProgramResult {
     std::string out;
     std::string err;
     double elapsedMs = 0; // from start to end, on the frame log's clock
+    long peakKiB = 0;     // its own peak resident set (wait4's ru_maxrss for this child alone)
 };
 
 // argv[0] is the program's path. Throws std::runtime_error when it cannot

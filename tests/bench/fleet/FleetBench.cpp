@@ -27,7 +27,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/bench/fleet/MeasuredRun.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/simbed/SimLan.h"
 
@@ -95,7 +94,7 @@ Figures Measure(const std::vector<std::string>& args, int runs, const std::vecto
             options.before();
         for (SimLan* lan : lans)
             lan->control().clearLog();
-        const MeasuredResult result = RunMeasured(argv, std::chrono::minutes(10));
+        const testbed::ProgramResult result = testbed::RunProgram(argv, std::chrono::minutes(10));
         const json document = json::parse(result.out, nullptr, false);
         if (document.is_discarded()) {
             std::fprintf(stderr, "bench_fleet: lumiq %s ended %d: %s\n", args.front().c_str(),
