@@ -76,7 +76,8 @@ enum class ReportForm : unsigned char {
     Bundle,   // the support bundle's parts
     Values,   // modules' values: read, get, default
     Writes,   // the values and what became of each one written: set
-    Apply     // what differed, was written and read back: apply
+    Apply,    // what differed, was written and read back: apply
+    Streamed  // written by the run as it went: commission
 };
 
 struct Report {

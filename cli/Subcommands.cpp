@@ -13,6 +13,7 @@ std::vector<std::unique_ptr<Subcommand>> AllSubcommands() {
     all.push_back(MakeSetCommand());
     all.push_back(MakeDefaultCommand());
     all.push_back(MakeApplyCommand());
+    all.push_back(MakeCommissionCommand());
     return all;
 }
 

@@ -17,6 +17,7 @@ std::unique_ptr<Subcommand> MakeGetCommand();
 std::unique_ptr<Subcommand> MakeSetCommand();
 std::unique_ptr<Subcommand> MakeDefaultCommand();
 std::unique_ptr<Subcommand> MakeApplyCommand();
+std::unique_ptr<Subcommand> MakeCommissionCommand();
 
 // In the order the help lists them.
 std::vector<std::unique_ptr<Subcommand>> AllSubcommands();

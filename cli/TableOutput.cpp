@@ -262,10 +262,14 @@ void WriteTable(const Report& report, std::ostream& out) {
             WriteMany(report, OutputWidth(), out);
         }
         break;
+    case ReportForm::Streamed:
+        break;
     }
 }
 
 void WriteReport(const Report& report, Format format, std::ostream& out) {
+    if (report.form == ReportForm::Streamed)
+        return;
     switch (format) {
     case Format::Table:
         WriteTable(report, out);
