@@ -5,11 +5,17 @@
 //   ip=10.1.0.100-10.1.0.199   the addresses of a range, in order
 //   ip=10.1.0.100+             from this address upwards
 //   port=9000+  dport=9000-9099   a number counting up with the sequence number
-//   name=Press-{n:03}          a text: {n} the sequence number ({n:03}: at least
-//                              three digits, zeros in front), {mac} the module's
-//                              MAC text, {mac6} its last six hex digits,
-//                              {{ and }} a brace
+//                              (the first number gets 9000); a plain port or a
+//                              template gives every module the same
+//   name=Press-{n:03}          a text: {n} the sequence number ({n:03}, also
+//                              written {n:3}: at least three digits, zeros in
+//                              front), {mac} the module's MAC text (lower case,
+//                              with colons), {mac6} its last six hex digits
+//                              (lower case), {{ and }} a brace
 //   gateway=10.1.0.1           any other key: a text template the same way
+//                              (mac is refused: a MAC comes with the module;
+//                              ip takes a range only: one address for many
+//                              modules would give them all one)
 //
 // The sequence number and the address are counted apart: an address that
 // turns out to be taken is skipped without a number being lost. Every value
@@ -72,9 +78,28 @@ public:
 
     // The assignments as given, for logs and messages.
     const std::vector<std::string>& assignments() const { return given_; }
+    // Whether an assignment gives this parameter (ip: the ip pool).
+    bool assigns(Param param) const;
 
 private:
-    struct Template; // one key's template
+    // One piece of a text template: a literal text or a placeholder.
+    struct Piece {
+        enum class Kind : unsigned char { Literal, Number, Mac, Mac6 };
+        Kind kind = Kind::Literal;
+        std::string text;   // Literal
+        unsigned width = 0; // Number: at least this many digits
+    };
+    // One key's template: pieces of text, or a port that counts up.
+    struct Template {
+        Param param;
+        std::string given;         // "KEY=TEMPLATE" as typed
+        std::vector<Piece> pieces; // empty when it counts
+        bool counts = false;       // port=9000+ or port=9000-9099
+        unsigned countFrom = 0;
+        std::optional<unsigned> countTo; // inclusive; none for "N+"
+    };
+    std::string textOf(const Template& pool, unsigned number, std::string_view mac) const;
+    bool excludedByMask(std::uint32_t hostOrder) const;
     struct AddressRange {
         std::uint32_t first = 0; // host order
         std::uint32_t last = 0;  // host order, inclusive
