@@ -11,7 +11,9 @@
 # Inside a private network namespace (scripts/in-netns; the bench builds its
 # LANs inside), so nothing sent can leave the machine. It prints figures;
 # BENCHMARKS.md records them.
-# Usage: scripts/bench-fleet.sh [build-dir] [runs] [read|apply|scale|all]   (defaults: build, 5, all)
+# ("station") lumiq commission with 1 and 64 factory-fresh modules, verified
+# after a power cycle.
+# Usage: scripts/bench-fleet.sh [build-dir] [runs] [read|apply|scale|station|all]   (defaults: build, 5, all)
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}

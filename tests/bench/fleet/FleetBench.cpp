@@ -13,7 +13,7 @@
 // Where this lumiq has --broadcast, a figure is also taken with it.
 //
 // Usage (inside a private namespace, see scripts/bench-fleet.sh):
-//   bench_fleet [runs] [read|apply|scale|all]
+//   bench_fleet [runs] [read|apply|scale|station|all]
 
 #include <nlohmann/json.hpp>
 
@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "tests/support/ProgramRun.h"
+#include "tests/bench/fleet/StationBench.h"
 #include "tests/support/simbed/SimLan.h"
 
 namespace lumiq::bench {
@@ -320,6 +321,8 @@ int Main(int runs, const std::string& what) {
         MeasureApply(runs);
     if (what == "scale" || what == "all")
         MeasureScale(runs);
+    if (what == "station" || what == "all")
+        MeasureStation(runs);
     return 0;
 }
 
@@ -329,8 +332,8 @@ int Main(int runs, const std::string& what) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 5;
     const std::string what = argc > 2 ? argv[2] : "all";
-    if (what != "read" && what != "apply" && what != "scale" && what != "all") {
-        std::fprintf(stderr, "usage: bench_fleet [runs] [read|apply|scale|all]\n");
+    if (what != "read" && what != "apply" && what != "scale" && what != "station" && what != "all") {
+        std::fprintf(stderr, "usage: bench_fleet [runs] [read|apply|scale|station|all]\n");
         return 2;
     }
     try {
