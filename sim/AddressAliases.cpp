@@ -48,22 +48,28 @@ AddressAliases::AddressAliases(std::string device, const std::vector<std::string
     : device_(std::move(device)) {
     if (if_nametoindex(device_.c_str()) == 0)
         throw std::runtime_error("no network adapter " + device_);
+    add(addresses);
+}
+
+void AddressAliases::add(const std::vector<std::string>& addresses) {
     const std::set<std::string> held = AddressesOf(device_);
     std::set<std::string> seen;
+    std::vector<std::string> batch;
     for (const auto& address : addresses)
         if (held.count(address) == 0 && seen.insert(address).second)
-            added_.push_back(address);
-    if (!ChangeAliases("add", added_, device_)) {
+            batch.push_back(address);
+    if (!ChangeAliases("add", batch, device_)) {
         // Take back what did get added before the failure.
         const std::set<std::string> now = AddressesOf(device_);
         std::vector<std::string> undo;
-        for (const auto& address : added_)
+        for (const auto& address : batch)
             if (now.count(address) != 0)
                 undo.push_back(address);
         ChangeAliases("del", undo, device_);
         throw std::runtime_error("could not add the module addresses to " + device_ +
                                  " (ip address add failed)");
     }
+    added_.insert(added_.end(), batch.begin(), batch.end());
 }
 
 AddressAliases::~AddressAliases() {

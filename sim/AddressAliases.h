@@ -1,7 +1,8 @@
 #pragma once
 // Each simulated module sends from its own IPv4 address, so each address
 // must be one of the host's: an alias (/32) on the LAN adapter. Added with
-// one "ip -batch" run at start, removed the same way at the end.
+// one "ip -batch" run at start and one for each later batch (modules that
+// take a new address at a power-up), all removed in one run at the end.
 
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ public:
     AddressAliases(std::string device, const std::vector<std::string>& addresses);
     // Removes exactly the aliases this object added.
     ~AddressAliases();
+    // Adds those of `addresses` that the adapter does not hold yet. Throws
+    // when "ip" fails, having taken back what it added of this batch.
+    void add(const std::vector<std::string>& addresses);
     AddressAliases(const AddressAliases&) = delete;
     AddressAliases& operator=(const AddressAliases&) = delete;
 

@@ -62,10 +62,19 @@ SimModule* FindModule(std::vector<SimModule>& modules, const std::string& name, 
 
 std::string ListLine(std::size_t index, const SimModule& module) {
     std::string line = std::to_string(index) + " mac=" + EscapeBytes(module.mac());
+    const std::string plugged = std::string(" plugged=") + (module.plugged() ? "yes" : "no");
     if (module.onPty())
-        return line + " link=pty pty=" + EscapeBytes(module.ptyPath());
+        return line + " link=pty pty=" + EscapeBytes(module.ptyPath()) + plugged;
     return line + " address=" + module.address() +
-           " link=udp reply=" + (module.replyMode() == ReplyMode::Unicast ? "unicast" : "broadcast");
+           " link=udp reply=" + (module.replyMode() == ReplyMode::Unicast ? "unicast" : "broadcast") +
+           plugged;
+}
+
+std::string JoinedKeywords(const std::vector<std::string>& keywords) {
+    std::string text;
+    for (const auto& keyword : keywords)
+        text += (text.empty() ? "" : ",") + keyword;
+    return text;
 }
 
 std::vector<std::string> FaultLines(const Faults& faults) {
@@ -78,7 +87,8 @@ std::vector<std::string> FaultLines(const Faults& faults) {
             "twice=" + std::string(faults.twice ? "on" : "off"),
             "hidden=" + std::string(faults.hidden ? "on" : "off"),
             "malformed=" + malformed,
-            "refuse=" + (faults.refused.empty() ? std::string("off") : faults.refused)};
+            "refuse=" + (faults.refused.empty() ? std::string("off") : faults.refused),
+            "forget=" + (faults.forgotten.empty() ? std::string("off") : JoinedKeywords(faults.forgotten))};
 }
 
 // The text after the first `count` words and the one blank after them,
@@ -138,6 +148,13 @@ std::string SetFault(const Words& words, Faults& faults) {
         faults.refused = keyword == "OFF" ? "" : keyword;
         return ControlOk();
     }
+    if (kind == "forget" && words.size() == 4) {
+        const auto keywords = argument == "off" ? std::vector<std::string>{} : ParseForgotten(argument);
+        if (!keywords)
+            return ControlError("forget takes parameter keywords joined by commas (IP,NAME) or off");
+        faults.forgotten = *keywords;
+        return ControlOk();
+    }
     if (kind == "malformed" && (words.size() == 4 || words.size() == 5)) {
         const auto form = ParseMalformed(argument);
         const auto count = words.size() == 5 ? ParseNumber(words[4]) : std::optional<unsigned long>(1);
@@ -147,6 +164,44 @@ std::string SetFault(const Words& words, Faults& faults) {
         return ControlOk();
     }
     return ControlError("unknown fault command");
+}
+
+// unplug, plug and power-cycle, on one module or all; nothing when `words`
+// is no such command.
+std::optional<std::string> SwitchPower(const Words& words, std::vector<SimModule>& modules) {
+    const std::string& command = words[0];
+    const bool cycle = command == "power-cycle";
+    if (command != "unplug" && command != "plug" && !cycle)
+        return std::nullopt;
+    if (words.size() < 2 || words.size() > (cycle ? 3u : 2u))
+        return ControlError(
+            command + (cycle ? " takes a module or all, and an off time in ms" : " takes a module or all"));
+    std::optional<unsigned long> offMs = kPowerCycleOffMs;
+    if (words.size() == 3)
+        offMs = ParseNumber(words[2]);
+    if (!offMs)
+        return ControlError("power-cycle takes an off time in ms");
+    std::vector<SimModule*> chosen;
+    if (words[1] == "all") {
+        for (auto& module : modules)
+            chosen.push_back(&module);
+    } else {
+        std::string complaint;
+        SimModule* module = FindModule(modules, words[1], complaint);
+        if (module == nullptr)
+            return ControlError(complaint);
+        chosen.push_back(module);
+    }
+    const auto backAt = SimModule::Clock::now() + std::chrono::milliseconds(*offMs);
+    for (SimModule* module : chosen) {
+        if (cycle)
+            module->powerCycle(backAt);
+        else if (command == "plug")
+            module->powerUp();
+        else
+            module->unplug();
+    }
+    return ControlOk();
 }
 
 } // namespace
@@ -206,6 +261,8 @@ ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& 
             module.reset();
         return {ControlOk()};
     }
+    if (auto switched = SwitchPower(words, modules))
+        return {*std::move(switched)};
     const bool known = command == "get" || command == "set" || command == "reply" || command == "fault" ||
                        command == "reset";
     if (!known)

@@ -6,19 +6,30 @@
 // A reply is "OK <n>" and n more lines, or one line "ERROR <reason>".
 //
 //   ping
-//   list                          one line per module: index, mac, address, link, reply mode
+//   list                          one line per module: index, mac, address, link, reply mode, plugged
 //   get <m>                       KEY=value for every parameter (values escaped, NAME as GBK bytes)
 //   set <m> <KEY> <value>         as "AT+KEY=value" would, without faults; NAME given in UTF-8
 //   reply <m> unicast|broadcast
 //   fault <m>                     the module's faults: silent, wrong, delay_ms, twice, hidden, malformed,
-//   refuse fault <m> silent on|off fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
+//                                 refuse, forget
+//   fault <m> silent on|off
+//   fault <m> wrong <N>           the next N frames are answered "ERROR\r\n"
 //   fault <m> delay <ms>          every reply this much later (0: at once)
 //   fault <m> twice on|off
 //   fault <m> hidden on|off       does not answer the search, takes every other frame
 //   fault <m> malformed short|nogt|binary|oversized [count]
 //   fault <m> refuse <KEY>|off    sets of KEY ("NAME") are answered "ERROR\r\n"
+//   fault <m> forget <KEY>[,<KEY>...]|off
+//                                 at every power-up these parameters ("IP,NAME") fall back to
+//                                 their factory values, before the module takes its address
 //   fault <m> clear
-//   reset <m>|all                 factory parameters, no faults
+//   reset <m>|all                 factory parameters, no faults (plugged in or not, it stays so)
+//   unplug <m>|all                off the LAN (cable pulled, power off): hears nothing, sends
+//                                 nothing, answers due are dropped; parameters stay
+//   plug <m>|all                  back on the LAN as just powered on: forgets what "fault forget"
+//                                 names, then sends from the address of its IP parameter (an alias
+//                                 is added for it with --alias-dev). A module plugged in restarts.
+//   power-cycle <m>|all [off-ms]  unplug now, plug again after off-ms (2000)
 //   log                           the frame log (FrameLog.h), one frame per line
 //   log-clear                     forget the frame log, its frame count and the modules' heard counts
 //   heard                         one line per module: index, and the frames that reached it since
@@ -55,6 +66,9 @@ struct ControlOutcome {
     std::optional<FrameWait> wait; // instead of a reply: answer when this is met
     bool quit = false;
 };
+
+// The off time of "power-cycle" when none is given.
+inline constexpr unsigned long kPowerCycleOffMs = 2000;
 
 ControlOutcome RunControlCommand(std::string_view line, std::vector<SimModule>& modules, FrameLog& log);
 

@@ -1,6 +1,10 @@
 #include "sim/Faults.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+
+#include "sim/ParamRules.h"
 
 namespace lumiq::sim {
 
@@ -30,6 +34,26 @@ std::string_view MalformedName(Malformed kind) {
         if (each == kind)
             return text;
     return "?";
+}
+
+std::optional<std::vector<std::string>> ParseForgotten(std::string_view list) {
+    std::vector<std::string> keywords;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        std::string_view item = list.substr(start, comma - start);
+        item.remove_prefix(std::min(item.find_first_not_of(" \t"), item.size()));
+        item.remove_suffix(item.size() - std::min(item.find_last_not_of(" \t") + 1, item.size()));
+        std::string keyword(item);
+        std::transform(keyword.begin(), keyword.end(), keyword.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (FindParamRule(keyword) == nullptr)
+            return std::nullopt;
+        if (std::find(keywords.begin(), keywords.end(), keyword) == keywords.end())
+            keywords.push_back(keyword);
+        start = comma + 1;
+    }
+    return keywords;
 }
 
 std::string MalformedBytes(Malformed kind, std::string_view mac) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumiq::sim {
 
@@ -31,6 +32,13 @@ struct Faults {
     bool hidden = false;               // takes every frame but the search's: a stray with another's MAC
     std::deque<Malformed> malformed{}; // replies to the next frames, one each, changing nothing
     std::string refused{}; // a keyword ("NAME"): its sets are answered "ERROR\r\n", changing nothing
+    // Keywords ("IP", "NAME") whose values fall back to the factory ones at
+    // every power-up, as a module whose settings memory fails does.
+    std::vector<std::string> forgotten{};
 };
+
+// "IP,NAME" into upper-case keywords, each one a module's parameter;
+// nothing when a keyword is unknown or the list has an empty item.
+std::optional<std::vector<std::string>> ParseForgotten(std::string_view list);
 
 } // namespace lumiq::sim

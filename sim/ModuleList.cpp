@@ -106,6 +106,14 @@ std::string ApplyKey(ModuleSetup& module, const std::string& key, const std::str
         if (value.empty())
             return "pty needs a path";
         module.ptyPath = value;
+    } else if (key == "plugged") {
+        if (!ParseFlag(value, module.plugged))
+            return "plugged must be yes or no";
+    } else if (key == "forget") {
+        const auto keywords = ParseForgotten(value);
+        if (!keywords)
+            return "forget takes parameter keywords joined by commas (IP,NAME)";
+        module.faults.forgotten = *keywords;
     } else if (key == "silent" || key == "twice" || key == "hidden") {
         if (!ParseFlag(value, key == "silent"  ? module.faults.silent
                               : key == "twice" ? module.faults.twice

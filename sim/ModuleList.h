@@ -9,6 +9,7 @@
 //   ip = 10.77.1.1               the address it answers from, and its IP parameter
 //   reply = unicast | broadcast
 //   pty = /tmp/lumiq-serial0     serve it on a pseudo-terminal linked here instead of UDP
+//   plugged = yes | no           no: it starts off the LAN, until "plug" (ControlCommands.h)
 //   model, gateway, mask, dip, port, dport, dchp, uart, version   factory parameters
 //   name = 一号机                 UTF-8 here, held and sent as GBK, at most 15 GBK bytes
 //   silent = yes | no            faults, see Faults.h
@@ -17,6 +18,7 @@
 //   twice = yes | no
 //   hidden = yes | no            does not answer the search
 //   malformed = short,nogt,binary,oversized   replies to the first frames, in this order
+//   forget = IP,NAME             these parameters take their factory values at every power-up
 
 #include <cstdint>
 #include <stdexcept>

@@ -69,4 +69,27 @@ void SimModule::reset() {
     setup_.faults = Faults{};
 }
 
+void SimModule::unplug() {
+    setup_.plugged = false;
+    powerUpDue_.reset();
+}
+
+void SimModule::powerUp() {
+    for (const std::string& keyword : setup_.faults.forgotten) {
+        if (const auto factory = setup_.factory.find(keyword); factory != setup_.factory.end())
+            params_[keyword] = factory->second;
+    }
+    // The IP parameter passed the module's own check when it was set.
+    if (const auto ip = params_.find("IP"); ip != params_.end() && IsDottedQuad(ip->second))
+        setup_.address = ip->second;
+    setup_.plugged = true;
+    powerUpDue_.reset();
+    ++powerUps_;
+}
+
+void SimModule::powerCycle(Clock::time_point backAt) {
+    unplug();
+    powerUpDue_ = backAt;
+}
+
 } // namespace lumiq::sim

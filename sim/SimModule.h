@@ -2,6 +2,7 @@
 // One simulated module: its addresses, its parameters (current and factory),
 // how it replies, and the faults it is told to show.
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,8 +23,11 @@ struct ModuleSetup {
     ModuleParams factory; // every keyword; "AT+DEFAULT" brings these back
     // The address the module sends from on the UDP link. It stays the same
     // after "AT+IP=": the new value is only reported, as a module that has not
-    // been restarted does.
+    // been restarted does. A power-up takes it from the IP parameter.
     std::string address;
+    // Off: the module is off the LAN (cable pulled or power off) until it is
+    // plugged in.
+    bool plugged = true;
     ReplyMode reply = ReplyMode::Unicast;
     Faults faults;
     // Set: the module sits on a pseudo-terminal, this path linking to it, and
@@ -33,6 +37,8 @@ struct ModuleSetup {
 
 class SimModule {
 public:
+    using Clock = std::chrono::steady_clock;
+
     explicit SimModule(ModuleSetup setup);
 
     // The MAC text the module answers to and writes in its reply header.
@@ -79,10 +85,28 @@ public:
     // Factory parameters and no faults.
     void reset();
 
+    // Unplugged, the module hears nothing and sends nothing; its parameters
+    // stay. Unplugging also calls off a power-up that was due.
+    bool plugged() const { return setup_.plugged; }
+    void unplug();
+    // Plugged in, as just powered on (also when it was plugged in: a
+    // restart): the parameters it is told to forget fall back to their
+    // factory values, then it sends from the address of its IP parameter.
+    void powerUp();
+    // Unplugs it now and has it powered up at `backAt`, by whoever keeps
+    // the time (powerUpDue()).
+    void powerCycle(Clock::time_point backAt);
+    std::optional<Clock::time_point> powerUpDue() const { return powerUpDue_; }
+    // How many times it was powered up: an answer due from before the
+    // latest power-up is never sent.
+    unsigned powerUps() const { return powerUps_; }
+
 private:
     ModuleSetup setup_;
     ModuleParams params_;
     HeardFrames heard_;
+    std::optional<Clock::time_point> powerUpDue_;
+    unsigned powerUps_ = 0;
 };
 
 } // namespace lumiq::sim

@@ -40,9 +40,11 @@ Modules:
                            symbolic link to its device (may be repeated)
   --first-address A.B.C.D  address of the first generated module (10.77.1.1)
   --reply unicast|broadcast  how generated modules reply (unicast)
+  --unplugged              the --modules modules start off the LAN, until "ctl plug"
 Network:
-  --alias-dev IFACE        add every module address to IFACE as an alias at start,
-                           remove it at the end (each module sends from its own address)
+  --alias-dev IFACE        add every module address to IFACE as an alias at start, and
+                           each new one a module takes at a power-up; remove them all
+                           at the end (each module sends from its own address)
   --dangerous-use-host-network
                            answer on UDP even in the machine's own network namespace;
                            replies to 255.255.255.255 then reach the real network
@@ -62,8 +64,10 @@ the source tree, /usr/share/lumiq-config/netbed where the package is installed
 "ctl" sends one command to a running simulator and prints the reply:
   ping | list | get <m> | set <m> <KEY> <value> | reply <m> unicast|broadcast
   fault <m> [silent on|off | wrong N | delay MS | twice on|off | hidden on|off |
-             malformed short|nogt|binary|oversized [count] | refuse KEY|off | clear]
-  reset <m>|all | log | log-clear | wait-frames N TIMEOUT_MS | quit
+             malformed short|nogt|binary|oversized [count] | refuse KEY|off |
+             forget KEY[,KEY...]|off | clear]
+  unplug <m>|all | plug <m>|all | power-cycle <m>|all [OFF_MS]
+  reset <m>|all | log | log-clear | heard | wait-frames N TIMEOUT_MS | quit
 <m> is a module's index (from 0) or its MAC text.
 )";
 }
@@ -92,6 +96,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args) {
             if (mode != "unicast" && mode != "broadcast")
                 throw UsageError("--reply takes unicast or broadcast");
             options.reply = mode == "unicast" ? ReplyMode::Unicast : ReplyMode::Broadcast;
+        } else if (option == "--unplugged") {
+            options.unplugged = true;
         } else if (option == "--alias-dev") {
             options.aliasDevice = value();
         } else if (option == "--control") {
@@ -134,6 +140,7 @@ std::vector<ModuleSetup> BuildModules(const SimOptions& options) {
     for (int i = 0; i < generated; ++i) {
         modules.push_back(GeneratedModule(static_cast<unsigned>(modules.size()), first));
         modules.back().reply = options.reply;
+        modules.back().plugged = !options.unplugged;
     }
     for (const auto& path : options.ptyPaths) {
         modules.push_back(GeneratedModule(static_cast<unsigned>(modules.size()), first));

@@ -23,6 +23,7 @@ struct SimOptions {
     std::vector<std::string> ptyPaths;
     std::string firstAddress = "10.77.1.1";
     ReplyMode reply = ReplyMode::Unicast;
+    bool unplugged = false; // the --modules ones start off the LAN
     std::string aliasDevice;
     std::string controlPath;
     std::string logPath;

@@ -40,12 +40,18 @@ std::string ModuleLabel(std::size_t index, const SimModule& module) {
 } // namespace
 
 Simulator::Simulator(SimulatorSetup setup) : log_(setup.logPath) {
+    std::vector<std::string> udpAddresses;
     for (auto& moduleSetup : setup.modules) {
         in_addr address{};
         inet_pton(AF_INET, moduleSetup.address.c_str(), &address);
         addresses_.push_back(address);
+        moduleAddresses_.insert(address.s_addr);
+        if (moduleSetup.ptyPath.empty())
+            udpAddresses.push_back(moduleSetup.address);
         modules_.emplace_back(std::move(moduleSetup));
     }
+    if (!setup.aliasDevice.empty() && !udpAddresses.empty())
+        aliases_.emplace(setup.aliasDevice, udpAddresses);
     for (std::size_t i = 0; i < modules_.size(); ++i) {
         if (modules_[i].onPty()) {
             ptys_.push_back(std::make_unique<PtyPort>(modules_[i].ptyPath()));
@@ -55,7 +61,7 @@ Simulator::Simulator(SimulatorSetup setup) : log_(setup.logPath) {
         }
     }
     control_ = std::make_unique<ControlServer>(
-        setup.controlPath, [this](std::string_view line) { return RunControlCommand(line, modules_, log_); },
+        setup.controlPath, [this](std::string_view line) { return control(line); },
         [this] { return log_.receivedCount(); });
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -94,6 +100,8 @@ void Simulator::run() {
         std::optional<Clock::time_point> wake = control_->nextDeadline();
         if (!schedule_.empty() && (!wake || schedule_.begin()->first < *wake))
             wake = schedule_.begin()->first;
+        if (!powerUps_.empty() && (!wake || powerUps_.begin()->first < *wake))
+            wake = powerUps_.begin()->first;
         int timeoutMs = -1;
         if (wake) {
             const auto left = *wake - Clock::now() + std::chrono::microseconds(999);
@@ -109,31 +117,78 @@ void Simulator::run() {
             if (fds[i].revents != 0)
                 watches[i].ready(fds[i].revents);
         const auto now = Clock::now();
+        powerUpDue(now);
         sendDue(now);
         control_->settleWaits(now);
     }
 }
 
+ControlOutcome Simulator::control(std::string_view line) {
+    ControlOutcome outcome = RunControlCommand(line, modules_, log_);
+    for (std::size_t i = 0; i < modules_.size(); ++i)
+        if (const auto due = modules_[i].powerUpDue())
+            powerUps_.insert({*due, i});
+    followAddresses();
+    return outcome;
+}
+
+void Simulator::powerUpDue(Clock::time_point now) {
+    bool any = false;
+    while (!powerUps_.empty() && powerUps_.begin()->first <= now) {
+        const auto [due, module] = *powerUps_.begin();
+        powerUps_.erase(powerUps_.begin());
+        if (modules_[module].powerUpDue() == due) {
+            modules_[module].powerUp();
+            any = true;
+        }
+    }
+    if (any)
+        followAddresses();
+}
+
+// A module powered up sends from the address of its IP parameter, which
+// must then be one of this host's.
+void Simulator::followAddresses() {
+    std::vector<std::string> moved;
+    for (std::size_t i = 0; i < modules_.size(); ++i) {
+        const SimModule& module = modules_[i];
+        in_addr address{};
+        if (module.onPty() || !module.plugged() ||
+            inet_pton(AF_INET, module.address().c_str(), &address) != 1 ||
+            address.s_addr == addresses_[i].s_addr)
+            continue;
+        addresses_[i] = address;
+        moduleAddresses_.insert(address.s_addr);
+        moved.push_back(module.address());
+    }
+    if (!aliases_ || moved.empty())
+        return;
+    try {
+        aliases_->add(moved);
+    } catch (const std::exception& error) {
+        warnOnce(error.what());
+    }
+}
+
+bool Simulator::isModuleAddress(const in_addr& address) const {
+    return moduleAddresses_.count(address.s_addr) != 0;
+}
+
 void Simulator::onDatagram(const ReceivedDatagram& datagram) {
     // Broadcast replies of our own modules come back to this socket; they
     // are not frames to a module.
-    const bool ownEcho = ntohs(datagram.peer.sin_port) == kModulePort &&
-                         std::any_of(addresses_.begin(), addresses_.end(), [&](const in_addr& a) {
-                             return a.s_addr == datagram.peer.sin_addr.s_addr;
-                         });
-    if (ownEcho)
+    if (ntohs(datagram.peer.sin_port) == kModulePort && isModuleAddress(datagram.peer.sin_addr))
         return;
     // Sent to one module's own address, only that address hears it; sent to
-    // a broadcast address, every module does.
-    const bool toOneAddress = std::any_of(addresses_.begin(), addresses_.end(), [&](const in_addr& a) {
-        return a.s_addr == datagram.destination.s_addr;
-    });
+    // a broadcast address, every module does. An unplugged module hears
+    // nothing.
+    const bool toOneAddress = isModuleAddress(datagram.destination);
     const auto envelope = ParseEnvelope(datagram.bytes);
     std::vector<std::size_t> takers;
     const auto target = envelope ? std::optional<std::string_view>(envelope->target) : std::nullopt;
     for (std::size_t i = 0; i < modules_.size(); ++i) {
-        const bool hears =
-            !modules_[i].onPty() && (!toOneAddress || addresses_[i].s_addr == datagram.destination.s_addr);
+        const bool hears = !modules_[i].onPty() && modules_[i].plugged() &&
+                           (!toOneAddress || addresses_[i].s_addr == datagram.destination.s_addr);
         if (hears && modules_[i].hear(target))
             takers.push_back(i);
     }
@@ -150,7 +205,7 @@ void Simulator::onDatagram(const ReceivedDatagram& datagram) {
 void Simulator::onPtyInput(std::size_t port) {
     const std::size_t module = ptyModule_[port];
     for (const std::string& chunk : ptys_[port]->readLines()) {
-        const bool isCommand = chunk.ends_with("\r\n");
+        const bool isCommand = chunk.ends_with("\r\n") && modules_[module].plugged();
         log_.received("pty", ptys_[port]->linkPath(), isCommand ? takerText({module}) : "ignored", chunk);
         if (!isCommand)
             continue;
@@ -161,6 +216,7 @@ void Simulator::onPtyInput(std::size_t port) {
 
 void Simulator::scheduleAnswer(std::size_t module, const SimModule::Answer& answer, Outgoing outgoing) {
     const auto due = Clock::now() + std::chrono::milliseconds(answer.delayMs);
+    outgoing.powerUps = modules_[module].powerUps();
     for (const std::string& write : answer.writes) {
         outgoing.module = module;
         outgoing.bytes = write;
@@ -172,7 +228,10 @@ void Simulator::sendDue(Clock::time_point now) {
     while (!schedule_.empty() && schedule_.begin()->first <= now) {
         const Outgoing outgoing = std::move(schedule_.begin()->second);
         schedule_.erase(schedule_.begin());
-        send(outgoing);
+        // A module that was unplugged or restarted since never sends it.
+        const SimModule& module = modules_[outgoing.module];
+        if (module.plugged() && module.powerUps() == outgoing.powerUps)
+            send(outgoing);
     }
 }
 

@@ -5,10 +5,7 @@
 #include <unistd.h>
 
 #include <iostream>
-#include <memory>
-#include <optional>
 
-#include "sim/AddressAliases.h"
 #include "sim/ControlClient.h"
 #include "sim/HostNetwork.h"
 #include "sim/ModuleList.h"
@@ -114,11 +111,8 @@ int main(int argc, char** argv) {
             return 0; // the parent is already gone
     }
     try {
-        std::optional<AddressAliases> aliases;
-        if (!options.aliasDevice.empty() && !udpAddresses.empty())
-            aliases.emplace(options.aliasDevice, udpAddresses);
         const std::size_t count = modules.size();
-        Simulator simulator({std::move(modules), options.controlPath, options.logPath});
+        Simulator simulator({std::move(modules), options.controlPath, options.logPath, options.aliasDevice});
         // A program that waits for the ready signal says what it needs itself.
         if (options.readyFd < 0)
             std::cerr << "lumiq-sim: " << count << " module(s), " << udpAddresses.size()

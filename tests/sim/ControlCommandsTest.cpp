@@ -23,10 +23,11 @@ protected:
 
 TEST_F(ControlCommands, ListsAndReadsModules) {
     EXPECT_EQ(run("ping"), "OK 0\n");
+    EXPECT_EQ(run("unplug 1"), "OK 0\n");
     EXPECT_EQ(run("list"), "OK 3\n"
-                           "0 mac=02:4c:51:00:00:01 address=10.77.1.1 link=udp reply=unicast\n"
-                           "1 mac=02:4c:51:00:00:02 address=10.77.1.2 link=udp reply=unicast\n"
-                           "2 mac=02:4c:51:00:00:03 address=10.77.1.3 link=udp reply=unicast\n");
+                           "0 mac=02:4c:51:00:00:01 address=10.77.1.1 link=udp reply=unicast plugged=yes\n"
+                           "1 mac=02:4c:51:00:00:02 address=10.77.1.2 link=udp reply=unicast plugged=no\n"
+                           "2 mac=02:4c:51:00:00:03 address=10.77.1.3 link=udp reply=unicast plugged=yes\n");
     EXPECT_EQ(
         run("get 1"),
         "OK 12\nMODEL=1\nGATEWAY=10.77.0.1\nMASK=255.255.0.0\nIP=10.77.1.2\nDIP=192.168.1.100\n"
@@ -47,16 +48,17 @@ TEST_F(ControlCommands, SetsParametersAsAModuleWouldTakeThem) {
 }
 
 TEST_F(ControlCommands, SetsShowsAndClearsFaults) {
-    for (const char* command :
-         {"fault 1 silent on", "fault 1 wrong 3", "fault 1 delay 500", "fault 1 twice on",
-          "fault 1 malformed nogt 2", "fault 1 malformed oversized", "fault 1 refuse name"})
+    for (const char* command : {"fault 1 silent on", "fault 1 wrong 3", "fault 1 delay 500",
+                                "fault 1 twice on", "fault 1 malformed nogt 2", "fault 1 malformed oversized",
+                                "fault 1 refuse name", "fault 1 forget ip,Name"})
         EXPECT_EQ(run(command), "OK 0\n") << command;
     EXPECT_EQ(run("fault 1"), "OK "
-                              "7\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nhidden=off\nmalformed=nogt,"
-                              "nogt,oversized\nrefuse=NAME\n");
+                              "8\nsilent=on\nwrong=3\ndelay_ms=500\ntwice=on\nhidden=off\nmalformed=nogt,"
+                              "nogt,oversized\nrefuse=NAME\nforget=IP,NAME\n");
     EXPECT_EQ(run("fault 1 clear"), "OK 0\n");
     EXPECT_EQ(run("fault 1"),
-              "OK 7\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nhidden=off\nmalformed=\nrefuse=off\n");
+              "OK 8\nsilent=off\nwrong=0\ndelay_ms=0\ntwice=off\nhidden=off\nmalformed=\nrefuse=off\n"
+              "forget=off\n");
 }
 
 TEST_F(ControlCommands, ResetsOneOrAll) {
@@ -90,6 +92,11 @@ TEST_F(ControlCommands, RefusesWhatItCannotDo) {
          "ERROR malformed takes short, nogt, binary or oversized and a count up to 1000\n"},
         {"fault 0 explode", "ERROR unknown fault command\n"},
         {"reply 0 sometimes", "ERROR wrong arguments for reply\n"},
+        {"fault 0 forget IP,,NAME",
+         "ERROR forget takes parameter keywords joined by commas (IP,NAME) or off\n"},
+        {"plug 3", "ERROR no module 3\n"},
+        {"unplug all now", "ERROR unplug takes a module or all\n"},
+        {"power-cycle all soon", "ERROR power-cycle takes an off time in ms\n"},
         {"wait-frames x 10", "ERROR wait-frames takes a count and a time-out in ms\n"},
         {"ping now", "ERROR unknown command ping\n"},
     };

@@ -64,6 +64,8 @@ TEST_F(ModuleFile, DescribesEachModuleAndKeepsTheNameAsGbk) {
                               "delay_ms = 300\n"
                               "twice = on\n"
                               "malformed = short, binary\n"
+                              "plugged = no\n"
+                              "forget = ip, Name\n"
                               "[module]\n"
                               "pty = /tmp/ttyLumiq\n");
     ASSERT_EQ(modules.size(), 3u);
@@ -82,6 +84,9 @@ TEST_F(ModuleFile, DescribesEachModuleAndKeepsTheNameAsGbk) {
     EXPECT_EQ(modules[1].faults.delayMs, 300u);
     EXPECT_TRUE(modules[1].faults.twice);
     EXPECT_EQ(modules[1].faults.malformed, (std::deque<Malformed>{Malformed::Short, Malformed::Binary}));
+    EXPECT_FALSE(modules[1].plugged);
+    EXPECT_TRUE(modules[0].plugged);
+    EXPECT_EQ(modules[1].faults.forgotten, (std::vector<std::string>{"IP", "NAME"}));
     EXPECT_EQ(modules[2].ptyPath, "/tmp/ttyLumiq");
 }
 
@@ -101,6 +106,7 @@ TEST_F(ModuleFile, NamesTheLineOfEveryMistake) {
         {"[module]\nwrong = many\n", ":2: wrong must be a number"},
         {"[module]\nsilent = maybe\n", ":2: silent must be yes or no"},
         {"[module]\nmalformed = short,,binary\n", ":2: malformed takes"},
+        {"[module]\nforget = IP,COLOUR\n", ":2: forget takes"},
         {"[module]\njust words\n", ":2: expected [module] or key = value"},
         {"# nothing\n", "no [module] section"},
     };
