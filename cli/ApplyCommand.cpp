@@ -148,10 +148,10 @@ protected:
         apply.add_flag("--take-identity", request.takeIdentity,
                        "write a CFG.ini's module IP and MAC too (one module)");
         apply.footer(
-            "TARGETS default to the identity table's MACs, or all. The pools give the modules found values\n"
-            "in the order of their MACs; an identity table's cell wins over a pool. Exit status: 0 every "
-            "module unchanged or\n"
-            "applied, 1 not; with --check 0 nothing would change, 1 something would, 2 trouble.");
+            "TARGETS default to the identity table's MACs, or all. The pools give the modules found\n"
+            "values in the order of their MACs; an identity table's cell wins over a pool.\n"
+            "Exit status: 0 every module unchanged or applied, 1 not; with --check 0 nothing would\n"
+            "change, 1 something would, 2 trouble.");
     }
     bool overSerial() const override { return false; }
     // Loads the profile and the identity table (every value checked), takes
