@@ -1,18 +1,22 @@
 // lumiq apply: bring modules to prepared settings (a profile, an identity
-// table keyed by MAC, or both): write what differs, read it back. Its files
-// are read and every value checked before anything is sent, also before the
-// search, and again once the search tells how many modules `all` is.
+// table keyed by MAC, identity pools, or any of them together): write what
+// differs, read it back. Its files are read and every value checked before
+// anything is sent, also before the search, and again once the search tells
+// how many modules `all` is and which of them the pools give what.
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <iostream>
+#include <map>
+#include <unordered_map>
 
 #include "cli/CommonOptions.h"
 #include "cli/IdentityChecks.h"
 #include "cli/ModuleSubcommand.h"
 #include "cli/Subcommands.h"
 #include "cli/Targets.h"
+#include "state/AddressText.h"
 
 namespace lumiq::cli {
 namespace {
@@ -27,6 +31,16 @@ void RefuseSharedIdentities(const Request& request, std::size_t modules) {
     }
 }
 
+// `over` replaces the values of `into` for the parameters it has.
+void Overlay(std::map<Param, Value>& into, const std::vector<Value>& over) {
+    for (const Value& value : over)
+        into.insert_or_assign(value.param, value);
+}
+
+std::string MacKey(const std::string& mac) {
+    return CanonicalReading(Param::Mac, mac);
+}
+
 class ApplyCommand final : public ModuleSubcommand {
 public:
     ApplyCommand()
@@ -38,6 +52,8 @@ public:
     std::optional<int> beforeWork(const Request& request, Interrupt&,
                                   const ModulesToWork& work) const override {
         RefuseSharedIdentities(request, work.modules.size());
+        poolValues_ = poolValuesFor(request, work.modules);
+        refuseOneAddressTwice(request, work.modules);
         RefuseTakenIdentity(work.modules, work.found,
                             [&](const fleet::FoundModule& module) { return wantedFor(request, &module); });
         return std::nullopt;
@@ -116,21 +132,37 @@ protected:
                         "each module's own settings: CSV keyed by mac")
             ->type_name("FILE")
             ->check(NamesAFile);
+        CLI::Option* assign =
+            apply
+                .add_option("--assign", request.assignments,
+                            "make each module a value of its own: ip=FIRST-LAST, port=N+, name=Press-{n:03} "
+                            "(repeatable)")
+                ->type_name("KEY=TEMPLATE")
+                ->allow_extra_args(false);
+        apply.add_option("--first", request.firstNumber, "the first module's number {n} (in MAC order)")
+            ->type_name("N")
+            ->check(CLI::Range(0u, 999999999u))
+            ->capture_default_str()
+            ->needs(assign);
         apply.add_flag("--check", request.check, "write nothing; show what would change");
         apply.add_flag("--take-identity", request.takeIdentity,
                        "write a CFG.ini's module IP and MAC too (one module)");
         apply.footer(
-            "TARGETS default to the identity table's MACs, or all. Exit status: 0 every module unchanged or\n"
-            "applied, 1 not; with --check 0 nothing would change, 1 something would, 2 trouble.");
+            "TARGETS default to the identity table's MACs, or all. The pools give the modules found\n"
+            "values in the order of their MACs; an identity table's cell wins over a pool.\n"
+            "Exit status: 0 every module unchanged or applied, 1 not; with --check 0 nothing would\n"
+            "change, 1 something would, 2 trouble.");
     }
     bool overSerial() const override { return false; }
     // Loads the profile and the identity table (every value checked), takes
     // the table's MACs as targets when none are named, and refuses what would
     // give two modules one MAC or address.
     void prepare(Request& request) const override {
-        if (request.profilePath.empty() && request.identitiesPath.empty())
-            throw UsageError("apply needs --profile FILE, --identities FILE, or both");
+        if (request.profilePath.empty() && request.identitiesPath.empty() && request.assignments.empty())
+            throw UsageError(
+                "apply needs --profile FILE, --identities FILE, --assign KEY=TEMPLATE, or more of them");
         try {
+            request.pools = fleet::IdentityPools(request.assignments, request.firstNumber);
             if (!request.profilePath.empty()) {
                 request.profile = fleet::LoadProfile(request.profilePath, request.takeIdentity);
                 if (request.takeIdentity && !request.profile.windowSettings)
@@ -143,6 +175,11 @@ protected:
                 request.identities = fleet::LoadIdentityTable(request.identitiesPath);
         } catch (const fleet::InputError& error) {
             throw UsageError(error.what());
+        }
+        // The pool's addresses keep clear of the ends of the profile's subnet.
+        for (const fleet::SourcedValue& value : request.profile.values) {
+            if (value.value.param == Param::Mask && !request.pools.assigns(Param::Mask))
+                request.pools.setMask(ParseIp(value.value.text));
         }
         if (request.targets.empty()) {
             if (request.identities) {
@@ -172,11 +209,72 @@ private:
         }
         return fleet::ProfileOverrides(request.profile, rows);
     }
-    static std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) {
+    // The profile, then the pools, then the module's row of the identity table.
+    std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) const {
         const fleet::IdentityRow* row =
             request.identities && module != nullptr ? request.identities->find(module->mac) : nullptr;
-        return fleet::WantedValues(request.profile, row);
+        if (poolValues_.empty())
+            return fleet::WantedValues(request.profile, row);
+        std::map<Param, Value> wanted;
+        Overlay(wanted, fleet::WantedValues(request.profile, nullptr));
+        if (module != nullptr) {
+            if (const auto it = poolValues_.find(MacKey(module->mac)); it != poolValues_.end())
+                Overlay(wanted, it->second);
+        }
+        if (row != nullptr)
+            Overlay(wanted, fleet::WantedValues({}, row));
+        std::vector<Value> values;
+        for (auto& [param, value] : wanted)
+            values.push_back(std::move(value));
+        return values;
     }
+    // The k-th module by MAC text gets number first+k and the k-th address of
+    // the ip pool, so that the same run on the same modules gives the same.
+    static std::unordered_map<std::string, std::vector<Value>>
+    poolValuesFor(const Request& request, const std::vector<const fleet::FoundModule*>& modules) {
+        std::unordered_map<std::string, std::vector<Value>> values;
+        if (request.pools.empty())
+            return values;
+        std::vector<std::string> macs;
+        for (const fleet::FoundModule* module : modules)
+            macs.push_back(MacKey(module->mac));
+        std::sort(macs.begin(), macs.end());
+        macs.erase(std::unique(macs.begin(), macs.end()), macs.end());
+        try {
+            for (std::size_t k = 0; k < macs.size(); ++k) {
+                std::optional<std::uint32_t> address;
+                if (request.pools.givesAddress())
+                    address = request.pools.addressAt(k);
+                values.emplace(macs[k],
+                               request.pools.valuesFor(request.pools.firstNumber() + static_cast<unsigned>(k),
+                                                       macs[k], address));
+            }
+        } catch (const fleet::InputError& error) {
+            throw UsageError(std::string(error.what()) + "; nothing was written");
+        }
+        return values;
+    }
+    // A pool's address that an identity table's row gives another module.
+    void refuseOneAddressTwice(const Request& request,
+                               const std::vector<const fleet::FoundModule*>& modules) const {
+        if (poolValues_.empty())
+            return;
+        std::unordered_map<std::string, const fleet::FoundModule*> holder;
+        for (const fleet::FoundModule* module : modules) {
+            for (const Value& value : wantedFor(request, module)) {
+                if (value.param != Param::Ip)
+                    continue;
+                const auto [it, added] = holder.emplace(value.text, module);
+                if (!added && MacKey(it->second->mac) != MacKey(module->mac))
+                    throw UsageError("ip=" + value.text + " would go to both " + it->second->mac + " and " +
+                                     module->mac + "; nothing was written");
+            }
+        }
+    }
+
+    // Each found module's pool values by its MAC, made once the search has
+    // found them all and before anything is sent.
+    mutable std::unordered_map<std::string, std::vector<Value>> poolValues_;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "device/Parameter.h"
 #include "device/ValueRules.h"
+#include "fleet/IdentityPools.h"
 #include "fleet/ModuleSearch.h"
 #include "fleet/PreparedSettings.h"
 #include "trace/TrafficTap.h"
@@ -51,8 +52,11 @@ struct Request {
     bool takeIdentity = false; // a CFG.ini's module IP and MAC as well
     fleet::Profile profile;
     std::optional<fleet::IdentityTable> identities;
-    std::string tracePath;     // --trace: empty for none
-    TrafficTap* tap = nullptr; // that trace, set by main: the socket and the port report to it
+    std::vector<std::string> assignments; // --assign KEY=TEMPLATE, as typed
+    unsigned firstNumber = 1;             // --first: the first module's sequence number
+    fleet::IdentityPools pools;           // made from those, every template checked
+    std::string tracePath;                // --trace: empty for none
+    TrafficTap* tap = nullptr;            // that trace, set by main: the socket and the port report to it
 
     bool allTargets() const;
 };

@@ -69,7 +69,7 @@ IdentityPools::IdentityPools(const std::vector<std::string>& assignments, unsign
             std::optional<std::uint32_t> first;
             std::optional<std::uint32_t> last;
             if (text.ends_with('+')) {
-                first = DottedQuadValue(text.substr(0, text.size() - 1));
+                first = DottedQuadValue(Trimmed(text.substr(0, text.size() - 1)));
                 last = kLastHostAddress;
             } else if (dash != std::string_view::npos) {
                 first = DottedQuadValue(Trimmed(text.substr(0, dash)));

@@ -137,6 +137,7 @@ TEST_F(LumiqInput, InputFilesThatWouldHangOrBeDroppedAreRefusedBeforeAnythingIsS
         {{"apply", "--profile", noEquals}, noEquals + ":3: not a KEY=VALUE line"},
         {{"apply", "--profile", before}, before + ":1: \"dport\" stands before the [profile] section"},
         {{"apply", "--identities", columns}, columns + ":1: two columns for ip"},
+        {{"apply", "--assign", "name=Press-{x}"}, "--assign name=Press-{x}: unknown placeholder {x}"},
         {{"read", "--targets", escapes}, escapes + ":2: bad target \"\\x1b]52;c;aGk=\\x07\\x1b[2J\""},
         {{"--trace", "-", "read", "all"}, "--trace: \"-\" would mix the trace's pcap bytes into the report"},
         {{"--trace", "", "read", "all"}, "--trace: needs a file name"},
@@ -149,6 +150,36 @@ TEST_F(LumiqInput, InputFilesThatWouldHangOrBeDroppedAreRefusedBeforeAnythingIsS
         EXPECT_TRUE(run.out.empty()) << run.out;
     }
     EXPECT_TRUE(lan->control().received().empty());
+}
+
+TEST_F(LumiqInput, PoolsGiveTheModulesFoundTheirOwnValuesInMacOrderAndARowsCellWins) {
+    const std::string table = file("own.csv", "mac,name\n02:4c:51:00:00:02,Own\n");
+    const std::vector<std::string> apply{"apply",        "all",
+                                         "--identities", table,
+                                         "--assign",     "ip=10.77.2.10-10.77.2.19",
+                                         "--assign",     "name=Press-{n:02}",
+                                         "--first",      "7",
+                                         "--expect",     "3"};
+    const ProgramResult applied = Lumiq(apply);
+    ASSERT_EQ(applied.exitStatus, 0) << applied.out << applied.err;
+    const std::vector<std::pair<std::string, std::string>> wanted{
+        {"10.77.2.10", "Press-07"}, {"10.77.2.11", "Own"}, {"10.77.2.12", "Press-09"}};
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        EXPECT_EQ(lan->control().params(i).at("IP"), wanted[i].first);
+        EXPECT_EQ(lan->control().params(i).at("NAME"), wanted[i].second);
+    }
+    // The same run again finds nothing to change.
+    std::vector<std::string> check = apply;
+    check.push_back("--check");
+    EXPECT_EQ(Lumiq(check).exitStatus, 0);
+
+    // An address another module found holds is refused before anything is sent.
+    lan->control().resetAll();
+    lan->control().clearLog();
+    const ProgramResult taken = Lumiq({"apply", "all", "--assign", "ip=10.77.1.2+", "--expect", "3"});
+    EXPECT_EQ(taken.exitStatus, 2) << taken.err;
+    EXPECT_NE(taken.err.find("holds it already; nothing was written"), std::string::npos) << taken.err;
+    EXPECT_EQ(testbed::SetFramesTo(*lan), 0u);
 }
 
 TEST_F(LumiqInput, EveryJsonRunWritesOneDocumentAlsoWhenItEndsEarly) {
