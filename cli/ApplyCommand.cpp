@@ -177,10 +177,7 @@ protected:
             throw UsageError(error.what());
         }
         // The pool's addresses keep clear of the ends of the profile's subnet.
-        for (const fleet::SourcedValue& value : request.profile.values) {
-            if (value.value.param == Param::Mask && !request.pools.assigns(Param::Mask))
-                request.pools.setMask(ParseIp(value.value.text));
-        }
+        request.pools.setMaskFrom(fleet::WantedValues(request.profile, nullptr));
         if (request.targets.empty()) {
             if (request.identities) {
                 std::vector<Target> macs;

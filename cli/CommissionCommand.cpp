@@ -59,8 +59,6 @@ private:
 
 // What the station's options hold; the Request has the shared ones.
 struct StationRequest {
-    std::vector<std::string> assignments;
-    unsigned firstNumber = 1;
     std::string logPath = "commission-log.csv";
     std::string onDone;
     bool noProbe = false;
@@ -78,11 +76,11 @@ public:
         sub->add_option("--profile", request.profilePath, "settings every module gets: [profile] INI, or a CFG.ini")
             ->type_name("FILE")
             ->check(NamesAFile);
-        sub->add_option("--assign", station_.assignments,
+        sub->add_option("--assign", request.assignments,
                         "identities from a pool: ip=A-B or ip=A+, port=N+, name=TEXT{n:03} (repeatable)")
             ->type_name("KEY=TEMPLATE")
             ->allow_extra_args(false);
-        sub->add_option("--first", station_.firstNumber, "the first sequence number")
+        sub->add_option("--first", request.firstNumber, "the first sequence number")
             ->type_name("N")
             ->check(CLI::Range(0u, 99999999u))
             ->capture_default_str();
@@ -126,14 +124,14 @@ public:
 
     // Everything read and checked before anything is sent.
     void check(Request& request) const override {
-        if (request.profilePath.empty() && station_.assignments.empty())
+        if (request.profilePath.empty() && request.assignments.empty())
             throw UsageError("commission needs --profile FILE, --assign KEY=TEMPLATE, or both");
         Checked([&] {
             if (!request.profilePath.empty())
                 request.profile = fleet::LoadProfile(request.profilePath, false);
             // One module IP for every module would give them all one address.
             fleet::CheckDistinctIdentities(request.profile, nullptr, 2);
-            const fleet::IdentityPools pools(station_.assignments, station_.firstNumber);
+            request.pools = fleet::IdentityPools(request.assignments, request.firstNumber);
             (void)fleet::ReadCommissionLog(station_.logPath);
         });
     }
@@ -141,14 +139,11 @@ public:
     int run(const Request& request, Interrupt& interrupt, Report& report) const override {
         NetworkSearch network(request, interrupt);
         report.adapters = network.adapters();
-        fleet::IdentityPools pools = Checked([&] { return fleet::IdentityPools(station_.assignments, station_.firstNumber); });
+        fleet::IdentityPools pools = request.pools; // the station takes numbers and addresses from it
         const fleet::CommissionMemory memory = Checked([&] { return fleet::ReadCommissionLog(station_.logPath); });
         std::vector<Value> profile;
-        for (const fleet::SourcedValue& value : request.profile.values) {
+        for (const fleet::SourcedValue& value : request.profile.values)
             profile.push_back(value.value);
-            if (value.value.param == Param::Mask)
-                pools.setMask(ParseIp(value.value.text));
-        }
         fleet::CommissionLog log(station_.logPath);
 
         std::unique_ptr<ArpProbePort> arp;

@@ -186,6 +186,15 @@ bool IdentityPools::assigns(Param param) const {
                        [param](const Template& pool) { return pool.param == param; });
 }
 
+void IdentityPools::setMaskFrom(const std::vector<Value>& values) {
+    if (assigns(Param::Mask))
+        return;
+    for (const Value& value : values) {
+        if (value.param == Param::Mask)
+            setMask(ToNetwork(*DottedQuadValue(value.text)));
+    }
+}
+
 void IdentityPools::setMask(std::uint32_t mask) {
     const std::uint32_t hostOrder = ntohl(mask);
     // A /31 or /32 has no network or broadcast address to keep free.

@@ -55,6 +55,9 @@ public:
     // The network and broadcast addresses of subnets of this mask (network
     // order) are never handed out.
     void setMask(std::uint32_t mask);
+    // The mask among `values` (what the modules will hold besides the pools'),
+    // unless the pools give one themselves.
+    void setMaskFrom(const std::vector<Value>& values);
 
     // Never handed out: numbers and addresses a log or a module holds.
     void reserveNumber(unsigned number);

@@ -83,6 +83,8 @@ Station::Station(DatagramPort& port, ProbePort& probes, std::vector<SearchRoute>
       pools_(pools), log_(log), events_(events), options_(std::move(options)),
       doneBefore_(memory.doneMacs.begin(), memory.doneMacs.end()) {
     options_.engine.ownAddresses = own_;
+    // The pool's addresses keep clear of the ends of the profile's subnet.
+    pools_.setMaskFrom(profile_);
     for (const unsigned number : memory.numbers)
         pools_.reserveNumber(number);
     for (const std::uint32_t address : memory.addresses)
