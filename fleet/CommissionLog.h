@@ -8,7 +8,7 @@
 // an fsync before the station goes on, so that a crash or a power loss can
 // at most leave the last row without its line end: such a torn line is
 // left out when the log is read, and the next row starts on a line of its
-// own.
+// own (the cut row closed, and left out too, as a row short of columns).
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +41,7 @@ struct CommissionMemory {
     std::set<std::string> doneMacs;    // lower-case MAC texts of rows marked done
     std::size_t rows = 0;
     bool tornLastLine = false; // a last line without its end, left out
+    std::size_t tornRows = 0;  // rows cut short by a crash that later rows closed, left out too
 };
 
 // Reads the log at `path`; a log that does not exist yet is empty. Throws
@@ -65,7 +66,7 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
-    bool lineOpen_ = false; // the file ends without a line end (a torn row)
+    bool lineOpen_ = false; // the file may end inside a row (a torn one)
 };
 
 } // namespace lumiq::fleet
