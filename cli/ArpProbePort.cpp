@@ -9,7 +9,7 @@ namespace lumiq::cli {
 ArpProbePort::ArpProbePort() {
     try {
         socket_ = std::make_unique<ArpSocket>();
-    } catch (const std::runtime_error& error) {
+    } catch (const ArpSocketError& error) {
         throw Unusable(error.what());
     }
     notifier_ = std::make_unique<QSocketNotifier>(socket_->fd(), QSocketNotifier::Read);

@@ -25,8 +25,6 @@ public:
     void sendProbe(unsigned ifindex, std::uint32_t address) override;
     // Packets go here while the receiver is set.
     void setReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
-    // The adapters' own MAC texts, whose probes come back to us.
-    std::string macOf(unsigned ifindex) { return socket_->macOf(ifindex); }
 
 private:
     void onReadable();

@@ -26,8 +26,7 @@ namespace {
 constexpr int kHookWaitAtEndMs = 30000;
 
 // A file's or an option's fault, found when the station starts.
-template <typename Make>
-auto Checked(Make make) -> decltype(make()) {
+template <typename Make> auto Checked(Make make) -> decltype(make()) {
     try {
         return make();
     } catch (const fleet::InputError& error) {
@@ -73,7 +72,8 @@ public:
     CLI::App& addTo(CLI::App& app, Request& request, OutputFlags& output) override {
         CLI::App* sub = app.add_subcommand(
             "commission", "a line station: give each new module the profile and its next identity");
-        sub->add_option("--profile", request.profilePath, "settings every module gets: [profile] INI, or a CFG.ini")
+        sub->add_option("--profile", request.profilePath,
+                        "settings every module gets: [profile] INI, or a CFG.ini")
             ->type_name("FILE")
             ->check(NamesAFile);
         sub->add_option("--assign", request.assignments,
@@ -84,7 +84,8 @@ public:
             ->type_name("N")
             ->check(CLI::Range(0u, 99999999u))
             ->capture_default_str();
-        sub->add_option("--log", station_.logPath, "the commissioning log (CSV), read at start and appended to")
+        sub->add_option("--log", station_.logPath,
+                        "the commissioning log (CSV), read at start and appended to")
             ->type_name("FILE")
             ->check(NamesAFile)
             ->capture_default_str();
@@ -117,8 +118,9 @@ public:
             ->check(CLI::Range(1, kLongestWaitMs))
             ->default_str(std::to_string(fleet::EngineOptions{}.timeoutMs));
         sub->add_flag("--json", output.json, "one JSON object per event, one a line");
-        sub->footer("Ends on Ctrl+C, after --count modules, or when a pool runs out. Exit status: 0 every\n"
-                    "module done, 1 a module failed or a pool ran out, 2 bad usage, 3 no network, 130 Ctrl+C.");
+        sub->footer(
+            "Ends on Ctrl+C, after --count modules, or when a pool runs out. Exit status: 0 every\n"
+            "module done, 1 a module failed or a pool ran out, 2 bad usage, 3 no network, 130 Ctrl+C.");
         return *sub;
     }
 
@@ -140,7 +142,8 @@ public:
         NetworkSearch network(request, interrupt);
         report.adapters = network.adapters();
         fleet::IdentityPools pools = request.pools; // the station takes numbers and addresses from it
-        const fleet::CommissionMemory memory = Checked([&] { return fleet::ReadCommissionLog(station_.logPath); });
+        const fleet::CommissionMemory memory =
+            Checked([&] { return fleet::ReadCommissionLog(station_.logPath); });
         std::vector<Value> profile;
         for (const fleet::SourcedValue& value : request.profile.values)
             profile.push_back(value.value);
@@ -168,8 +171,8 @@ public:
         if (!station_.onDone.empty())
             hook = std::make_unique<DoneHook>(station_.onDone, std::cerr);
         StationOutput output(std::cout, request.format == Format::Json, hook.get());
-        fleet::Station station(port, probes, routes, port.ownAddresses(), ownMacs, profile, pools, memory, log,
-                               output, options);
+        fleet::Station station(port, probes, routes, port.ownAddresses(), ownMacs, profile, pools, memory,
+                               log, output, options);
         Announce(network.adapters(), memory, log.path());
 
         WorkLoop& loop = network.loop();
@@ -194,7 +197,7 @@ public:
             return kExitInterrupted;
         const bool hooksFailed = hook && hook->failures() > 0;
         return station.failedCount() > 0 || !station.stopReason().empty() || hooksFailed ? kExitFailed
-                                                                                          : kExitOk;
+                                                                                         : kExitOk;
     }
 
 private:
@@ -203,8 +206,8 @@ private:
         std::cerr << "lumiq: commissioning on";
         for (const Adapter& adapter : adapters)
             std::cerr << ' ' << adapter.name;
-        std::cerr << "; log " << logPath << " (" << memory.rows << (memory.rows == 1 ? " row" : " rows") << ", "
-                  << memory.doneMacs.size() << " modules done)";
+        std::cerr << "; log " << logPath << " (" << memory.rows << (memory.rows == 1 ? " row" : " rows")
+                  << ", " << memory.doneMacs.size() << " modules done)";
         if (memory.tornLastLine)
             std::cerr << "; its last line was cut short and is left out";
         std::cerr << "; Ctrl+C ends\n";

@@ -84,7 +84,8 @@ void DoneHook::ended(int exitCode, bool crashed) {
     if (crashed || exitCode != 0) {
         ++failures_;
         messages_ << "lumiq: --on-done for " << TerminalText(runningMac_)
-                  << (crashed ? " did not run or was killed" : " ended with status " + std::to_string(exitCode))
+                  << (crashed ? " did not run or was killed"
+                              : " ended with status " + std::to_string(exitCode))
                   << '\n';
     }
     // Kept until the end: this runs inside the process's own signal.

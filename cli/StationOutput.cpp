@@ -2,8 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <chrono>
-
 #include "cli/TerminalText.h"
 #include "state/AddressText.h"
 
@@ -45,16 +43,6 @@ std::string Seconds(fleet::Millis ms) {
     return text;
 }
 
-std::string WallClock() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    return text;
-}
-
 } // namespace
 
 std::string ValueOf(const fleet::StationModule& module, Param param) {
@@ -89,12 +77,13 @@ void StationOutput::line(const fleet::StationEvent& event, fleet::Millis now) {
                                 : "[" + std::to_string(module->number) + "] " + TerminalText(module->mac);
     switch (event.kind) {
     case Kind::Found:
-        out_ << who << " found at " << IpToText(module->ipBefore) << " on " << TerminalText(module->route.adapter)
-             << '\n';
+        out_ << who << " found at " << IpToText(module->ipBefore) << " on "
+             << TerminalText(module->route.adapter) << '\n';
         return;
     case Kind::AddressTaken:
-        out_ << "address " << IpToText(event.address) << " is taken on " << TerminalText(module->route.adapter)
-             << " (answered for by " << TerminalText(event.holder) << "): skipped, not given to any module\n";
+        out_ << "address " << IpToText(event.address) << " is taken on "
+             << TerminalText(module->route.adapter) << " (answered for by " << TerminalText(event.holder)
+             << "): skipped, not given to any module\n";
         return;
     case Kind::Waiting:
         out_ << who << " applied; waiting for it to restart: power-cycle it\n";
@@ -130,12 +119,13 @@ void StationOutput::line(const fleet::StationEvent& event, fleet::Millis now) {
 }
 
 void StationOutput::object(const fleet::StationEvent& event, fleet::Millis now) {
-    json object{{"event", EventName(event.kind)}, {"time", WallClock()}, {"mac", event.mac}};
+    json object{{"event", EventName(event.kind)}, {"time", fleet::LocalTimeText()}, {"mac", event.mac}};
     if (const fleet::StationModule* module = event.module) {
         object["number"] = module->number;
         object["adapter"] = module->route.adapter;
         object["addressBefore"] = IpToText(module->ipBefore);
-        if (module->address != 0)
+        // A found module's address is settled once the probes are over.
+        if (module->address != 0 && event.kind != Kind::Found)
             object["address"] = IpToText(module->address);
         if (event.kind == Kind::Done || event.kind == Kind::Failed) {
             json values = json::object();
@@ -161,8 +151,8 @@ void StationOutput::object(const fleet::StationEvent& event, fleet::Millis now) 
 void StationOutput::finish(const fleet::Station& station, bool interrupted) {
     const std::string& reason = station.stopReason();
     if (json_) {
-        json object{{"event", "end"},  {"time", WallClock()},          {"done", done_},
-                    {"failed", failed_}, {"interrupted", interrupted}, {"reason", reason}};
+        json object{{"event", "end"},    {"time", fleet::LocalTimeText()}, {"done", done_},
+                    {"failed", failed_}, {"interrupted", interrupted},     {"reason", reason}};
         out_ << object.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
     } else {
         out_ << done_ << (done_ == 1 ? " module" : " modules") << " done, " << failed_ << " failed"

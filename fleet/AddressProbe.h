@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ArpPacket.h"
 #include "fleet/FleetPorts.h"
 
 namespace lumiq::fleet {
@@ -29,14 +30,7 @@ public:
     virtual void sendProbe(unsigned ifindex, std::uint32_t address) = 0;
 };
 
-// One ARP packet heard on an adapter.
-struct ArpHeard {
-    unsigned ifindex = 0;
-    bool request = false;       // a request (a probe when senderIp is 0), else a reply
-    std::uint32_t senderIp = 0; // network order
-    std::uint32_t targetIp = 0; // network order
-    std::string senderMac;      // "aa:bb:cc:dd:ee:ff"
-};
+using ArpHeard = ArpPacket;
 
 struct ProbeOptions {
     int probes = 3;       // ARP requests per address

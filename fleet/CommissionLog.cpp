@@ -54,20 +54,6 @@ std::string OneLine(const std::string& cell) {
     return line;
 }
 
-// "2026-12-10T12:34:56+01:00": local time, with its offset from UTC.
-std::string LocalTimeText() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[40];
-    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
-        return {};
-    std::string shown = text;
-    if (shown.size() >= 5) // "+0100" becomes "+01:00"
-        shown.insert(shown.size() - 2, ":");
-    return shown;
-}
-
 std::optional<unsigned> NumberCell(const std::string& cell, const std::string& where) {
     if (cell.empty())
         return std::nullopt;
@@ -159,6 +145,19 @@ void SyncFolderOf(const std::string& path) {
 }
 
 } // namespace
+
+std::string LocalTimeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[40];
+    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
+        return {};
+    std::string shown = text;
+    if (shown.size() >= 5) // "+0100" becomes "+01:00"
+        shown.insert(shown.size() - 2, ":");
+    return shown;
+}
 
 CommissionMemory ReadCommissionLog(const std::string& path) {
     CommissionMemory memory;

@@ -34,6 +34,10 @@ struct CommissionRow {
     std::string seconds; // how long the module took, "4.1"
 };
 
+// Now as the log writes it: local time with its UTC offset,
+// "2026-12-10T12:34:56+01:00".
+std::string LocalTimeText();
+
 // What a log tells a restarted station.
 struct CommissionMemory {
     std::set<unsigned> numbers;        // every sequence number logged

@@ -1,5 +1,7 @@
 #include "fleet/Station.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -78,10 +80,9 @@ Station::Station(DatagramPort& port, ProbePort& probes, std::vector<SearchRoute>
                  std::vector<std::uint32_t> ownAddresses, std::vector<std::string> ownMacs,
                  std::vector<Value> profile, IdentityPools& pools, const CommissionMemory& memory,
                  CommissionLog& log, StationEvents& events, StationOptions options)
-    : port_(port), probe_(probes, ProbeOptions{}, std::move(ownMacs)),
-      adapters_(std::move(adapters)), own_(std::move(ownAddresses)), profile_(std::move(profile)),
-      pools_(pools), log_(log), events_(events), options_(std::move(options)),
-      doneBefore_(memory.doneMacs.begin(), memory.doneMacs.end()) {
+    : port_(port), probe_(probes, ProbeOptions{}, std::move(ownMacs)), adapters_(std::move(adapters)),
+      own_(std::move(ownAddresses)), profile_(std::move(profile)), pools_(pools), log_(log), events_(events),
+      options_(std::move(options)), doneBefore_(memory.doneMacs.begin(), memory.doneMacs.end()) {
     options_.engine.ownAddresses = own_;
     // The pool's addresses keep clear of the ends of the profile's subnet.
     pools_.setMaskFrom(profile_);
@@ -284,13 +285,17 @@ void Station::takeNew(const FoundModule& found, Millis now) {
         probe_.start(taken.route.ifindex, taken.address, now);
 }
 
-// After its first address was found taken.
+// A module whose address was found taken, or went to a module of a lower
+// number, probes the next one of the pool. When the pool has run out, it
+// ends with nothing sent to it.
 void Station::chooseAnother(StationModule& module, Millis now) {
     try {
         module.address = pools_.takeAddress();
     } catch (const PoolExhausted& error) {
-        module.detail = error.what();
         close(error.what());
+        module.address = 0;
+        module.result = ApplyResult::Failed;
+        module.detail = error.what();
         module.stage = StationStage::Failed;
         module.endedAt = now;
         ++failed_;
@@ -300,51 +305,97 @@ void Station::chooseAnother(StationModule& module, Millis now) {
     probe_.start(module.route.ifindex, module.address, now);
 }
 
+// The addresses of the modules being probed are settled together, so that
+// they follow the modules' numbers however many turn out taken: the lowest
+// free address goes to the lowest number.
 void Station::afterProbes(Millis now) {
     if (search_)
         return; // a module must not hear the search while it is written
-    std::vector<StationModule*> ready;
-    // By index: a taken address makes the next one be chosen, which may end a module.
-    for (std::size_t i = 0; i < modules_.size(); ++i) {
-        StationModule& module = *modules_[i];
-        if (module.stage != StationStage::Probing)
-            continue;
-        if (options_.probe && module.address != 0) {
-            const ProbeVerdict verdict = probe_.verdict(module.route.ifindex, module.address);
-            if (verdict == ProbeVerdict::Pending)
-                continue;
-            if (verdict == ProbeVerdict::Taken) {
-                StationEvent event{StationEventKind::AddressTaken, &module, module.mac, module.address,
-                                   probe_.holder(module.route.ifindex, module.address)};
-                probe_.forget(module.route.ifindex, module.address);
-                CommissionRow row;
-                row.adapter = module.route.adapter;
-                row.addressAfter = IpToText(module.address);
-                row.result = "address-taken";
-                row.detail = "answered for by " + event.holder;
-                log_.append(std::move(row));
-                events_.onStationEvent(event, now);
-                chooseAnother(module, now);
-                continue;
-            }
-            probe_.forget(module.route.ifindex, module.address);
+    std::vector<StationModule*> probing;
+    for (const auto& module : modules_) {
+        if (module->stage == StationStage::Probing)
+            probing.push_back(module.get());
+    }
+    if (probing.empty())
+        return;
+    if (options_.probe && pools_.givesAddress()) {
+        for (const StationModule* module : probing) {
+            if (probe_.verdict(module->route.ifindex, module->address) == ProbeVerdict::Pending)
+                return;
         }
+        probing = settleAddresses(probing, now);
+    }
+    for (std::size_t i = 0; i < probing.size(); ++i) {
+        StationModule& module = *probing[i];
         try {
             const std::optional<std::uint32_t> address =
                 module.address != 0 ? std::optional<std::uint32_t>(module.address) : std::nullopt;
             module.wanted = Merged(profile_, pools_.valuesFor(module.number, Lower(module.mac), address));
         } catch (const InputError& error) {
             // Every later number would fail the same way.
+            module.result = ApplyResult::Failed;
             module.detail = error.what();
             close(error.what());
             finish(module, StationStage::Failed, now);
             continue;
         }
         logModule(module, "started", false, now);
-        ready.push_back(&module);
+    }
+    std::vector<StationModule*> ready;
+    for (StationModule* module : probing) {
+        if (module->stage == StationStage::Probing)
+            ready.push_back(module);
     }
     if (!ready.empty())
         startBatch(std::move(ready), false, now);
+}
+
+// On each adapter, the free addresses go to the modules in the order of
+// their numbers; a module left without one probes the next of the pool.
+// Returns the modules that have their address now.
+std::vector<StationModule*> Station::settleAddresses(const std::vector<StationModule*>& probing, Millis now) {
+    std::vector<StationModule*> settled;
+    std::vector<unsigned> adapters;
+    for (const StationModule* module : probing) {
+        if (std::find(adapters.begin(), adapters.end(), module->route.ifindex) == adapters.end())
+            adapters.push_back(module->route.ifindex);
+    }
+    for (const unsigned ifindex : adapters) {
+        std::vector<StationModule*> modules;
+        std::vector<std::uint32_t> free;
+        for (StationModule* module : probing) {
+            if (module->route.ifindex != ifindex)
+                continue;
+            modules.push_back(module);
+            if (probe_.verdict(ifindex, module->address) == ProbeVerdict::Free)
+                free.push_back(module->address);
+            else
+                logTaken(*module, probe_.holder(ifindex, module->address), now);
+            probe_.forget(ifindex, module->address);
+        }
+        std::sort(free.begin(), free.end(),
+                  [](std::uint32_t a, std::uint32_t b) { return ntohl(a) < ntohl(b); });
+        for (std::size_t i = 0; i < modules.size(); ++i) {
+            if (i < free.size()) {
+                modules[i]->address = free[i];
+                settled.push_back(modules[i]);
+            } else {
+                chooseAnother(*modules[i], now);
+            }
+        }
+    }
+    return settled;
+}
+
+void Station::logTaken(const StationModule& module, const std::string& holder, Millis now) {
+    CommissionRow row;
+    row.adapter = module.route.adapter;
+    row.addressAfter = IpToText(module.address);
+    row.result = "address-taken";
+    row.detail = "answered for by " + holder;
+    log_.append(std::move(row));
+    events_.onStationEvent({StationEventKind::AddressTaken, &module, module.mac, module.address, holder},
+                           now);
 }
 
 void Station::startBatch(std::vector<StationModule*> modules, bool check, Millis now) {

@@ -41,9 +41,9 @@ struct StationOptions {
     int searchWaitMs = 1000; // one search's wait for answers
     int intervalMs = 1000;   // from a search's end to the next one
     bool verifyAfterRestart = false;
-    bool probe = true;       // ask the LAN before an address is given
-    int count = 0;           // modules to commission, then end; 0: until stopped
-    int unicastRoom = 0;     // modules that may be reached by unicast (the host's neighbour table)
+    bool probe = true;   // ask the LAN before an address is given
+    int count = 0;       // modules to commission, then end; 0: until stopped
+    int unicastRoom = 0; // modules that may be reached by unicast (the host's neighbour table)
     EngineOptions engine;
 };
 
@@ -63,12 +63,12 @@ std::string_view StationStageName(StationStage stage);
 
 // One module's attempt.
 struct StationModule {
-    std::string mac;         // as the module wrote it
+    std::string mac; // as the module wrote it
     Route route;
     std::uint32_t ipBefore = 0; // network order, where the search saw it first
     unsigned number = 0;
-    std::uint32_t address = 0;  // given, network order; 0 without an ip pool
-    std::vector<Value> wanted;  // everything it is to hold
+    std::uint32_t address = 0; // given, network order; 0 without an ip pool
+    std::vector<Value> wanted; // everything it is to hold
     StationStage stage = StationStage::Probing;
     Millis foundAt = 0;
     Millis endedAt = 0;
@@ -90,8 +90,8 @@ enum class StationEventKind : unsigned char {
     Back,         // it came back: checking
     Done,
     Failed,
-    Skipped,      // the log shows it done: left alone (once per module and run)
-    Refused,      // two modules answer with one MAC: left alone (once per MAC and run)
+    Skipped, // the log shows it done: left alone (once per module and run)
+    Refused, // two modules answer with one MAC: left alone (once per MAC and run)
 };
 
 struct StationEvent {
@@ -149,6 +149,8 @@ private:
     void afterSearch(Millis now);
     void takeNew(const FoundModule& found, Millis now);
     void chooseAnother(StationModule& module, Millis now);
+    std::vector<StationModule*> settleAddresses(const std::vector<StationModule*>& probing, Millis now);
+    void logTaken(const StationModule& module, const std::string& holder, Millis now);
     void afterProbes(Millis now);
     void startBatch(std::vector<StationModule*> modules, bool check, Millis now);
     void afterBatches(Millis now);
@@ -180,7 +182,7 @@ private:
     std::vector<std::unique_ptr<StationModule>> modules_; // the current attempt of each module
     std::vector<std::unique_ptr<Batch>> batches_;
     std::vector<std::string> told_; // lower-case MACs already reported Skipped or Refused
-    bool closed_ = false; // no new module: the count is reached, or a pool ran out
+    bool closed_ = false;           // no new module: the count is reached, or a pool ran out
     int done_ = 0;
     int failed_ = 0;
     bool started_ = false;

@@ -14,16 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace lumiq {
+#include "base/ArpPacket.h"
 
-// One ARP packet heard on an adapter, its fields checked.
-struct ArpPacket {
-    unsigned ifindex = 0;
-    bool request = false;       // a request (a probe when senderIp is 0), else a reply
-    std::uint32_t senderIp = 0; // network order
-    std::uint32_t targetIp = 0; // network order
-    std::string senderMac;      // lower-case "aa:bb:cc:dd:ee:ff"
-};
+namespace lumiq {
 
 // The ARP payload of an Ethernet frame for IPv4 (28 bytes) read from `size`
 // received bytes; nothing for a short packet, another hardware or protocol

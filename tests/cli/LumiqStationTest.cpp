@@ -55,8 +55,10 @@ protected:
         lan = std::make_unique<SimLan>(testbed::SimLanOptions{0, scratch.file("modules.ini")});
     }
     std::vector<std::string> stationArgs(int count) {
-        std::vector<std::string> args{"--profile", scratch.file("line.ini"), "--assign", "ip=10.77.2.1-10.77.2.40",
-                                      "--assign", "name=Press-{n:03}", "--log", scratch.file("log.csv"),
+        std::vector<std::string> args{"--profile",  scratch.file("line.ini"),
+                                      "--assign",   "ip=10.77.2.1-10.77.2.40",
+                                      "--assign",   "name=Press-{n:03}",
+                                      "--log",      scratch.file("log.csv"),
                                       "--interval", "300"};
         if (count > 0)
             args.insert(args.end(), {"--count", std::to_string(count)});
@@ -74,8 +76,9 @@ TEST_F(LumiqStation, ModulesTwoAtATimeGetTheNextIdentitiesSkippingATakenAddressA
     lan->lan().ip("addr add 10.77.2.3/32 dev lan0");
     for (int run = 0; run < 2; ++run) {
         auto station = Station(scratch, stationArgs(4));
-        if (run == 1)
+        if (run == 1) {
             EXPECT_TRUE(station.waitFor("is done in the log", 4));
+        }
         for (int pair = 0; pair < 2; ++pair) {
             const int first = run * 4 + pair * 2;
             plug(first);

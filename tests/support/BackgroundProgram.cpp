@@ -35,7 +35,9 @@ BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv, std::
     for (const std::string& arg : argv)
         command += " " + Quoted(arg);
     command += " > " + Quoted(outFile_);
-    thread_ = std::thread([this, command, limit] { result_ = RunProgram({"/bin/sh", "-c", command}, limit); });
+    thread_ = std::thread([this, command, limit] {
+        result_ = RunProgram({"/bin/sh", "-c", command}, limit);
+    });
 }
 
 BackgroundProgram::~BackgroundProgram() {

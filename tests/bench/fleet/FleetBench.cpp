@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/ProgramRun.h"
 #include "tests/bench/fleet/StationBench.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/simbed/SimLan.h"
 
 namespace lumiq::bench {

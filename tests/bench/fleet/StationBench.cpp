@@ -66,7 +66,8 @@ double Median(std::vector<double> values) {
 } // namespace
 
 void MeasureStation(int runs) {
-    std::printf("lumiq commission --verify-after-restart, modules at one factory address (%d ms off)\n", kOffMs);
+    std::printf("lumiq commission --verify-after-restart, modules at one factory address (%d ms off)\n",
+                kOffMs);
     double one = 0;
     for (const int modules : {1, 64}) {
         std::vector<double> times;
