@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <map>
 #include <unordered_map>
 
 #include "cli/CommonOptions.h"
@@ -29,12 +28,6 @@ void RefuseSharedIdentities(const Request& request, std::size_t modules) {
     } catch (const fleet::InputError& error) {
         throw UsageError(std::string(error.what()) + "; nothing was written");
     }
-}
-
-// `over` replaces the values of `into` for the parameters it has.
-void Overlay(std::map<Param, Value>& into, const std::vector<Value>& over) {
-    for (const Value& value : over)
-        into.insert_or_assign(value.param, value);
 }
 
 std::string MacKey(const std::string& mac) {
@@ -210,20 +203,12 @@ private:
     std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) const {
         const fleet::IdentityRow* row =
             request.identities && module != nullptr ? request.identities->find(module->mac) : nullptr;
-        if (poolValues_.empty())
-            return fleet::WantedValues(request.profile, row);
-        std::map<Param, Value> wanted;
-        Overlay(wanted, fleet::WantedValues(request.profile, nullptr));
+        std::vector<Value> pooled;
         if (module != nullptr) {
             if (const auto it = poolValues_.find(MacKey(module->mac)); it != poolValues_.end())
-                Overlay(wanted, it->second);
+                pooled = it->second;
         }
-        if (row != nullptr)
-            Overlay(wanted, fleet::WantedValues({}, row));
-        std::vector<Value> values;
-        for (auto& [param, value] : wanted)
-            values.push_back(std::move(value));
-        return values;
+        return fleet::WantedValues(request.profile, row, pooled);
     }
     // The k-th module by MAC text gets number first+k and the k-th address of
     // the ip pool, so that the same run on the same modules gives the same.

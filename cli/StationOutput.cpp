@@ -37,12 +37,6 @@ std::string_view EventName(Kind kind) {
     return "?";
 }
 
-std::string Seconds(fleet::Millis ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
-    return text;
-}
-
 } // namespace
 
 std::string ValueOf(const fleet::StationModule& module, Param param) {
@@ -115,7 +109,8 @@ void StationOutput::line(const fleet::StationEvent& event, fleet::Millis now) {
         out_ << ", " << module->verification;
     if (event.kind == Kind::Failed && !module->detail.empty())
         out_ << ": " << TerminalText(module->detail);
-    out_ << ' ' << Seconds(now - module->foundAt) << "   (" << done_ << " done, " << failed_ << " failed)\n";
+    out_ << ' ' << fleet::SecondsText(now - module->foundAt) << " s"
+         << "   (" << done_ << " done, " << failed_ << " failed)\n";
 }
 
 void StationOutput::object(const fleet::StationEvent& event, fleet::Millis now) {

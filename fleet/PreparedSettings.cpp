@@ -343,18 +343,31 @@ std::string DescribeOverride(const ProfileOverride& override) {
            joined;
 }
 
-std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row) {
+std::vector<Value> Overlaid(const std::vector<Value>& under, const std::vector<Value>& over) {
     std::map<Param, Value> wanted;
-    for (const SourcedValue& value : profile.values)
-        wanted.insert_or_assign(value.value.param, value.value);
-    if (row != nullptr) {
-        for (const SourcedValue& value : row->values)
-            wanted.insert_or_assign(value.value.param, value.value);
-    }
+    for (const Value& value : under)
+        wanted.insert_or_assign(value.param, value);
+    for (const Value& value : over)
+        wanted.insert_or_assign(value.param, value);
     std::vector<Value> values;
     for (auto& [param, value] : wanted)
         values.push_back(std::move(value));
     return values;
+}
+
+std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row,
+                                const std::vector<Value>& pooled) {
+    std::vector<Value> wanted;
+    for (const SourcedValue& value : profile.values)
+        wanted.push_back(value.value);
+    wanted = Overlaid(wanted, pooled);
+    if (row != nullptr) {
+        std::vector<Value> own;
+        for (const SourcedValue& value : row->values)
+            own.push_back(value.value);
+        wanted = Overlaid(wanted, own);
+    }
+    return wanted;
 }
 
 void CheckDistinctIdentities(const Profile& profile, const IdentityTable* table, std::size_t moduleCount) {

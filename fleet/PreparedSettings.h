@@ -81,8 +81,14 @@ std::string_view ReportColumnName(ReportColumn column); // "address", ..., "not_
 // The columns of an identity table that are not settings: the report columns.
 const std::vector<std::string>& InformationColumns();
 
-// What one module should be: the profile, overridden by its row.
-std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row);
+// `under`, with the values of `over` in place of its own for the same
+// parameters; in the order of the parameters.
+std::vector<Value> Overlaid(const std::vector<Value>& under, const std::vector<Value>& over);
+
+// What one module should be: the profile, overridden by what the identity
+// pools made for it, overridden by its row.
+std::vector<Value> WantedValues(const Profile& profile, const IdentityRow* row,
+                                const std::vector<Value>& pooled = {});
 
 // A profile value that identity-table cells put aside: the table's copy of
 // `lumiq read --csv` keeps every column, and its values win over the

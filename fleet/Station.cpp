@@ -3,40 +3,14 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <map>
 
+#include "base/AsciiText.h"
+#include "fleet/PreparedSettings.h"
 #include "state/AddressText.h"
 
 namespace lumiq::fleet {
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
-std::string Seconds(Millis ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
-    return text;
-}
-
-// The profile, with the pools' values in place of its own for the same keys.
-std::vector<Value> Merged(const std::vector<Value>& profile, const std::vector<Value>& pooled) {
-    std::map<Param, Value> wanted;
-    for (const Value& value : profile)
-        wanted.insert_or_assign(value.param, value);
-    for (const Value& value : pooled)
-        wanted.insert_or_assign(value.param, value);
-    std::vector<Value> values;
-    for (auto& [param, value] : wanted)
-        values.push_back(std::move(value));
-    return values;
-}
 
 std::string Written(const std::vector<std::string>& sets) {
     std::string text;
@@ -49,6 +23,12 @@ std::string Written(const std::vector<std::string>& sets) {
 }
 
 } // namespace
+
+std::string SecondsText(Millis ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
+    return text;
+}
 
 std::string_view StationStageName(StationStage stage) {
     switch (stage) {
@@ -184,9 +164,9 @@ bool Station::finished() const {
 }
 
 StationModule* Station::moduleOf(const std::string& mac) {
-    const std::string key = Lower(mac);
+    const std::string key = AsciiLowered(mac);
     for (auto it = modules_.rbegin(); it != modules_.rend(); ++it) {
-        if (Lower((*it)->mac) == key)
+        if (AsciiLowered((*it)->mac) == key)
             return it->get();
     }
     return nullptr;
@@ -217,7 +197,7 @@ void Station::afterSearch(Millis now) {
 
     std::vector<StationModule*> back;
     for (const FoundModule& answer : found) {
-        const std::string key = Lower(answer.mac);
+        const std::string key = AsciiLowered(answer.mac);
         const bool told = std::find(told_.begin(), told_.end(), key) != told_.end();
         if (answer.duplicateMac) {
             // Two modules answer with one MAC: a frame to it reaches both.
@@ -229,6 +209,12 @@ void Station::afterSearch(Millis now) {
         }
         if (StationModule* module = moduleOf(answer.mac)) {
             module->seenThisSearch = true;
+            if (module->stage == StationStage::Waiting && answer.ip != module->seen.ip) {
+                // A module sends from a new address only after a restart: it
+                // went and came back between two searches.
+                module->stage = StationStage::Gone;
+                emit(StationEventKind::Gone, module, now);
+            }
             if (module->stage == StationStage::Gone) {
                 module->seen = answer;
                 back.push_back(module);
@@ -330,7 +316,8 @@ void Station::afterProbes(Millis now) {
         try {
             const std::optional<std::uint32_t> address =
                 module.address != 0 ? std::optional<std::uint32_t>(module.address) : std::nullopt;
-            module.wanted = Merged(profile_, pools_.valuesFor(module.number, Lower(module.mac), address));
+            module.wanted =
+                Overlaid(profile_, pools_.valuesFor(module.number, AsciiLowered(module.mac), address));
         } catch (const InputError& error) {
             // Every later number would fail the same way.
             module.result = ApplyResult::Failed;
@@ -501,7 +488,7 @@ void Station::logModule(const StationModule& module, std::string_view result, bo
     row.verification = module.verification;
     row.done = done;
     row.detail = module.detail;
-    row.seconds = Seconds(now - module.foundAt);
+    row.seconds = SecondsText(now - module.foundAt);
     log_.append(std::move(row));
 }
 

@@ -61,6 +61,9 @@ enum class StationStage : unsigned char {
 
 std::string_view StationStageName(StationStage stage);
 
+// A module's time as the log and the terminal show it: "4.1" (seconds).
+std::string SecondsText(Millis ms);
+
 // One module's attempt.
 struct StationModule {
     std::string mac; // as the module wrote it

@@ -3,8 +3,8 @@
 // name of the pools after an ARP probe, is written and read back, and is
 // done once it was power-cycled and came back with its values. The time is
 // the program's, from its start to its end after the last module; the
-// modules are power-cycled (1.5 s off) as soon as every one of them waits
-// for it, so that the one-module time holds exactly the same steps.
+// modules are power-cycled (3 s off, about what a module takes to start again) as soon as every one of them
+// waits for it, so that the one-module time holds exactly the same steps.
 
 #include "tests/bench/fleet/StationBench.h"
 
@@ -22,7 +22,7 @@
 namespace lumiq::bench {
 namespace {
 
-constexpr int kOffMs = 1500;
+constexpr int kOffMs = 3000;
 
 double StationRun(int modules, const std::vector<std::string>& extra) {
     testbed::ScratchDir scratch;
