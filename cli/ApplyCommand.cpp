@@ -8,13 +8,13 @@
 
 #include <algorithm>
 #include <iostream>
-#include <unordered_map>
 
 #include "cli/CommonOptions.h"
 #include "cli/IdentityChecks.h"
 #include "cli/ModuleSubcommand.h"
 #include "cli/Subcommands.h"
 #include "cli/Targets.h"
+#include "fleet/PooledIdentities.h"
 #include "state/AddressText.h"
 
 namespace lumiq::cli {
@@ -30,10 +30,6 @@ void RefuseSharedIdentities(const Request& request, std::size_t modules) {
     }
 }
 
-std::string MacKey(const std::string& mac) {
-    return CanonicalReading(Param::Mac, mac);
-}
-
 class ApplyCommand final : public ModuleSubcommand {
 public:
     ApplyCommand()
@@ -45,8 +41,13 @@ public:
     std::optional<int> beforeWork(const Request& request, Interrupt&,
                                   const ModulesToWork& work) const override {
         RefuseSharedIdentities(request, work.modules.size());
-        poolValues_ = poolValuesFor(request, work.modules);
-        refuseOneAddressTwice(request, work.modules);
+        const fleet::IdentityTable* table = request.identities ? &*request.identities : nullptr;
+        try {
+            pooled_ = fleet::PooledIdentities(request.pools, work.modules);
+            pooled_.refuseOneAddressTwice(request.profile, table, work.modules);
+        } catch (const fleet::InputError& error) {
+            throw UsageError(std::string(error.what()) + "; nothing was written");
+        }
         RefuseTakenIdentity(work.modules, work.found,
                             [&](const fleet::FoundModule& module) { return wantedFor(request, &module); });
         return std::nullopt;
@@ -201,62 +202,12 @@ private:
     }
     // The profile, then the pools, then the module's row of the identity table.
     std::vector<Value> wantedFor(const Request& request, const fleet::FoundModule* module) const {
-        const fleet::IdentityRow* row =
-            request.identities && module != nullptr ? request.identities->find(module->mac) : nullptr;
-        std::vector<Value> pooled;
-        if (module != nullptr) {
-            if (const auto it = poolValues_.find(MacKey(module->mac)); it != poolValues_.end())
-                pooled = it->second;
-        }
-        return fleet::WantedValues(request.profile, row, pooled);
-    }
-    // The k-th module by MAC text gets number first+k and the k-th address of
-    // the ip pool, so that the same run on the same modules gives the same.
-    static std::unordered_map<std::string, std::vector<Value>>
-    poolValuesFor(const Request& request, const std::vector<const fleet::FoundModule*>& modules) {
-        std::unordered_map<std::string, std::vector<Value>> values;
-        if (request.pools.empty())
-            return values;
-        std::vector<std::string> macs;
-        for (const fleet::FoundModule* module : modules)
-            macs.push_back(MacKey(module->mac));
-        std::sort(macs.begin(), macs.end());
-        macs.erase(std::unique(macs.begin(), macs.end()), macs.end());
-        try {
-            for (std::size_t k = 0; k < macs.size(); ++k) {
-                std::optional<std::uint32_t> address;
-                if (request.pools.givesAddress())
-                    address = request.pools.addressAt(k);
-                values.emplace(macs[k],
-                               request.pools.valuesFor(request.pools.firstNumber() + static_cast<unsigned>(k),
-                                                       macs[k], address));
-            }
-        } catch (const fleet::InputError& error) {
-            throw UsageError(std::string(error.what()) + "; nothing was written");
-        }
-        return values;
-    }
-    // A pool's address that an identity table's row gives another module.
-    void refuseOneAddressTwice(const Request& request,
-                               const std::vector<const fleet::FoundModule*>& modules) const {
-        if (poolValues_.empty())
-            return;
-        std::unordered_map<std::string, const fleet::FoundModule*> holder;
-        for (const fleet::FoundModule* module : modules) {
-            for (const Value& value : wantedFor(request, module)) {
-                if (value.param != Param::Ip)
-                    continue;
-                const auto [it, added] = holder.emplace(value.text, module);
-                if (!added && MacKey(it->second->mac) != MacKey(module->mac))
-                    throw UsageError("ip=" + value.text + " would go to both " + it->second->mac + " and " +
-                                     module->mac + "; nothing was written");
-            }
-        }
+        return pooled_.wanted(request.profile, request.identities ? &*request.identities : nullptr, module);
     }
 
-    // Each found module's pool values by its MAC, made once the search has
-    // found them all and before anything is sent.
-    mutable std::unordered_map<std::string, std::vector<Value>> poolValues_;
+    // Each found module's pool values, made once the search has found them
+    // all and before anything is sent.
+    mutable fleet::PooledIdentities pooled_;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // What set and apply check once the search has seen every module: no module
-// is to take a MAC or address that another one holds.
+// is to take a MAC or address that another one holds (fleet/TakenIdentities.h),
+// refused as a usage error before anything is written.
 
 #include <functional>
 #include <vector>

@@ -14,9 +14,11 @@
 // Like the engine, it never blocks and never reads a clock.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/ModuleValues.h"
@@ -36,6 +38,8 @@ enum class BatchState : unsigned char {
     Writing, // 写入 under way
     Ended,   // the last run ended for it: see `result`
 };
+
+std::string_view BatchStateName(BatchState state); // "idle", "reading", "read", "writing", "ended"
 
 struct BatchRow {
     FoundModule module;
@@ -77,6 +81,13 @@ public:
     // apply does. Throws InputError as startPreview does, before anything
     // is sent.
     void startWrite(const BatchSettings& settings, Millis now);
+    // Searches the adapters on the same port; once the search ends, the rows
+    // are the modules found, all checked, and nothing else. A search that
+    // is stopped leaves the rows as they were. `own`: this host's
+    // addresses (network order), whose broadcasts come back.
+    void startSearch(std::vector<SearchRoute> adapters, std::vector<std::uint32_t> own, SearchOptions options,
+                     Millis now);
+    // Each start does nothing while a run or a search is under way.
 
     void onDatagram(const Arrival& arrival, std::string_view datagram, Millis now);
     void advance(Millis now);
@@ -92,18 +103,25 @@ public:
     std::size_t checkedCount() const;
 
     // The table as `lumiq read --csv` writes it (an identity table again):
-    // mac, every parameter read, address, adapter, status, detail.
+    // mac, every parameter read, address, adapter, status, detail; a row
+    // per module, its parameter cells empty until it was read.
     std::string exportCsv() const;
 
 private:
+    std::vector<std::size_t> checkedRows() const;
+    // What each checked row is to hold, in the order of checkedRows().
+    std::vector<std::vector<Value>> wantedOf(const BatchSettings& settings) const;
     void startRun(std::vector<std::vector<Value>> wanted, bool write, Millis now);
     void takeResults();
+    void afterSearch();
 
     DatagramPort& port_;
     EngineOptions options_;
     std::vector<BatchRow> rows_;
     std::unique_ptr<FleetEngine> engine_;
     std::vector<std::size_t> running_; // the engine's sessions' rows, in order
+    std::vector<bool> taken_;          // per session: its end is in its row
+    std::unique_ptr<ModuleSearch> search_;
     bool writing_ = false;
     bool previewing_ = false;
 };

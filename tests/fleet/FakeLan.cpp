@@ -82,6 +82,21 @@ Millis FakeLan::run(ModuleSearch& search, Millis limit) {
         limit);
 }
 
+Millis FakeLan::run(BatchJob& job, Millis limit) {
+    struct Driven {
+        BatchJob& job;
+        bool finished() const { return !job.running(); }
+        std::optional<Millis> nextWake() const { return job.nextWake(); }
+        void advance(Millis at) { job.advance(at); }
+    } driven{job};
+    return drive(
+        driven,
+        [&](std::uint32_t from, const std::string& bytes) {
+            job.onDatagram(Arrival{from, 5000, HostRoute().ifindex, false}, bytes, now);
+        },
+        limit);
+}
+
 std::vector<SentFrame> FakeLan::framesTo(const std::string& mac, const std::string& prefix) const {
     std::vector<SentFrame> result;
     for (const SentFrame& frame : frames_) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fleet/BatchJob.h"
 #include "fleet/FleetEngine.h"
 #include "fleet/ModuleSearch.h"
 #include "sim/SimModule.h"
@@ -35,6 +36,7 @@ public:
     // replies as they fall due; returns the time it ended at.
     Millis run(FleetEngine& engine, Millis limit = 600000);
     Millis run(ModuleSearch& search, Millis limit = 600000);
+    Millis run(BatchJob& job, Millis limit = 600000);
 
     // Frames whose command line starts with `prefix`, to the module `mac`
     // (every frame when `mac` is empty).
