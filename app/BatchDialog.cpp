@@ -109,8 +109,11 @@ void BatchDialog::createWidgets() {
     table_->setTabKeyNavigation(false); // Tab leaves the table for the buttons
     table_->setSortingEnabled(true);
     table_->horizontalHeader()->setStretchLastSection(true);
-    connect(table_, &QTableWidget::itemChanged, this,
-            [this](QTableWidgetItem* item) { guarded([this, item] { itemChanged(item); }); });
+    connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        // The dialog's own writes to the table are no choice of the operator's.
+        if (!filling_)
+            guarded([this, item] { itemChanged(item); });
+    });
 
     searchButton_ = MakeButton(this, "BatchSearch", QStringLiteral("搜索"));
     checkAll_ = MakeButton(this, "BatchCheckAll", QStringLiteral("全选"));
@@ -392,7 +395,7 @@ void BatchDialog::exportTable() {
 }
 
 void BatchDialog::itemChanged(QTableWidgetItem* item) {
-    if (filling_ || item->column() != kCheckColumn)
+    if (item->column() != kCheckColumn)
         return;
     const auto row = static_cast<std::size_t>(item->data(kJobRowRole).toULongLong());
     if (!working() && row < job_->rows().size())
