@@ -4,6 +4,7 @@
 
 #include "app/TFrmMain.h"
 
+#include "app/BatchDialog.h"
 #include "app/HandlerGuard.h"
 #include "app/MemoInfoLog.h"
 #include "app/QtEngineTimer.h"
@@ -90,6 +91,11 @@ void TFrmMain::TakeLinksDown() noexcept {
 
 void TFrmMain::MySocketReceive(TcmSocket& sender, int, std::uint16_t peerPort, std::uint32_t peerIp,
                                const char* data, int length) {
+    if (Batch) {
+        // The dialog works on the socket while it is open.
+        Batch->onDatagram(peerIp, peerPort, data, length);
+        return;
+    }
     const unsigned arrivalAdapter = sender.LastReceipt().ifindex;
     RunGuarded(*notices_, [&] {
         controller_->onDatagram(peerIp, peerPort, data, length > 0 ? static_cast<std::size_t>(length) : 0,

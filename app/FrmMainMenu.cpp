@@ -6,11 +6,16 @@
 #include <QTimer>
 
 #include "app/AdapterMenu.h"
+#include "app/BatchDialog.h"
+#include "app/BatchModules.h"
 #include "app/HandlerGuard.h"
 #include "app/LanguageMenu.h"
 #include "app/TFrmMain.h"
+#include "app/WidgetPanelView.h"
 #include "app/WindowText.h"
+#include "net/AdapterList.h"
 #include "presenter/NoticeQueue.h"
+#include "presenter/OperatorNotice.h"
 
 namespace lumiq {
 namespace {
@@ -56,6 +61,8 @@ void TFrmMain::CreateMenu() {
     N11 = MakeItem(N9, "N11", QStringLiteral("保存配置"), Qt::CTRL | Qt::Key_S);
     N13 = MakeItem(N9, "N13", QStringLiteral("保存通讯记录…"), Qt::Key_unknown);
     N13->setCheckable(true);
+    BatchItem = MakeItem(N9, "BatchItem", QStringLiteral("批量配置…"), Qt::Key_unknown);
+    connect(BatchItem, &QAction::triggered, this, [this] { RunHandler(&TFrmMain::BatchItemClick); });
     N12 = MakeItem(N9, "N12", QStringLiteral("退出"), Qt::CTRL | Qt::Key_Q);
 
     N2 = MakeMenu(MainMenu1, "N2", QStringLiteral("通讯方式"));
@@ -70,6 +77,28 @@ void TFrmMain::CreateMenu() {
     languageMenu_ =
         new LanguageMenu(*MainMenu1, *this, services_.settings.ConfigDir(), services_.language,
                          [this](const std::function<void()>& handler) { RunGuarded(*notices_, handler); });
+}
+
+void TFrmMain::BatchItemClick() {
+    if (Batch)
+        return;
+    // One socket for both: the dialog starts only when no command of the
+    // window's own is under way, and the window's commands wait while it is open.
+    const bool busy = TimerRead->isActive() || TimerPortRes->isActive() || TimerOut->isActive() ||
+                      services_.state.OneKeyWrite != 0;
+    if (busy || services_.state.LinkMode != LinkMode::Udp) {
+        ShowStop(*notices_, busy ? "请等待当前操作完成后再批量配置" : "批量配置只用于TCPIP通讯");
+        return;
+    }
+    std::vector<Adapter> adapters = ListAdapters();
+    std::vector<SearchRoute> routes =
+        BatchSearchRoutes(adapterMenu_->searchRoutes(), adapters, services_.state.LocalIp);
+    std::vector<fleet::FoundModule> modules = RegistryModules(services_.state, routes);
+    Batch = new BatchDialog(this, BatchDialogServices{*MySocket, std::move(adapters), std::move(routes),
+                                                      std::move(modules), *panel_, *notices_,
+                                                      services_.chooseBatchFile});
+    Batch->setAttribute(Qt::WA_DeleteOnClose);
+    Batch->open();
 }
 
 void TFrmMain::CreateTimers() {

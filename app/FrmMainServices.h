@@ -13,6 +13,8 @@
 
 namespace lumiq {
 
+enum class BatchFile : unsigned char; // app/BatchDialog.h
+
 struct FrmMainServices {
     // Created before the window and destroyed after it.
     ToolState& state;
@@ -25,6 +27,9 @@ struct FrmMainServices {
     std::function<QString(QWidget* parent)> chooseTraceFile{};
     // The language the window was built in; its menu offers the other.
     UiLanguage language = UiLanguage::Chinese;
+    // Asks for the files of 批量配置 (app/BatchDialog.h); empty when the
+    // operator cancels. Empty: file dialogs.
+    std::function<QString(QWidget* parent, BatchFile which)> chooseBatchFile{};
 };
 
 } // namespace lumiq

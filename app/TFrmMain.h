@@ -34,6 +34,7 @@ class QTimer;
 namespace lumiq {
 
 class AdapterMenu;
+class BatchDialog;
 class LanguageMenu;
 class ComPortSerialLink;
 class MemoInfoLog;
@@ -91,12 +92,15 @@ public:
 
     // The About window while one exists.
     QPointer<TFrmAbout> FrmAbout;
+    // 批量配置 while it is open; the socket's datagrams go to it meanwhile.
+    QPointer<BatchDialog> Batch;
 
     QMenuBar* MainMenu1 = nullptr;
     QMenu* N9 = nullptr; // 文件
     QAction* N10 = nullptr;
     QAction* N11 = nullptr;
-    QAction* N13 = nullptr; // 保存通讯记录…, checked while a trace runs
+    QAction* N13 = nullptr;       // 保存通讯记录…, checked while a trace runs
+    QAction* BatchItem = nullptr; // 批量配置…
     QAction* N12 = nullptr;
     QMenu* N2 = nullptr; // 通讯方式
     QAction* N8 = nullptr;
@@ -216,6 +220,7 @@ public slots:
     void N11Click();
     void N12Click();
     void N13Click();
+    void BatchItemClick();
     void FormCreate();
     void FormClose();
 

@@ -21,7 +21,7 @@ allowed() {
     links) echo "base state device net serial" ;;
     sim) echo "base state net" ;;
     doctor) echo "base state device net serial links" ;;
-    app) echo "base state device trace net serial presenter links" ;;
+    app) echo "base state device trace net serial presenter fleet links" ;;
     cli) echo "base state device trace net serial fleet links doctor" ;;
   esac
 }
