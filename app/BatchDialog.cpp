@@ -221,6 +221,10 @@ void BatchDialog::guarded(const std::function<void()>& handler) {
         rearm();
         showRows();
         enableControls();
+        // Widths follow the values once a run has brought them, not on every datagram.
+        if (wasWorking_ && !working())
+            table_->resizeColumnsToContents();
+        wasWorking_ = working();
     });
 }
 
@@ -229,7 +233,7 @@ fleet::Millis BatchDialog::now() const {
 }
 
 bool BatchDialog::working() const {
-    return search_ != nullptr || (job_ && job_->running());
+    return job_ && job_->running();
 }
 
 void BatchDialog::newJob(std::vector<fleet::FoundModule> modules) {
@@ -247,35 +251,29 @@ void BatchDialog::onDatagram(std::uint32_t peerIp, std::uint16_t peerPort, const
     const fleet::Arrival arrival = port_.arrivalOf(peerIp, peerPort);
     const std::string_view datagram(data, static_cast<std::size_t>(length));
     guarded([&] {
-        if (search_) {
-            search_->onDatagram(arrival, datagram, now());
-            if (search_->finished())
-                wake();
-        } else if (job_->running()) {
+        if (job_->running())
             job_->onDatagram(arrival, datagram, now());
-        }
+        afterSearch();
     });
 }
 
 void BatchDialog::wake() {
-    if (search_) {
-        search_->advance(now());
-        if (!search_->finished())
-            return;
-        std::vector<fleet::FoundModule> found = search_->found();
-        search_.reset();
-        newJob(std::move(found));
-        return;
-    }
     if (job_->running())
         job_->advance(now());
+    afterSearch();
+}
+
+// The job's own search has ended: its rows are the modules it found.
+void BatchDialog::afterSearch() {
+    if (!searching_ || job_->running())
+        return;
+    searching_ = false;
+    fillTable();
 }
 
 void BatchDialog::rearm() {
     std::optional<fleet::Millis> next;
-    if (search_)
-        next = search_->nextWake();
-    else if (job_ && job_->running())
+    if (job_ && job_->running())
         next = job_->nextWake();
     if (!next) {
         wake_->stop();
@@ -289,9 +287,9 @@ void BatchDialog::search() {
         return;
     fleet::SearchOptions options;
     options.waitMs = kSearchWaitMs;
-    search_ =
-        std::make_unique<fleet::ModuleSearch>(port_, services_.searchRoutes, options, port_.ownAddresses());
-    search_->start(now());
+    searching_ = true;
+    job_->startSearch(services_.searchRoutes, port_.ownAddresses(), options, now());
+    afterSearch();
 }
 
 void BatchDialog::read() {
@@ -310,12 +308,9 @@ void BatchDialog::write() {
 }
 
 void BatchDialog::cancel() {
-    if (search_) {
-        search_->cancel();
-        wake();
-    } else if (job_->running()) {
+    if (job_->running())
         job_->stop(now());
-    }
+    afterSearch();
 }
 
 fleet::BatchSettings BatchDialog::settings() const {

@@ -85,6 +85,7 @@ private:
     void identityChosen(int index);
     void itemChanged(QTableWidgetItem* item);
     void wake();
+    void afterSearch();
 
     void newJob(std::vector<fleet::FoundModule> modules);
     fleet::BatchSettings settings() const;
@@ -98,9 +99,10 @@ private:
     BatchPort port_;
     QElapsedTimer clock_;
     std::unique_ptr<fleet::BatchJob> job_;
-    std::unique_ptr<fleet::ModuleSearch> search_;
+    bool searching_ = false; // the job's search is under way: the table is made anew at its end
     BatchChoice choice_;
-    bool filling_ = false; // the table is being written, not edited
+    bool filling_ = false;    // the table is being written, not edited
+    bool wasWorking_ = false; // a run or search was under way at the last handler's end
 
     QTableWidget* table_ = nullptr;
     QPushButton* checkAll_ = nullptr;

@@ -196,10 +196,10 @@ void BatchJob::takeResults() {
         // What a run that broke off read stays beside what was read before.
         for (const auto& [param, value] : session.values())
             row.values.insert_or_assign(param, value);
-        // A write may have given the module a new MAC or address.
+        // A new MAC counts at once. A new address does not: a module sends
+        // from the one it started with until it is restarted, and a search
+        // finds it at the new one then.
         row.module.mac = session.mac();
-        if (!session.addresses().empty())
-            row.module.ip = session.addresses().back();
         row.changes = plan.differences();
         const bool read = !writing_ && session.state() == SessionState::Done;
         row.state = read ? BatchState::Read : BatchState::Ended;

@@ -19,9 +19,13 @@ ToolWindow::ToolWindow()
 }
 
 void ToolWindow::open() {
-    window_ = std::make_unique<TFrmMain>(FrmMainServices{
+    FrmMainServices services{
         state_, SettingsFile(folder_.path().toStdString(), folder_.filePath("config").toStdString()),
-        [](const QUrl&) { return false; }});
+        [](const QUrl&) { return false; }};
+    services.chooseBatchFile = [this](QWidget*, BatchFile which) {
+        return chooseBatchFile ? chooseBatchFile(which) : QString();
+    };
+    window_ = std::make_unique<TFrmMain>(std::move(services));
     window_->show();
 }
 

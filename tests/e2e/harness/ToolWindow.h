@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 
+#include "app/BatchDialog.h"
 #include "app/MessageBoxSeam.h"
 #include "app/TFrmMain.h"
 #include "state/ToolState.h"
@@ -63,6 +64,8 @@ public:
     bool waitForMessage(const std::string& text, int timeoutMs = 10000);
     // Answers the boxes; by default OK. It may drive a nested dialog.
     std::function<MessageAnswer(const MessageRequest&)> answer;
+    // Chooses the files of 批量配置; by default none (as if cancelled).
+    std::function<QString(BatchFile which)> chooseBatchFile;
 
 private:
     void open();
