@@ -82,7 +82,7 @@ public:
             ->allow_extra_args(false);
         sub->add_option("--first", request.firstNumber, "the first sequence number")
             ->type_name("N")
-            ->check(CLI::Range(0u, 99999999u))
+            ->check(CLI::Range(0u, 999999999u))
             ->capture_default_str();
         sub->add_option("--log", station_.logPath,
                         "the commissioning log (CSV), read at start and appended to")
