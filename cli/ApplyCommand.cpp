@@ -138,7 +138,19 @@ protected:
             ->check(CLI::Range(0u, 999999999u))
             ->capture_default_str()
             ->needs(assign);
-        apply.add_flag("--check", request.check, "write nothing; show what would change");
+        CLI::Option* check =
+            apply.add_flag("--check", request.check, "write nothing; show what would change");
+        apply
+            .add_option("--metrics", request.metricsPath,
+                        "with --check: replace FILE with the audit's Prometheus metrics (*.prom)")
+            ->type_name("FILE")
+            ->check(NamesAFile)
+            ->needs(check);
+        apply
+            .add_flag("--nagios", request.nagios,
+                      "with --check: one status line for Nagios or Icinga, exit 0 OK, 1 WARNING, 2 CRITICAL, "
+                      "3 UNKNOWN")
+            ->needs(check);
         apply.add_flag("--take-identity", request.takeIdentity,
                        "write a CFG.ini's module IP and MAC too (one module)");
         apply.footer(
@@ -152,6 +164,11 @@ protected:
     // the table's MACs as targets when none are named, and refuses what would
     // give two modules one MAC or address.
     void prepare(Request& request) const override {
+        if (request.nagios) {
+            if (request.format != Format::Table)
+                throw UsageError("--nagios writes its own status line: leave out --json and --csv");
+            request.format = Format::Nagios;
+        }
         if (request.profilePath.empty() && request.identitiesPath.empty() && request.assignments.empty())
             throw UsageError(
                 "apply needs --profile FILE, --identities FILE, --assign KEY=TEMPLATE, or more of them");

@@ -15,6 +15,8 @@ inline constexpr int kOutputSchemaVersion = 1;
 void WriteTable(const Report& report, std::ostream& out);
 void WriteJson(const Report& report, std::ostream& out);
 void WriteCsv(const Report& report, std::ostream& out);
+// apply --check --nagios: one status line with performance data.
+void WriteNagios(const Report& report, std::ostream& out);
 
 void WriteReport(const Report& report, Format format, std::ostream& out);
 

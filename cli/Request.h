@@ -19,7 +19,7 @@ namespace lumiq::cli {
 
 class Subcommand;
 
-enum class Format : unsigned char { Table, Json, Csv };
+enum class Format : unsigned char { Table, Json, Csv, Nagios };
 
 struct Target {
     enum class Kind : unsigned char { Mac, Ip, All };
@@ -50,6 +50,8 @@ struct Request {
     std::string identitiesPath;
     bool check = false;        // read and compare only
     bool takeIdentity = false; // a CFG.ini's module IP and MAC as well
+    std::string metricsPath;   // --check --metrics: the Prometheus text file to replace
+    bool nagios = false;       // --check --nagios: a monitoring plugin's status line
     fleet::Profile profile;
     std::optional<fleet::IdentityTable> identities;
     std::vector<std::string> assignments; // --assign KEY=TEMPLATE, as typed

@@ -280,6 +280,9 @@ void WriteReport(const Report& report, Format format, std::ostream& out) {
     case Format::Csv:
         WriteCsv(report, out);
         break;
+    case Format::Nagios:
+        WriteNagios(report, out);
+        break;
     }
     out.flush();
 }

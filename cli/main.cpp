@@ -15,6 +15,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/AuditMetrics.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
@@ -99,13 +100,43 @@ Report ReportFor(const Request& request) {
     return report;
 }
 
-// A run that ended early still owes --json its one document: what the run
-// had found so far, its exit status, and why it ended (the message on stderr).
-void WriteEndedEarly(Report& report, int exitStatus, const std::string& error) {
+// apply --check --metrics: written however the run ended, so that monitoring
+// sees the last run's time and whether it succeeded. A file that cannot be
+// written makes the audit's status trouble.
+void WriteMetrics(const Request& request, Report& report) {
+    if (request.metricsPath.empty())
+        return;
+    try {
+        WriteAuditMetrics(request.metricsPath, report);
+    } catch (const std::exception& error) {
+        std::cerr << "lumiq: the metrics were not written: " << error.what() << '\n';
+        if (report.exitStatus == kExitOk || report.exitStatus == kExitFailed)
+            report.exitStatus = kExitCheckTrouble;
+    }
+}
+
+// --nagios: a run that ended early or was interrupted is UNKNOWN, as
+// monitoring plugins say it.
+int ExitStatusOf(const Request& request, const Report& report) {
+    constexpr int kPluginUnknown = 3;
+    if (request.format == Format::Nagios && (report.interrupted || !report.error.empty()))
+        return kPluginUnknown;
+    return report.exitStatus;
+}
+
+// A run that ended early still owes --json its one document (what the run had
+// found so far, its exit status, and why it ended: the message on stderr),
+// --nagios its status line, and --metrics its file.
+int EndedEarly(const Request& request, Report& report, int exitStatus, const std::string& error) {
     report.exitStatus = exitStatus;
     report.error = error;
-    WriteJson(report, std::cout);
+    WriteMetrics(request, report);
+    if (request.format == Format::Json)
+        WriteJson(report, std::cout);
+    if (request.format == Format::Nagios)
+        WriteNagios(report, std::cout);
     std::cout << std::flush;
+    return ExitStatusOf(request, report);
 }
 
 } // namespace
@@ -115,9 +146,9 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     const EscapedStderr escapedStderr;
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
-    if (parsed.refused && parsed.refused->format == Format::Json) {
+    if (parsed.refused) {
         Report report = ReportFor(*parsed.refused);
-        WriteEndedEarly(report, parsed.exitStatus, parsed.error);
+        return EndedEarly(*parsed.refused, report, parsed.exitStatus, parsed.error);
     }
     if (!parsed.request)
         return parsed.exitStatus;
@@ -126,15 +157,18 @@ int main(int argc, char** argv) {
     bool written = false;
     const auto endEarly = [&](int status, const std::exception& error) {
         std::cerr << "lumiq: " << error.what() << '\n';
-        if (request.format == Format::Json && !written)
-            WriteEndedEarly(report, status, error.what());
-        return status;
+        if (written) {
+            report.exitStatus = status;
+            return status;
+        }
+        return EndedEarly(request, report, status, error.what());
     };
     try {
         const std::unique_ptr<lumiq::PacketTrace> trace = StartTrace(request);
         QCoreApplication application(argc, argv);
         Interrupt interrupt;
         report.exitStatus = request.subcommand->run(request, interrupt, report);
+        WriteMetrics(request, report);
         written = true;
         if (request.format == Format::Csv && request.csvByteOrderMark)
             std::cout << "\xEF\xBB\xBF"; // identity tables and target lists read it back
@@ -145,7 +179,7 @@ int main(int argc, char** argv) {
             std::cerr << "lumiq: interrupted\n";
         if (trace && !trace->recording())
             std::cerr << "lumiq: " << trace->failure() << '\n';
-        return report.exitStatus;
+        return ExitStatusOf(request, report);
     } catch (const UsageError& error) {
         return endEarly(kExitUsage, error);
     } catch (const Unusable& error) {

@@ -15,6 +15,11 @@
 #   share/lumiq-config/netbed   the private test network that lumiq-sim's UDP
 #       side runs in (scripts/netbed; it finds lumiq-sim on PATH)
 #   share/doc/lumiq-config/README.md, copyright, changelog.Debian.gz
+#   lib/systemd/system/lumiq-audit.service, lumiq-audit.timer   the scheduled
+#       audit, not enabled; share/lumiq-config/audit.conf.example its settings
+#   share/ansible/collections/ansible_collections/tevaro/lumiq   the Ansible
+#       collection, where ansible-core finds system collections
+#       (cmake/AnsibleCollection.cmake; only where ansible-galaxy is found)
 #   lib/<multiarch>/wireshark/plugins/lumiq.lua   the module protocol's
 #       dissector, in the folder where Debian's Wireshark and tshark load
 #       Lua plugins (tshark -G folders: "Global Lua Plugins")
@@ -39,6 +44,18 @@ set(LUMIQ_DEBIAN_VERSION
     "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${LUMIQ_PACKAGE_PATCH}-${LUMIQ_PACKAGE_RELEASE}")
 
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/netbed DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
+
+# The scheduled audit: a service and its timer, installed and not enabled,
+# and the example of the configuration it reads from /etc/lumiq-config.
+set(LUMIQ_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/lumiq)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/systemd/lumiq-audit.service
+               ${PROJECT_BINARY_DIR}/packaging/lumiq-audit.service @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/lumiq-audit.service
+              ${PROJECT_SOURCE_DIR}/packaging/systemd/lumiq-audit.timer
+        DESTINATION ${CMAKE_INSTALL_PREFIX}/lib/systemd/system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/audit.conf.example
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
+include(${PROJECT_SOURCE_DIR}/cmake/AnsibleCollection.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Man pages and the changelog go compressed, as Debian keeps them; -n leaves
@@ -96,8 +113,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tevaro.com/lumiq")
 # the font because without a CJK font the whole window shows boxes.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-translations-l10n") # and Qt's dialogs in Chinese
-# lumiq's completion is read by bash-completion.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
+# lumiq's completion is read by bash-completion; the collection by
+# ansible-core; the audit's metrics by the node exporter.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, ansible-core, prometheus-node-exporter")
 # netbed builds its network with ip; lumiq support-bundle lists ip's adapters.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

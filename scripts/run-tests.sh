@@ -6,7 +6,10 @@
 # outside bytes get a few seconds of fuzzing each (scripts/fuzz.sh, clang).
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh
+# Beyond the build's: systemd-analyze verifies the audit's units, Prometheus's
+# parser reads its metrics, and Ansible's own tools test the collection.
+sh scripts/install-deps.sh systemd python3-prometheus-client ansible-core ansible-lint yamllint \
+  python3-pytest python3-pytest-xdist python3-pytest-forked python3-pytest-mock
 jobs=$(nproc)
 for variant in plain asan; do
   dir=build-$variant

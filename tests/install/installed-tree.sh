@@ -21,10 +21,24 @@ for file in bin/lumiq-config bin/lumiq-sim bin/lumiq share/locale/zh_CN/LC_MESSA
     share/lumiq-config/example-modules.ini share/lumiq-config/lumiq-output.schema.json \
     share/man/man1/lumiq.1.gz share/bash-completion/completions/lumiq \
     share/man/man1/lumiq-config.1.gz share/man/man1/lumiq-sim.1.gz share/lumiq-config/netbed \
-    share/doc/lumiq-config/copyright share/doc/lumiq-config/changelog.Debian.gz; do
+    share/doc/lumiq-config/copyright share/doc/lumiq-config/changelog.Debian.gz \
+    lib/systemd/system/lumiq-audit.service lib/systemd/system/lumiq-audit.timer \
+    share/lumiq-config/audit.conf.example; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/share/lumiq-config/netbed" ] || fail "netbed is installed without its execute bit"
+grep -q "^ExecStart=/.*/bin/lumiq apply --check " "$prefix/lib/systemd/system/lumiq-audit.service" ||
+  fail "the audit's service does not start the installed lumiq"
+# The Ansible collection, where the build made it: ansible-doc finds its
+# modules where ansible-core looks for system collections.
+if [ -f "$build/ansible-collection/installed.stamp" ]; then
+  collections=$prefix/share/ansible/collections
+  [ -f "$collections/ansible_collections/tevaro/lumiq/MANIFEST.json" ] || fail "the Ansible collection is not installed"
+  for module in apply info factory_default; do
+    HOME=$scratch ANSIBLE_COLLECTIONS_PATH=$collections ANSIBLE_LOCAL_TEMP=$scratch/ansible \
+      ansible-doc -t module "tevaro.lumiq.$module" >/dev/null || fail "ansible-doc does not find tevaro.lumiq.$module"
+  done
+fi
 # Relocations read-only and bound at start, as Debian's hardening has them.
 for program in lumiq-config lumiq-sim lumiq; do
   readelf -d "$prefix/bin/$program" | grep -q 'BIND_NOW' || fail "$program is linked without -z now"
