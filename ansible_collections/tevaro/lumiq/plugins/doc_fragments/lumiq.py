@@ -26,6 +26,7 @@ options:
     description:
       - The modules to work on, each a MAC text (such as C(02:4c:51:00:00:01)) or the address it answers from.
       - A target that no module answers for fails the task.
+      - Quote a MAC text made only of digits and colons, which YAML would otherwise read as a number in base 60.
     type: list
     elements: str
   wait:

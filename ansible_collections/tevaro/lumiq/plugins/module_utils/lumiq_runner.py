@@ -230,21 +230,25 @@ def identities_csv(rows):
     """The CSV text of a list of identity dicts: a header of every key used
     (mac first), then a row each; a key a row lacks is an empty cell."""
     header = []
+    table = []
     for index, row in enumerate(rows):
         if not isinstance(row, dict):
             raise ValueError(u'identities[%d] is not a dictionary' % index)
-        if not any(isinstance(k, str) and k.strip().lower() == u'mac' for k in row):
+        cells = dict((_key_text(key, u'identities[%d] key %r' % (index, key)), value) for key, value in row.items())
+        if not any(key.strip().lower() == u'mac' for key in cells):
             raise ValueError(u'identities[%d] has no mac' % index)
-        for key in row:
-            _key_text(key, u'identities[%d] key %r' % (index, key))
-            if key not in header:
-                header.append(key)
+        for key, value in cells.items():
+            if key.strip().lower() in (u'mac', u'new_mac') and isinstance(value, int) and not isinstance(value, bool):
+                raise ValueError(u'identities[%d].%s is the number %d: YAML reads a MAC of digits and colons '
+                                 u'as a number in base 60 unless it is quoted' % (index, key, value))
+        header += [key for key in cells if key not in header]
+        table.append(cells)
     header.sort(key=lambda key: key.strip().lower() != u'mac')
     out = io.StringIO()
     writer = csv.writer(out, lineterminator=u'\n')
     writer.writerow(header)
-    for index, row in enumerate(rows):
-        writer.writerow([_cell_text(row.get(k), u'identities[%d].%s' % (index, k)) for k in header])
+    for index, cells in enumerate(table):
+        writer.writerow([_cell_text(cells.get(key), u'identities[%d].%s' % (index, key)) for key in header])
     return out.getvalue()
 
 

@@ -55,7 +55,7 @@ def test_profile_and_identity_files():
                     ['02:4c:51:00:00:01', '10.1.0.1', 'A, "quoted"', ''],
                     # lumiq drops one guarding quote: this cell comes back as '=1+2
                     ['02:4c:51:00:00:02', '', "''=1+2", '7000']]
-    for bad in ([{'ip': '10.1.0.1'}], ['02:4c:51:00:00:01'], [{'mac': 'x', 'name': 'a\rb'}]):
+    for bad in ([{'ip': '10.1.0.1'}], ['02:4c:51:00:00:01'], [{'mac': 'x', 'name': 'a\rb'}], [{'mac': 7923433495}]):
         with pytest.raises(ValueError):
             lr.identities_csv(bad)
 
