@@ -125,8 +125,10 @@ def verdict(document, status, stderr, good_statuses, check=False):
     """
     meaning = exit_meaning(status, check)
     problems = [module_line(m) for m in document.get('modules', []) if m.get('status') not in good_statuses]
-    if meaning in ('ok', 'changes') and not problems:
-        return False, EXIT_TEXTS[meaning]
+    if meaning in ('ok', 'changes'):
+        if not problems:
+            return False, EXIT_TEXTS[meaning]
+        meaning = 'failed'
     if document.get('error'):
         problems.insert(0, document['error'])
     if not problems:
