@@ -16,9 +16,7 @@ endif()
 
 set(LUMIQ_COLLECTION_SOURCE ${PROJECT_SOURCE_DIR}/ansible_collections/tevaro/lumiq)
 set(LUMIQ_COLLECTION_BUILD ${PROJECT_BINARY_DIR}/ansible-collection)
-file(GLOB_RECURSE LUMIQ_COLLECTION_FILES CONFIGURE_DEPENDS
-     ${LUMIQ_COLLECTION_SOURCE}/galaxy.yml ${LUMIQ_COLLECTION_SOURCE}/README.md
-     ${LUMIQ_COLLECTION_SOURCE}/meta/* ${LUMIQ_COLLECTION_SOURCE}/plugins/*)
+file(GLOB_RECURSE LUMIQ_COLLECTION_FILES CONFIGURE_DEPENDS ${LUMIQ_COLLECTION_SOURCE}/*)
 # ansible-galaxy writes nothing into the source tree: it builds from a copy.
 add_custom_command(OUTPUT ${LUMIQ_COLLECTION_BUILD}/installed.stamp
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${LUMIQ_COLLECTION_BUILD}

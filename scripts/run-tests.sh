@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # Beyond the build's: systemd-analyze verifies the audit's units, Prometheus's
 # parser reads its metrics, and Ansible's own tools test the collection.
 sh scripts/install-deps.sh systemd python3-prometheus-client ansible-core ansible-lint yamllint \
-  python3-pytest python3-pytest-xdist python3-pytest-forked python3-pytest-mock
+  python3-pytest python3-pytest-xdist python3-pytest-forked python3-pytest-mock shellcheck
 jobs=$(nproc)
 for variant in plain asan; do
   dir=build-$variant
