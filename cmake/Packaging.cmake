@@ -52,7 +52,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/systemd/lumiq-audit.service
                ${PROJECT_BINARY_DIR}/packaging/lumiq-audit.service @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/lumiq-audit.service
               ${PROJECT_SOURCE_DIR}/packaging/systemd/lumiq-audit.timer
-        DESTINATION ${CMAKE_INSTALL_PREFIX}/lib/systemd/system)
+        DESTINATION lib/systemd/system)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/audit.conf.example
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lumiq-config)
 include(${PROJECT_SOURCE_DIR}/cmake/AnsibleCollection.cmake)
