@@ -7,22 +7,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 
 #include "cli/AuditSummary.h"
 #include "cli/TerminalText.h"
+#include "fleet/InputFile.h"
 #include "state/AtomicFile.h"
 
 namespace lumiq::cli {
 namespace {
 
 constexpr std::string_view kLastSuccess = "lumiq_audit_last_success_timestamp_seconds";
-// A metrics file of ours is a few hundred bytes a module; more than this is
-// not ours, and its last success is not looked for.
-constexpr std::streamsize kMostPreviousBytes = 4 << 20;
 
 std::string Number(double value) {
     char text[64];
@@ -70,23 +66,17 @@ void Metric(std::string& text, std::string_view name, std::string_view help) {
     text.append("# TYPE ").append(name).append(" gauge\n");
 }
 
+// What the file held, read as any file lumiq is handed: only a regular file
+// of sensible size, so that nothing else is ever replaced.
 std::string PreviousContents(const std::string& path) {
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
-        if (errno == ENOENT)
-            return {};
-        throw std::runtime_error(path + ": " + std::strerror(errno));
-    }
-    if (!S_ISREG(status.st_mode))
-        throw std::runtime_error(path + " is not a regular file; the metrics are written only over one");
-    if (status.st_size > kMostPreviousBytes)
+    if (stat(path.c_str(), &status) != 0 && errno == ENOENT)
         return {};
-    std::ifstream in(path, std::ios::binary);
-    std::string contents;
-    contents.resize(static_cast<std::size_t>(status.st_size));
-    in.read(contents.data(), status.st_size);
-    contents.resize(static_cast<std::size_t>(in.gcount()));
-    return contents;
+    try {
+        return fleet::ReadInputFile(path, "a metrics file");
+    } catch (const fleet::InputError& error) {
+        throw std::runtime_error(error.what());
+    }
 }
 
 } // namespace

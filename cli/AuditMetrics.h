@@ -17,7 +17,8 @@ namespace lumiq::cli {
 std::string AuditMetricsText(const Report& report, double endedAt, std::string_view previous);
 
 // Writes them over `path`, now. A path that exists and is not a regular file
-// (a folder, a FIFO, a device) is refused. Throws std::runtime_error.
+// (a folder, a FIFO, a device), or is larger than any file lumiq reads, is
+// refused. Throws std::runtime_error.
 void WriteAuditMetrics(const std::string& path, const Report& report);
 
 } // namespace lumiq::cli

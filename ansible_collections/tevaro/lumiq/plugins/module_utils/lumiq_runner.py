@@ -44,8 +44,8 @@ _GUARDED_AFTER_QUOTE = u"=+-@\t\r'"
 _NUMBER_OPTIONS = ('wait', 'timeout', 'parallel', 'expect', 'rounds')
 
 
-def common_argument_spec():
-    """The options every module of the collection takes."""
+def common_options():
+    """The options every module of the collection takes, as AnsibleModule reads them."""
     return dict(
         executable=dict(type='path'),
         adapter=dict(type='list', elements='str'),
@@ -300,6 +300,14 @@ class LumiqRunner:
                     % (subcommand, rc, e, last_line(stderr) or u'nothing on stderr'),
                 rc=rc, stdout=stdout, stderr=stderr, cmd=argv)
         return LumiqRun(argv, rc, document, stderr)
+
+    def finish(self, run, good_statuses, result, check=False):
+        """Ends the module: the task fails when the run or a module did not
+        succeed (see verdict), and returns `result` either way."""
+        failed, message = verdict(run.document, run.status, run.stderr, good_statuses, check)
+        if failed:
+            self.module.fail_json(msg=message, **result)
+        self.module.exit_json(msg=message, **result)
 
     @contextlib.contextmanager
     def prepared_files(self, texts):

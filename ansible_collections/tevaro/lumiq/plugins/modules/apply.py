@@ -194,8 +194,8 @@ lumiq:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.tevaro.lumiq.plugins.module_utils.lumiq_runner import (
-    LumiqRunner, apply_changed, apply_diff, common_argument_spec, identities_csv, profile_ini,
-    setting_text, verdict)
+    LumiqRunner, apply_changed, apply_diff, common_options, identities_csv, profile_ini,
+    setting_text)
 
 GOOD_STATUSES = ('unchanged', 'applied', 'differs')
 
@@ -218,9 +218,9 @@ def apply_options(params, texts):
     return options, None
 
 
-def main():
-    argument_spec = common_argument_spec()
-    argument_spec.update(
+def module_options():
+    options = common_options()
+    options.update(
         profile=dict(type='dict'),
         profile_file=dict(type='path'),
         identities=dict(type='list', elements='dict'),
@@ -228,8 +228,12 @@ def main():
         assign=dict(type='dict'),
         first=dict(type='int'),
     )
+    return options
+
+
+def main():
     module = AnsibleModule(
-        argument_spec=argument_spec,
+        argument_spec=module_options(),
         mutually_exclusive=[('profile', 'profile_file'), ('identities', 'identities_file')],
         required_one_of=[('profile', 'profile_file', 'identities', 'identities_file', 'assign')],
         required_by=dict(first='assign'),
@@ -258,10 +262,7 @@ def main():
     )
     if module._diff:
         result['diff'] = apply_diff(run.modules)
-    failed, message = verdict(run.document, run.status, run.stderr, GOOD_STATUSES, check=module.check_mode)
-    if failed:
-        module.fail_json(msg=message, **result)
-    module.exit_json(msg=message, **result)
+    runner.finish(run, GOOD_STATUSES, result, check=module.check_mode)
 
 
 if __name__ == '__main__':

@@ -109,14 +109,18 @@ lumiq:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.tevaro.lumiq.plugins.module_utils.lumiq_runner import (
-    LumiqRunner, common_argument_spec, default_changed, verdict)
+    LumiqRunner, common_options, default_changed)
+
+
+def module_options():
+    options = common_options()
+    options.update(all=dict(type='bool', default=False))
+    return options
 
 
 def main():
-    argument_spec = common_argument_spec()
-    argument_spec.update(all=dict(type='bool', default=False))
     module = AnsibleModule(
-        argument_spec=argument_spec,
+        argument_spec=module_options(),
         mutually_exclusive=[('targets', 'all')],
         supports_check_mode=True,
     )
@@ -131,12 +135,10 @@ def main():
         module.exit_json(changed=True, msg='check mode: the factory default would be sent to %s' % ', '.join(targets))
 
     # --yes: lumiq asks on a terminal only, and without one refuses unless told.
-    run = LumiqRunner(module).run('default', ['--yes'], targets)
+    runner = LumiqRunner(module)
+    run = runner.run('default', ['--yes'], targets)
     result = dict(changed=default_changed(run.modules), modules=run.modules, lumiq=run.summary())
-    failed, message = verdict(run.document, run.status, run.stderr, ('ok',))
-    if failed:
-        module.fail_json(msg=message, **result)
-    module.exit_json(msg=message, **result)
+    runner.finish(run, ('ok',), result)
 
 
 if __name__ == '__main__':

@@ -122,13 +122,18 @@ lumiq:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.tevaro.lumiq.plugins.module_utils.lumiq_runner import (
-    LumiqRunner, common_argument_spec, exit_meaning, verdict)
+    LumiqRunner, common_options, exit_meaning)
+
+
+def module_options():
+    return common_options()
 
 
 def main():
-    module = AnsibleModule(argument_spec=common_argument_spec(), supports_check_mode=True)
+    module = AnsibleModule(argument_spec=module_options(), supports_check_mode=True)
     targets = module.params['targets'] or ['all']
-    run = LumiqRunner(module).run('read', targets=targets)
+    runner = LumiqRunner(module)
+    run = runner.run('read', targets=targets)
     result = dict(changed=False, modules=run.modules, lumiq=run.summary())
 
     nothing_found = (exit_meaning(run.status) == 'nothing-found' and not run.document.get('error')
@@ -136,10 +141,7 @@ def main():
     if nothing_found and targets == ['all']:
         module.warn('no module answered the search')
         module.exit_json(**result)
-    failed, message = verdict(run.document, run.status, run.stderr, ('ok',))
-    if failed:
-        module.fail_json(msg=message, **result)
-    module.exit_json(**result)
+    runner.finish(run, ('ok',), result)
 
 
 if __name__ == '__main__':
